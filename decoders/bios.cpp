@@ -1,0 +1,4 @@
+#include "decoders/bios.h"
+
+void decodeBiosInformation(const StructureHeader*) {}
+void decodeBiosLanguage(const StructureHeader*) {}

@@ -1,0 +1,4 @@
+#include "decoders/memory.h"
+
+void decodeMemoryArray(const StructureHeader*) {}
+void decodeMemoryDevice(const StructureHeader*) {}

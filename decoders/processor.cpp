@@ -1,0 +1,3 @@
+#include "decoders/processor.h"
+
+void decodeProcessorInformation(const StructureHeader*) {}

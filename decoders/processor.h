@@ -1,0 +1,6 @@
+// Processor Information (type 4) decoder.
+#pragma once
+
+#include "reader/structure.h"
+
+void decodeProcessorInformation(const StructureHeader* header);

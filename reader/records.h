@@ -1,0 +1,90 @@
+// The process-wide records the firmware reader fills from the SMBIOS table, the category codes
+// that name them, and the accessor that hands them out. Every decoded value is held as text: a
+// pointer to a zero-terminated 8-bit text owned by the record, null until a decoder stores one.
+#pragma once
+
+#include <cstdint>
+
+// Category codes understood by getRecord; any other code gives null.
+enum RecordCategory : uint32_t {
+  kMemoryArrayCategory = 3,
+  kBiosLanguageCategory = 4,
+  kBiosCategory = 5,
+  kProcessorCategory = 9,
+  kMemoryDevicesCategory = 10,  // the address of memoryDevices, the pointer to the list
+  kReservedCategory = 11,
+};
+
+constexpr int kBiosCharacteristicsSize = 9999;
+
+struct BiosRecord {
+  int32_t present;
+  char* vendor;
+  char* version;
+  char* releaseDate;
+  char characteristics[kBiosCharacteristicsSize];  // inline text, items separated by line feeds
+  char* romSize;
+};
+
+struct BiosLanguageRecord {
+  int32_t present;
+  char* currentLanguage;
+  char* installableLanguages;
+};
+
+struct ProcessorRecord {
+  int32_t present;
+  char* socketDesignation;
+  char* type;
+  char* family;
+  char* manufacturer;
+  char* flags;
+  char* version;
+  char* voltage;
+  char* externalClock;
+  char* maxSpeed;
+  char* currentSpeed;
+  char* serialNumber;
+  char* partNumber;
+  char* assetTag;
+  char* coreCount;
+  char* coresEnabled;
+  char* threadCount;
+  char* characteristics;
+  char* id;  // the eight processor ID bytes as "A9 06 03 00 FF FB EB BF"-style text
+  char* signature;
+};
+
+struct MemoryArrayRecord {
+  int32_t present;
+  uint32_t deviceCount;  // entries of the memory device list a caller may read
+  char* maximumCapacity;
+  char* location;
+};
+
+struct MemoryDeviceRecord {
+  int32_t present;
+  char* formFactor;
+  char* size;
+  char* locator;
+  char* type;
+  char* bankLocator;
+  char* manufacturer;
+  char* serialNumber;
+  char* partNumber;
+  char* assetTag;
+  char* speed;
+  char* configuredMemorySpeed;
+  char* configuredVoltage;
+  char* reserved;
+};
+
+struct ReservedRecord {
+  int32_t present;
+  char* fields[3];
+};
+
+// Returns the process-wide record of a category, or null for an unknown code. The first call of
+// the process, whatever its code, reads and decodes the whole firmware table; later calls only
+// look up. Safe to call from several threads: the load runs exactly once.
+void* getRecord(uint32_t code);

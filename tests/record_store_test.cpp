@@ -1,0 +1,87 @@
+// Record store: the text operations, the reset state and the memory device list bounds.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "reader/record_store.h"
+#include "tests/support/reader_fixture.h"
+
+namespace {
+
+TEST(TextOperationsTest, SetTextFieldKeepsThePreviousCopy) {
+  char* field = nullptr;
+  setTextField(&field, "abc");
+  char* first = field;
+  setTextField(&field, "de");
+  EXPECT_STREQ(field, "de");
+  EXPECT_STREQ(first, "abc");
+  EXPECT_NE(first, field);
+  free(first);
+  free(field);
+}
+
+TEST(TextOperationsTest, Append) {
+  char buffer[16] = "";
+  appendLine(buffer, "x");
+  EXPECT_STREQ(buffer, "\nx");
+  copyText(buffer, "ab");
+  appendLine(buffer, "x");
+  EXPECT_STREQ(buffer, "ab\nx");
+  appendWithSeparator(buffer, "y", ' ');
+  EXPECT_STREQ(buffer, "ab\nx y");
+}
+
+TEST(TextOperationsTest, FormatTextNeverPassesItsCapacity) {
+  char buffer[8];
+  std::memset(buffer, 'Z', sizeof buffer);
+  EXPECT_EQ(formatText(buffer, 4, "%s", "abcdef"), 6);
+  EXPECT_STREQ(buffer, "abc");
+  EXPECT_EQ(buffer[4], 'Z');
+  EXPECT_EQ(formatText(buffer, sizeof buffer, "%u %s", 16u, "MB"), 5);
+  EXPECT_STREQ(buffer, "16 MB");
+}
+
+class RecordStoreTest : public ReaderTest {};
+
+TEST_F(RecordStoreTest, ResetState) {
+  loadTable(tableOf({endOfTable()}));
+  const ProcessorRecord& p = processor();
+  EXPECT_EQ(p.present, 0);
+  // Every text field of the processor record is null.
+  const char* const* fields = &p.socketDesignation;
+  for (int i = 0; i < 19; ++i) EXPECT_EQ(fields[i], nullptr) << i;
+  EXPECT_STREQ(bios().characteristics, "");
+  EXPECT_EQ(memoryArray().deviceCount, 0u);
+  EXPECT_EQ(devices(), nullptr);
+  EXPECT_EQ(biosLanguage().installableLanguages, nullptr);
+}
+
+TEST_F(RecordStoreTest, DeviceListKeepsItsBoundsAcrossAllocations) {
+  loadTable(tableOf({endOfTable()}));
+  testing::internal::CaptureStdout();
+  memoryArrayRecord.deviceCount = 0;
+  allocateMemoryDevices();  // nothing to allocate
+  EXPECT_EQ(memoryDevices, nullptr);
+
+  memoryArrayRecord.deviceCount = 2;
+  allocateMemoryDevices();
+  ASSERT_NE(memoryDevices, nullptr);
+  setTextField(&memoryDevices[1].size, "8 GB");
+  deviceFillIndex = 2;
+
+  memoryArrayRecord.deviceCount = 1;  // fewer: keeps the list, clears entry 0 only
+  allocateMemoryDevices();
+  EXPECT_EQ(memoryDeviceCapacity, 2u);
+  EXPECT_STREQ(memoryDevices[1].size, "8 GB");
+  EXPECT_EQ(deviceFillIndex, 0u);
+
+  memoryArrayRecord.deviceCount = 5;  // more than the list has: it grows
+  allocateMemoryDevices();
+  EXPECT_EQ(memoryDeviceCapacity, 5u);
+  for (uint32_t i = 0; i < 5; ++i) EXPECT_EQ(memoryDevices[i].size, nullptr) << i;
+  fflush(stdout);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "BiosReader: trying to over allocate!BiosReader: trying to over allocate!");
+}
+
+}  // namespace

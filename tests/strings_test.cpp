@@ -1,0 +1,91 @@
+// String lookup: numbering, missing strings, the in-place filter and the end of the table.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+#include "reader/structure.h"
+#include "tests/support/table_builder.h"
+
+namespace {
+
+// Copies bytes into an exactly sized buffer and describes them as one structure.
+class Held {
+ public:
+  explicit Held(const Bytes& bytes) : buffer_(new uint8_t[bytes.size()]), size_(bytes.size()) {
+    std::memcpy(buffer_.get(), bytes.data(), bytes.size());
+  }
+  StructureHeader header() const {
+    return {buffer_[0], buffer_[1], 0, buffer_.get(), static_cast<uint32_t>(size_)};
+  }
+  const uint8_t* bytes() const { return buffer_.get(); }
+
+ private:
+  std::unique_ptr<uint8_t[]> buffer_;
+  size_t size_;
+};
+
+TEST(StructureStringTest, Numbering) {
+  struct Case {
+    const char* name;
+    Bytes structure;
+    uint8_t number;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"number 0", Structure(1, 5).str("a").str("b"), 0, "Not Specified"},
+      {"first", Structure(1, 5).str("a").str("b"), 1, "a"},
+      {"second", Structure(1, 5).str("a").str("b"), 2, "b"},
+      {"beyond the strings", Structure(1, 5).str("a").str("b"), 3, "<BAD INDEX>"},
+      {"no strings at all", Structure(1, 5), 1, "<BAD INDEX>"},
+      // The table ends inside the string set: a string without its NUL is not handed out.
+      {"string cut by the table end", Structure(1, 5).rawStrings({'a', 0, 'b', 'c'}), 2,
+       "<BAD INDEX>"},
+      {"string before the cut", Structure(1, 5).rawStrings({'a', 0, 'b', 'c'}), 1, "a"},
+      {"string set missing entirely", Structure(1, 5).rawStrings({}), 1, "<BAD INDEX>"},
+      {"number far beyond a cut set", Structure(1, 5).rawStrings({'a', 0}), 255, "<BAD INDEX>"},
+  };
+  for (const Case& c : cases) {
+    Held held(c.structure);
+    const StructureHeader header = held.header();
+    EXPECT_STREQ(structureString(&header, c.number), c.expected) << c.name;
+  }
+}
+
+TEST(StructureStringTest, FormattedLengthBeyondTheTableHasNoStrings) {
+  Held held({0x01, 0x40, 0x00, 0x00, 'a', 0, 0});
+  const StructureHeader header = held.header();
+  EXPECT_STREQ(structureString(&header, 1), "<BAD INDEX>");
+}
+
+TEST(StructureStringTest, FiltersUnprintableBytesInPlace) {
+  Held held(Structure(1, 4).rawStrings({0x41, 0x09, 0xE9, 0x7F, 0x42, 0, 0}));
+  const StructureHeader header = held.header();
+  EXPECT_STREQ(structureString(&header, 1), "A...B");
+  const uint8_t filtered[] = {0x41, 0x2E, 0x2E, 0x2E, 0x42};
+  EXPECT_EQ(std::memcmp(held.bytes() + 4, filtered, sizeof filtered), 0);
+}
+
+TEST(StructureStringTest, PrintableRun) {
+  const uint8_t printable[] = {0x20, 'A', 0x7E};
+  const uint8_t withDelete[] = {'A', 0x7F};
+  const uint8_t withControl[] = {0x1F};
+  EXPECT_EQ(isPrintableRun(printable, sizeof printable), 1);
+  EXPECT_EQ(isPrintableRun(withDelete, sizeof withDelete), 0);
+  EXPECT_EQ(isPrintableRun(withControl, sizeof withControl), 0);
+  EXPECT_EQ(isPrintableRun(printable, 0), 1);
+}
+
+TEST(StructureReadTest, ReadsStayInsideTheFormattedArea) {
+  Held held(Structure(1, 8).bytes(4, {0x11, 0x22, 0x33, 0x44}).str("zz"));
+  const StructureHeader header = held.header();
+  EXPECT_EQ(readU8(&header, 4), 0x11);
+  EXPECT_EQ(readU16Le(&header, 4), 0x2211);
+  EXPECT_EQ(readU32Le(&header, 4), 0x44332211u);
+  EXPECT_EQ(readU32Le(&header, 5), 0u) << "would read the string set";
+  EXPECT_EQ(readU64Le(&header, 0), 0x4433221100000801ull);
+  EXPECT_EQ(readU8(&header, 8), 0);
+  EXPECT_EQ(readU16Le(&header, 0xFFFFFFFFu), 0);
+}
+
+}  // namespace

@@ -1,0 +1,40 @@
+#include "tests/support/reader_fixture.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include "platform/firmware_source.h"
+#include "reader/testing.h"
+
+void ReaderTest::SetUp() {
+  resetReaderForTesting();
+  platform::resetFirmwareTableCallCount();
+}
+
+void ReaderTest::TearDown() {
+  platform::serveLiveTable();
+  resetReaderForTesting();
+}
+
+LoadOutput ReaderTest::load(const Bytes& raw) {
+  platform::serveRawTable(raw.data(), raw.size());
+  fflush(stdout);
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  getRecord(0);
+  fflush(stdout);
+  fflush(stderr);
+  LoadOutput output;
+  output.err = testing::internal::GetCapturedStderr();
+  output.out = testing::internal::GetCapturedStdout();
+  return output;
+}
+
+std::string text(const char* field) { return field != nullptr ? field : "(null)"; }
+
+Bytes readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return {};
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}

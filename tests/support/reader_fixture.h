@@ -1,0 +1,43 @@
+// A fresh reader for every test: serves a raw buffer through the platform layer, runs the load
+// and captures what it writes to standard output and standard error.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "reader/record_store.h"
+#include "reader/records.h"
+#include "tests/support/table_builder.h"
+
+struct LoadOutput {
+  std::string out;  // standard output during the load
+  std::string err;  // standard error during the load
+};
+
+class ReaderTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  // Forgets the load within one test, for table-driven cases.
+  void freshReader() { SetUp(); }
+
+  // Serves raw as the firmware table and makes the first getRecord call.
+  LoadOutput load(const Bytes& raw);
+  // Serves a table in the raw layout with its real length.
+  LoadOutput loadTable(const Bytes& table) { return load(rawBuffer(table)); }
+
+  static ProcessorRecord& processor() { return *static_cast<ProcessorRecord*>(getRecord(9)); }
+  static BiosRecord& bios() { return *static_cast<BiosRecord*>(getRecord(5)); }
+  static BiosLanguageRecord& biosLanguage() {
+    return *static_cast<BiosLanguageRecord*>(getRecord(4));
+  }
+  static MemoryArrayRecord& memoryArray() { return *static_cast<MemoryArrayRecord*>(getRecord(3)); }
+  static MemoryDeviceRecord* devices() { return *static_cast<MemoryDeviceRecord**>(getRecord(10)); }
+};
+
+// A field's text, or "(null)" so that expectations can name the null case.
+std::string text(const char* field);
+
+// Reads a whole file; empty when it cannot be read.
+Bytes readFile(const std::string& path);
