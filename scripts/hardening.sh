@@ -1,0 +1,113 @@
+# The hardening legs of ./test: fuzzing, ThreadSanitizer and valgrind. Sourced after common.sh.
+
+# Harnesses that this tree has (table_file_fuzzer arrives with the tool's table files).
+fuzz_harnesses() {
+  local name
+  for name in table_load_fuzzer table_file_fuzzer; do
+    [ -f "fuzz/${name}.cpp" ] && echo "$name"
+  done
+}
+
+# Real machines' tables, when the shared folder is there, as extra seeds (never committed): as
+# they stand for the table file harness, wrapped in the raw header for the load harness.
+shared_seeds() {
+  local tables=../shared/tables out=build-fuzz/shared-seeds
+  [ -d "$tables" ] || return 0
+  mkdir -p "$out/load" "$out/table_file"
+  local f size
+  for f in "$tables"/*; do
+    [ -f "$f" ] || continue
+    case "$f" in *.md) continue ;; esac
+    cp "$f" "$out/table_file/"
+    size=$(stat -c %s "$f")
+    {
+      printf '\x00\x03\x02\x00'
+      printf "$(printf '\\x%02x\\x%02x\\x%02x\\x%02x' $((size & 255)) $((size >> 8 & 255)) \
+        $((size >> 16 & 255)) $((size >> 24 & 255)))"
+      cat "$f"
+    } >"$out/load/$(basename "$f")"
+  done
+  echo "$out"
+}
+
+# run_fuzzers SECONDS: builds build-fuzz/ with clang and libFuzzer and runs every harness for
+# SECONDS, all at once (one core each). A crash, a leak, a timeout or an out-of-memory fails the
+# leg and leaves the input in fuzz/findings/.
+run_fuzzers() {
+  local seconds=$1
+  configure_build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+    -DZENTRIK_FUZZ=ON -DZENTRIK_TESTS=OFF
+  mkdir -p fuzz/findings
+  local extra seeds=(fuzz/corpus)
+  [ -d samples ] && seeds+=(samples)
+  extra=$(shared_seeds)
+  [ -n "$extra" ] && seeds+=("$extra")
+  local name pids=() names=()
+  for name in $(fuzz_harnesses); do
+    mkdir -p "build-fuzz/corpus/$name"
+    # The first folder collects what the fuzzer finds; the seed folders are only read.
+    build-fuzz/bin/"$name" "build-fuzz/corpus/$name" "${seeds[@]}" \
+      -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -close_fd_mask=3 \
+      -dict=fuzz/smbios.dict -print_final_stats=1 \
+      -artifact_prefix="fuzz/findings/$name-" >"build-fuzz/$name.log" 2>&1 &
+    pids+=($!)
+    names+=("$name")
+  done
+  local i failed=0
+  for i in "${!pids[@]}"; do
+    name=${names[$i]}
+    if wait "${pids[$i]}"; then
+      fuzz_summary "$name"
+    else
+      echo "FAILED: $name (log: build-fuzz/$name.log)" >&2
+      grep -E 'ERROR|SUMMARY|Test unit written' "build-fuzz/$name.log" | head -20 >&2
+      # The fuzzer closed standard error; one more run of the input shows the whole report.
+      local finding
+      finding=$(sed -n 's/.*Test unit written to //p' "build-fuzz/$name.log" | tail -1)
+      if [ -n "$finding" ]; then
+        build-fuzz/bin/"$name" "$finding" 2>&1 | grep -vE '^(INFO|Running|Executed|\*\*\*)' |
+          head -40 >&2 || true
+      fi
+      failed=1
+    fi
+  done
+  return $failed
+}
+
+# One line per harness: executions, coverage (edges and features) and corpus size reached.
+fuzz_summary() {
+  local log=build-fuzz/$1.log
+  local runs cov ft corp
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
+  cov=$(grep -oE 'cov: [0-9]+' "$log" | tail -1 | cut -d' ' -f2)
+  ft=$(grep -oE 'ft: [0-9]+' "$log" | tail -1 | cut -d' ' -f2)
+  corp=$(grep -oE 'corp: [0-9]+' "$log" | tail -1 | cut -d' ' -f2)
+  echo "$1: ${runs:-?} runs, ${cov:-?} edges, ${ft:-?} features, ${corp:-?} inputs in the corpus"
+}
+
+# The unit tests in a ThreadSanitizer build (build-tsan/), among them eight threads racing the
+# first getRecord call.
+run_tsan() {
+  configure_build build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+    -DZENTRIK_TSAN=ON
+  TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+    ctest --test-dir build-tsan --output-on-failure -j "$(nproc)"
+}
+
+# Memcheck over the unit tests (and the tool on the samples, once both are there), in build/:
+# no invalid read or write, no use of an uninitialised value, and no leak other than the
+# process-lifetime allocations named in tests/valgrind.supp.
+run_valgrind() {
+  local vg=(valgrind --tool=memcheck --error-exitcode=99 --leak-check=full
+    --errors-for-leak-kinds=definite,indirect,possible --track-origins=yes
+    --suppressions=tests/valgrind.supp --quiet)
+  "${vg[@]}" build/bin/unit_tests --gtest_brief=1
+  local sample
+  if [ -x build/bin/zentrik ] && [ -d samples ]; then
+    for sample in samples/*.bin; do
+      [ -f "$sample" ] || continue
+      "${vg[@]}" build/bin/zentrik records --table "$sample" >/dev/null
+      "${vg[@]}" build/bin/zentrik records --json --table "$sample" >/dev/null
+    done
+  fi
+}
