@@ -16,6 +16,9 @@ namespace {
 
 const char kUnknowable[] = "UnKnowable in this Machine";
 const char kIntelId[] = "A9 06 03 00 FF FB EB BF";
+const char kSixCharacteristics[] =
+    "64-bit capable\nMulti-Core\nHardware Thread\nExecute Protection\nEnhanced "
+    "Virtualization\nPower/Performance Control";
 
 // A processor structure of the given length with every field it can hold set; the tag makes the
 // strings of two structures tell apart.
@@ -118,14 +121,7 @@ TEST_F(ProcessorTest, LengthGates) {
     const char* unknowable[] = {kUnknowable, kUnknowable, kUnknowable, kUnknowable,
                                 kUnknowable, kUnknowable, kUnknowable};
     const char* strings[] = {"SN", "AT", "PN", "(null)", "(null)", "(null)", "(null)"};
-    const char* everything[] = {"SN",
-                                "AT",
-                                "PN",
-                                "4",
-                                "3",
-                                "8",
-                                "64-bit capable\nMulti-Core\nHardware Thread\nExecute Protection\n"
-                                "Enhanced Virtualization\nPower/Performance Control"};
+    const char* everything[] = {"SN", "AT", "PN", "4", "3", "8", kSixCharacteristics};
     for (size_t i = 0; i < 7; ++i) {
       std::string expected = "(null)";
       if (c.tail == kTailUnknowable) expected = unknowable[i];
@@ -361,9 +357,7 @@ TEST_F(ProcessorTest, Characteristics) {
       {0xFC03, "None"},
       {0x0100, "128-bit Capable"},
       {0x0200, "Arm64 SoC ID"},
-      {0x00FC,
-       "64-bit capable\nMulti-Core\nHardware Thread\nExecute Protection\nEnhanced "
-       "Virtualization\nPower/Performance Control"},
+      {0x00FC, kSixCharacteristics},
       {0xFFFF,
        "64-bit capable\nMulti-Core\nHardware Thread\nExecute Protection\nEnhanced "
        "Virtualization\nPower/Performance Control\n128-bit Capable\nArm64 SoC ID"},
