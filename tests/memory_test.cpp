@@ -481,4 +481,21 @@ TEST_F(MemoryRealTableTest, ArraysAndDevices) {
   }
 }
 
+TEST_F(MemoryRealTableTest, SecondArrayRefillsTheList) {
+  const std::string folder = ZENTRIK_SHARED_TABLES;
+  const Bytes table = readFile(folder + "/gosmbios-SuperMicro-Dual-Xeon.dmi");
+  if (table.empty()) GTEST_SKIP() << "no tables at " << folder;
+  // One array of eight slots per processor, each followed by its eight modules.
+  const LoadOutput output = loadTable(table);
+  EXPECT_EQ(output.out, kOverAllocate);
+  EXPECT_EQ(memoryArray().deviceCount, 8u);
+  EXPECT_EQ(memoryDeviceCapacity, 8u);
+  EXPECT_EQ(deviceFillIndex, 8u);
+  EXPECT_EQ(text(memoryArray().maximumCapacity), "128 GB");
+  EXPECT_EQ(fields(devices()[0]),
+            "4 GB|DIMM|P2-DIMME1|P1_Node1_Channel0_Dimm0|DDR3|1333 MT/s|Hynix Semiconductor    "
+            "       |2B58ED66    |Dimm0_AssetTag|HMT351R7CFR4A-H9  |1333 MT/s|(null)");
+  EXPECT_EQ(text(devices()[7].locator), "P2-DIMMH2");
+}
+
 }  // namespace
