@@ -10,7 +10,7 @@ struct ValueText {
 };
 
 // The text every table gives for a value it does not hold.
-constexpr const char kOutOfSpec[] = "<OUT OF SPEC>";
+inline constexpr const char kOutOfSpec[] = "<OUT OF SPEC>";
 
 template <size_t N>
 constexpr bool strictlyAscending(const ValueText (&table)[N]) {

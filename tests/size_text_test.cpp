@@ -47,7 +47,7 @@ TEST(SizeTextTest, ValueAndUnitAgree) {
   }
 }
 
-TEST(SizeTextTest, ShiftBeyondTheUnitsIsOutOfSpec) {
+TEST(SizeTextTest, ShiftBeyondTheUnitTable) {
   EXPECT_STREQ(sizeUnit(0, 1u << 28, 2), "<OUT OF SPEC>");
 }
 
