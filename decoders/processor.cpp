@@ -9,7 +9,7 @@
 #include "decoders/processor_id.h"
 #include "reader/record_store.h"
 
-constexpr ProcessorCodeName processorFamilyNames[] = {
+constexpr ValueText processorFamilyNames[] = {
     {0x01, "Other"},
     {0x02, "Unknown"},
     {0x03, "8086"},
@@ -228,38 +228,39 @@ constexpr ProcessorCodeName processorFamilyNames[] = {
 
 namespace {
 
-constexpr bool familyCodesStrictlyIncrease() {
-  for (int i = 1; i < kProcessorFamilyNameCount; ++i) {
-    if (processorFamilyNames[i - 1].code >= processorFamilyNames[i].code) return false;
-  }
-  return true;
-}
 static_assert(sizeof processorFamilyNames / sizeof processorFamilyNames[0] ==
                   kProcessorFamilyNameCount,
               "one family name per code");
-static_assert(familyCodesStrictlyIncrease(), "the family search needs strictly increasing codes");
+static_assert(strictlyAscending(processorFamilyNames),
+              "the family search needs strictly increasing codes");
 
-constexpr ProcessorCodeName processorTypeNames[] = {
-    {1, "Other"},          {2, "Unknown"},       {3, "Central Processor"},
-    {4, "Math Processor"}, {5, "DSP Processor"}, {6, "Video Processor"},
+// clang-format off
+constexpr ValueText processorTypeNames[] = {
+    {1, "Other"},
+    {2, "Unknown"},
+    {3, "Central Processor"},
+    {4, "Math Processor"},
+    {5, "DSP Processor"},
+    {6, "Video Processor"},
 };
+// clang-format on
+static_assert(strictlyAscending(processorTypeNames), "searched by code");
 
 // By bit number of the Voltage byte.
-constexpr ProcessorCodeName legacyVoltageNames[] = {
+constexpr ValueText legacyVoltageNames[] = {
     {0, "5.0 V"},
     {1, "3.3 V"},
     {2, "2.9 V"},
 };
 
 // By bit number of the Processor Characteristics word.
-constexpr ProcessorCodeName processorCharacteristicNames[] = {
+constexpr ValueText processorCharacteristicNames[] = {
     {2, "64-bit capable"},          {3, "Multi-Core"},
     {4, "Hardware Thread"},         {5, "Execute Protection"},
     {6, "Enhanced Virtualization"}, {7, "Power/Performance Control"},
     {8, "128-bit Capable"},         {9, "Arm64 SoC ID"},
 };
 
-constexpr char kOutOfSpec[] = "<OUT OF SPEC>";
 constexpr char kUnknowable[] = "UnKnowable in this Machine";
 
 constexpr unsigned kSocketOffset = 0x04;
@@ -298,10 +299,7 @@ void storeCount(char** field, const StructureHeader* header, unsigned byteOffset
 }  // namespace
 
 const char* processorTypeText(uint8_t code) {
-  for (const ProcessorCodeName& entry : processorTypeNames) {
-    if (entry.code == code) return entry.name;
-  }
-  return kOutOfSpec;
+  return lookupText(processorTypeNames, code);
 }
 
 const char* processorFamilyText(const StructureHeader* header) {
@@ -320,9 +318,9 @@ const char* processorFamilyText(const StructureHeader* header) {
   int hi = kProcessorFamilyNameCount - 1;
   for (;;) {
     const int mid = (lo + hi) / 2;
-    if (processorFamilyNames[mid].code == f) return processorFamilyNames[mid].name;
+    if (processorFamilyNames[mid].value == f) return processorFamilyNames[mid].text;
     if (lo == hi) return kOutOfSpec;
-    if (f < processorFamilyNames[mid].code) {
+    if (f < processorFamilyNames[mid].value) {
       hi = mid;
     } else {
       lo = mid + 1;
@@ -341,10 +339,10 @@ void processorVoltageText(uint8_t voltage) {
   } else {
     char voltage_str[18] = {};
     size_t used = 0;
-    for (const ProcessorCodeName& entry : legacyVoltageNames) {
-      if ((voltage & (1u << entry.code)) == 0) continue;
+    for (const ValueText& entry : legacyVoltageNames) {
+      if ((voltage & (1u << entry.value)) == 0) continue;
       const int added = formatText(voltage_str + used, sizeof voltage_str - used,
-                                   used == 0 ? "%s" : " %s", entry.name);
+                                   used == 0 ? "%s" : " %s", entry.text);
       if (!textFits(added, sizeof voltage_str - used)) return;
       used += static_cast<size_t>(added);
     }
@@ -371,13 +369,13 @@ void processorCharacteristicsText(uint16_t bits) {
     }
   } else {
     bool first = true;
-    for (const ProcessorCodeName& entry : processorCharacteristicNames) {
-      if ((bits & (1u << entry.code)) == 0) continue;
+    for (const ValueText& entry : processorCharacteristicNames) {
+      if ((bits & (1u << entry.value)) == 0) continue;
       if (first) {
-        if (!textFits(formatText(processorCharactersticsPie, 400, "%s", entry.name), 400)) return;
+        if (!textFits(formatText(processorCharactersticsPie, 400, "%s", entry.text), 400)) return;
         first = false;
       } else if (!appendLineWithin(processorCharactersticsPie, sizeof processorCharactersticsPie,
-                                   entry.name)) {
+                                   entry.text)) {
         return;
       }
     }

@@ -3,19 +3,14 @@
 
 #include <cstdint>
 
+#include "decoders/value_text.h"
 #include "reader/structure.h"
 
 void decodeProcessorInformation(const StructureHeader* header);
 
-// A code of an SMBIOS enumeration and its name.
-struct ProcessorCodeName {
-  uint16_t code;
-  const char* name;
-};
-
 // Processor family names, by strictly increasing code.
 constexpr int kProcessorFamilyNameCount = 214;
-extern const ProcessorCodeName processorFamilyNames[kProcessorFamilyNameCount];
+extern const ValueText processorFamilyNames[kProcessorFamilyNameCount];
 
 // Constant texts: the Processor Type name, and the family name of the structure (Processor
 // Family 2 behind the family byte 0xFE, the manufacturer deciding for 0xBE). "<OUT OF SPEC>" for

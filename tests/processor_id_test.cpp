@@ -309,6 +309,8 @@ TEST_F(ProcessorIdTest, Signatures) {
       {"ARM main ID lower-case hex", armStructure(0x101, 0, {0x4B, 0xD0, 0xAF, 0x4F}),
        "Implementor 0x4f, Variant 0xa, Architecture 15, Part 0xd04, Revision 11"},
       {"ARM main ID of 0", armStructure(0x118, 0, {0, 0, 0, 0, 1, 2, 3, 4}), "(null)"},
+      {"ARM main ID with only its top half set", armStructure(0x118, 0, {0, 0, 0x0F, 0x41}),
+       "Implementor 0x41, Variant 0x0, Architecture 15, Part 0x000, Revision 0"},
       {"ARM SoC ID", armStructure(0x118, 0x0200, {0x3A, 0x00, 0x36, 0x89, 0xEF, 0xBE, 0xAD, 0xDE}),
        "JEP-106 Bank 0x09 Manufacturer 0x36, SoC ID 0x003a, SoC Revision 0xdeadbeef"},
       {"ARM SoC ID of 0", armStructure(0x101, 0x0200, {}),

@@ -185,14 +185,14 @@ TEST(ProcessorTextTest, Types) {
 
 TEST(ProcessorFamilyTest, TableIsStrictlyIncreasing) {
   ASSERT_EQ(sizeof processorFamilyNames / sizeof processorFamilyNames[0], 214u);
-  EXPECT_EQ(processorFamilyNames[0].code, 0x01);
-  EXPECT_EQ(processorFamilyNames[213].code, 0x202);
+  EXPECT_EQ(processorFamilyNames[0].value, 0x01);
+  EXPECT_EQ(processorFamilyNames[213].value, 0x202);
   for (int i = 1; i < kProcessorFamilyNameCount; ++i) {
-    EXPECT_LT(processorFamilyNames[i - 1].code, processorFamilyNames[i].code) << "index " << i;
+    EXPECT_LT(processorFamilyNames[i - 1].value, processorFamilyNames[i].value) << "index " << i;
   }
-  for (const ProcessorCodeName& entry : processorFamilyNames) {
-    ASSERT_NE(entry.name, nullptr);
-    EXPECT_GT(strlen(entry.name), 0u);
+  for (const ValueText& entry : processorFamilyNames) {
+    ASSERT_NE(entry.text, nullptr);
+    EXPECT_GT(strlen(entry.text), 0u);
   }
 }
 
@@ -221,9 +221,9 @@ TEST(ProcessorFamilyTest, SearchFindsExactlyTheCodesOfTheTable) {
     HeldStructure held(familyStructure(code));
     const StructureHeader header = held.header();
     const bool listed =
-        entry < kProcessorFamilyNameCount && processorFamilyNames[entry].code == code;
+        entry < kProcessorFamilyNameCount && processorFamilyNames[entry].value == code;
     EXPECT_STREQ(processorFamilyText(&header),
-                 listed ? processorFamilyNames[entry].name : "<OUT OF SPEC>")
+                 listed ? processorFamilyNames[entry].text : "<OUT OF SPEC>")
         << "code 0x" << std::hex << code;
     if (listed) ++entry;
   }
