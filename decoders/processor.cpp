@@ -254,12 +254,21 @@ constexpr ValueText legacyVoltageNames[] = {
 };
 
 // By bit number of the Processor Characteristics word.
+// clang-format off
 constexpr ValueText processorCharacteristicNames[] = {
-    {2, "64-bit capable"},          {3, "Multi-Core"},
-    {4, "Hardware Thread"},         {5, "Execute Protection"},
-    {6, "Enhanced Virtualization"}, {7, "Power/Performance Control"},
-    {8, "128-bit Capable"},         {9, "Arm64 SoC ID"},
+    {2, "64-bit capable"},
+    {3, "Multi-Core"},
+    {4, "Hardware Thread"},
+    {5, "Execute Protection"},
+    {6, "Enhanced Virtualization"},
+    {7, "Power/Performance Control"},
+    {8, "128-bit Capable"},
+    {9, "Arm64 SoC ID"},
 };
+// clang-format on
+static_assert(strictlyAscending(legacyVoltageNames) &&
+                  strictlyAscending(processorCharacteristicNames),
+              "names are listed in bit order");
 
 constexpr char kUnknowable[] = "UnKnowable in this Machine";
 

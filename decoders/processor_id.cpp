@@ -58,16 +58,26 @@ struct FamilyRange {
   ProcessorIdKind kind;
 };
 
+// clang-format off
 constexpr FamilyRange kX86FamilyRanges[] = {
-    {0x0B, 0x15, ProcessorIdKind::X86Intel}, {0x18, 0x1D, ProcessorIdKind::X86Amd},
-    {0x1F, 0x1F, ProcessorIdKind::X86Amd},   {0x28, 0x2F, ProcessorIdKind::X86Intel},
-    {0x38, 0x3F, ProcessorIdKind::X86Amd},   {0x46, 0x4F, ProcessorIdKind::X86Amd},
-    {0x66, 0x6B, ProcessorIdKind::X86Amd},   {0x83, 0x8F, ProcessorIdKind::X86Amd},
-    {0xA1, 0xB3, ProcessorIdKind::X86Intel}, {0xB5, 0xB5, ProcessorIdKind::X86Intel},
-    {0xB6, 0xB7, ProcessorIdKind::X86Amd},   {0xB9, 0xC7, ProcessorIdKind::X86Intel},
-    {0xCD, 0xCF, ProcessorIdKind::X86Intel}, {0xD2, 0xDB, ProcessorIdKind::X86Intel},
-    {0xDD, 0xE0, ProcessorIdKind::X86Intel}, {0xE4, 0xEF, ProcessorIdKind::X86Amd},
+    {0x0B, 0x15, ProcessorIdKind::X86Intel},
+    {0x18, 0x1D, ProcessorIdKind::X86Amd},
+    {0x1F, 0x1F, ProcessorIdKind::X86Amd},
+    {0x28, 0x2F, ProcessorIdKind::X86Intel},
+    {0x38, 0x3F, ProcessorIdKind::X86Amd},
+    {0x46, 0x4F, ProcessorIdKind::X86Amd},
+    {0x66, 0x6B, ProcessorIdKind::X86Amd},
+    {0x83, 0x8F, ProcessorIdKind::X86Amd},
+    {0xA1, 0xB3, ProcessorIdKind::X86Intel},
+    {0xB5, 0xB5, ProcessorIdKind::X86Intel},
+    {0xB6, 0xB7, ProcessorIdKind::X86Amd},
+    {0xB9, 0xC7, ProcessorIdKind::X86Intel},
+    {0xCD, 0xCF, ProcessorIdKind::X86Intel},
+    {0xD2, 0xDB, ProcessorIdKind::X86Intel},
+    {0xDD, 0xE0, ProcessorIdKind::X86Intel},
+    {0xE4, 0xEF, ProcessorIdKind::X86Amd},
 };
+// clang-format on
 
 constexpr bool rangesSortedAndDisjoint() {
   for (size_t i = 0; i < sizeof kX86FamilyRanges / sizeof kX86FamilyRanges[0]; ++i) {
@@ -119,6 +129,11 @@ ProcessorIdKind kindOfVersion(const StructureHeader* header) {
   return ProcessorIdKind::None;
 }
 
+uint32_t littleEndian32(const uint8_t* bytes) {
+  return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+         static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+}
+
 void storeSignature(char* signaturePie, size_t capacity, int needed) {
   if (textFits(needed, capacity)) setTextField(&processorRecord.signature, signaturePie);
 }
@@ -146,12 +161,8 @@ ProcessorIdKind detectProcessorIdKind(const StructureHeader* header) {
 
 void processorSignatureText(ProcessorIdKind kind, const uint8_t* idBytes) {
   const unsigned w = idBytes[0] | idBytes[1] << 8;
-  const uint32_t d = static_cast<uint32_t>(idBytes[0]) | static_cast<uint32_t>(idBytes[1]) << 8 |
-                     static_cast<uint32_t>(idBytes[2]) << 16 |
-                     static_cast<uint32_t>(idBytes[3]) << 24;
-  const uint32_t r = static_cast<uint32_t>(idBytes[4]) | static_cast<uint32_t>(idBytes[5]) << 8 |
-                     static_cast<uint32_t>(idBytes[6]) << 16 |
-                     static_cast<uint32_t>(idBytes[7]) << 24;
+  const uint32_t d = littleEndian32(idBytes);
+  const uint32_t r = littleEndian32(idBytes + 4);
   char signaturePie[120];
   const size_t capacity = sizeof signaturePie;
 
@@ -236,7 +247,7 @@ void decodeProcessorId(const StructureHeader* header) {
   if (kind != ProcessorIdKind::X86Intel && kind != ProcessorIdKind::X86Amd) {
     complete = textFits(formatText(flagsPie, sizeof flagsPie, "%s", "UNKNOWN"), sizeof flagsPie);
   } else {
-    const uint32_t r = readU32Le(header, kIdOffset + 4);
+    const uint32_t r = littleEndian32(idBytes + 4);
     if ((r & kNamedFlagBits) == 0) {
       complete = textFits(formatText(flagsPie, sizeof flagsPie, "%s", "None"), sizeof flagsPie);
     } else {
