@@ -135,6 +135,13 @@ void decodedTypesAndLengthGates() {
     addTable("language-len-" + hex(length), tableOf({language(length, 3, 1), endOfTable()}));
   }
   addTable("language-more-than-its-strings", tableOf({language(0x16, 9, 7), endOfTable()}));
+  addTable("language-255-missing", tableOf({language(0x16, 255, 200), endOfTable()}));
+  addTable("language-longer-than-work-buffers", tableOf({Structure(13, 0x16)
+                                                             .u8(0x04, 2)
+                                                             .u8(0x15, 2)
+                                                             .str(std::string(12000, 'e'))
+                                                             .str(std::string(200, 'f')),
+                                                         endOfTable()}));
 
   const uint64_t intelId = 0xBFEBFBFF000306A9ull;
   for (uint8_t length : {0x19, 0x1A, 0x20, 0x22, 0x23, 0x28, 0x2A, 0x2C, 0x2E, 0x30}) {

@@ -11,9 +11,11 @@
 
 namespace {
 
-// The largest work buffer of any decoder holds 11910 characters (the installable languages); a
-// longer text can only come from a text that ran on past its end.
-constexpr size_t kLongestText = 11910;
+// Every text is a fixed text, a number, or made of the table's strings: the installable languages
+// join up to 255 of them, each at most "<BAD INDEX>" where it is missing. Anything longer than
+// the table and that can only be a text that ran on past its end.
+constexpr size_t kLongestMadeText = 255 * sizeof "<BAD INDEX>" + 9999;
+size_t longestText = kLongestMadeText;
 
 [[noreturn]] void fail(const char* field, const char* problem) {
   fprintf(stderr, "record check failed: %s: %s\n", field, problem);
@@ -24,7 +26,7 @@ constexpr size_t kLongestText = 11910;
 void checkText(const char* text, const char* field) {
   if (text == nullptr) return;
   for (size_t n = 0; text[n] != '\0'; ++n) {
-    if (n >= kLongestText) fail(field, "text longer than any work buffer");
+    if (n >= longestText) fail(field, "text longer than the table could make");
     const auto c = static_cast<unsigned char>(text[n]);
     if (c != '\n' && (c < 0x20 || c > 0x7E)) fail(field, "unprintable byte");
   }
@@ -121,7 +123,8 @@ const Record& recordOf(uint32_t code) {
 
 }  // namespace
 
-void checkLoadedRecords() {
+void checkLoadedRecords(size_t rawBytes) {
+  longestText = rawBytes + kLongestMadeText;
   const uint32_t platformCalls = platform::firmwareTableCallCount();
   if (platformCalls > 2) fail("load", "more than two platform calls");
 

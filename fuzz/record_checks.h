@@ -2,7 +2,10 @@
 // sees the records.
 #pragma once
 
+#include <cstddef>
+
 // Reads every field of every record and every memory device entry up to deviceCount, so the
-// sanitizers see any text that is not a terminated, live heap copy. Aborts with a one-line
-// reason on standard error when a record breaks an invariant.
-void checkLoadedRecords();
+// sanitizers see any text that is not a terminated, live heap copy. rawBytes is the size of the
+// raw table served. Aborts with a one-line reason on standard error when a record breaks an
+// invariant.
+void checkLoadedRecords(size_t rawBytes);

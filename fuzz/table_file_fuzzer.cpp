@@ -90,7 +90,7 @@ void loadAndCheck(const std::vector<uint8_t>& raw) {
   platform::resetFirmwareTableCallCount();
   platform::serveRawTable(raw.data(), raw.size());
   getRecord(kProcessorCategory);
-  checkLoadedRecords();
+  checkLoadedRecords(raw.size());
   releaseLoad();
 }
 

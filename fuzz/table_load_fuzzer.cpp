@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   platform::resetFirmwareTableCallCount();
   platform::serveRawTable(raw.get(), size);
   getRecord(kProcessorCategory);
-  checkLoadedRecords();
+  checkLoadedRecords(size);
   releaseLoad();
   return 0;
 }
