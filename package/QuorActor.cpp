@@ -1,8 +1,8 @@
 #include "package/QuorActor.h"
 
-#include <cstdint>
 #include <string>
 
+#include "package/widen.h"
 #include "reader/records.h"
 
 const TCHAR* GPackage = TEXT("Zentrik");
@@ -45,12 +45,7 @@ void AQuorActor::execGetCPUSerialNumber(FFrame& Stack, void* const Result) {
   const auto* processor = static_cast<const ProcessorRecord*>(getRecord(kProcessorCategory));
   if (processor != nullptr && processor->id != nullptr) {
     CPUSn = processor->id;
-    // Element by element, each 8-bit value read as signed and sign-extended to 16 bits.
-    std::basic_string<TCHAR> WideCPUSn;
-    WideCPUSn.reserve(CPUSn.size());
-    for (const char c : CPUSn) {
-      WideCPUSn.push_back(static_cast<TCHAR>(static_cast<int16_t>(static_cast<signed char>(c))));
-    }
+    const std::basic_string<TCHAR> WideCPUSn = widenSignExtended(CPUSn);
     *static_cast<FString*>(Result) = WideCPUSn.c_str();
   } else {
     GLog->Logf(TEXT("Couldn't get the relevant information. Contact the author!!"));
