@@ -11,7 +11,7 @@ const TCHAR* GPackage = TEXT("Zentrik");
 // these in this order when the module is loaded.
 static UClass PrivateStaticClassAQuorActor(EC_NativeConstructor, sizeof(AQuorActor), 0,
                                            AActor::StaticClass(), UObject::StaticClass(),
-                                           FGuid(0, 0, 0, 0), TEXT("AQuorActor") + 1, GPackage,
+                                           FGuid(0, 0, 0, 0), &TEXT("AQuorActor")[1], GPackage,
                                            UObject::StaticConfigName(),
                                            RF_Public | RF_Transient | RF_Standalone | RF_Native,
                                            AQuorActor::InternalConstructor,

@@ -1,6 +1,7 @@
 // engine-host run as its own process on the real module, with table files written here.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -19,8 +20,9 @@ struct HostRun {
   std::string err;
 };
 
+// Files of this test process only: ctest runs tests side by side.
 std::string scratch(const std::string& name) {
-  return testing::TempDir() + "engine_host_" + name;
+  return testing::TempDir() + "engine_host_" + std::to_string(getpid()) + "_" + name;
 }
 
 std::string slurp(const std::string& path) {
