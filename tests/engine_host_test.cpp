@@ -30,12 +30,22 @@ std::string slurp(const std::string& path) {
   return std::string(bytes.begin(), bytes.end());
 }
 
-std::string writeTable(const std::string& name, const Bytes& raw) {
-  const std::string path = scratch(name);
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(raw.data()), static_cast<std::streamsize>(raw.size()));
-  return path;
-}
+// A table file of the test, removed when it goes out of scope.
+class TableFile {
+ public:
+  TableFile(const std::string& name, const Bytes& raw) : path_(scratch(name)) {
+    std::ofstream(path_, std::ios::binary)
+        .write(reinterpret_cast<const char*>(raw.data()), static_cast<std::streamsize>(raw.size()));
+  }
+  ~TableFile() { std::remove(path_.c_str()); }
+  TableFile(const TableFile&) = delete;
+  TableFile& operator=(const TableFile&) = delete;
+  // The host's option serving this file.
+  std::string option() const { return "--table '" + path_ + "' "; }
+
+ private:
+  std::string path_;
+};
 
 HostRun runHost(const std::string& args) {
   const std::string out = scratch("stdout");
@@ -47,6 +57,8 @@ HostRun runHost(const std::string& args) {
   run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   run.out = slurp(out);
   run.err = slurp(err);
+  std::remove(out.c_str());
+  std::remove(err.c_str());
   return run;
 }
 
@@ -54,27 +66,27 @@ const std::string kModule = std::string("'") + ZENTRIK_MODULE_PATH + "'";
 const std::string kLogLine = "Log: Couldn't get the relevant information. Contact the author!!\n";
 
 TEST(EngineHost, PrintsTheProcessorIdOfTheServedTable) {
-  const std::string table = writeTable(
+  const TableFile table(
       "one_processor",
       rawBuffer(
           tableOf({Structure(4, 0x1A).bytes(0x08, {0xA7, 0x06, 0x03, 0x00, 0xFF, 0xFB, 0xEB, 0xBF}),
                    endOfTable()})));
-  const HostRun run = runHost("--table '" + table + "' " + kModule + " QuorActor");
+  const HostRun run = runHost(table.option() + kModule + " QuorActor");
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.out, "A7 06 03 00 FF FB EB BF\n");
   EXPECT_EQ(run.err, "");
 }
 
 TEST(EngineHost, AnEmptyResultIsAnEmptyLineWithTheLogLine) {
-  const std::string noProcessor =
-      writeTable("no_processor", rawBuffer(tableOf({Structure(0, 0x12), endOfTable()})));
-  HostRun run = runHost("--table '" + noProcessor + "' " + kModule);
+  const TableFile noProcessor("no_processor",
+                              rawBuffer(tableOf({Structure(0, 0x12), endOfTable()})));
+  HostRun run = runHost(noProcessor.option() + kModule);
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.out, "\n");
   EXPECT_EQ(run.err, kLogLine);
 
-  const std::string empty = writeTable("empty", {});
-  run = runHost("--table '" + empty + "' " + kModule);
+  const TableFile empty("empty", {});
+  run = runHost(empty.option() + kModule);
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.out, "\n");
   EXPECT_EQ(run.err, kLogLine +
@@ -83,8 +95,8 @@ TEST(EngineHost, AnEmptyResultIsAnEmptyLineWithTheLogLine) {
 }
 
 TEST(EngineHost, NamesWhatIsMissingInOneLine) {
-  const std::string table = writeTable("end_only", rawBuffer(tableOf({endOfTable()})));
-  const std::string served = "--table '" + table + "' ";
+  const TableFile table("end_only", rawBuffer(tableOf({endOfTable()})));
+  const std::string served = table.option();
   const struct {
     std::string args;
     int exitCode;
@@ -128,8 +140,8 @@ TEST(EngineHost, ReadsRealMachineTables) {
     SCOPED_TRACE(c.file);
     const Bytes table = readFile(folder + "/" + c.file);
     if (table.empty()) GTEST_SKIP() << "no real machine tables in " << folder;
-    const HostRun run =
-        runHost("--table '" + writeTable("real", rawBuffer(table)) + "' " + kModule);
+    const TableFile served("real", rawBuffer(table));
+    const HostRun run = runHost(served.option() + kModule);
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, c.out);
     if (c.err.empty()) {

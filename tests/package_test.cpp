@@ -130,6 +130,8 @@ TEST_F(PackageTest, RegistersTheClassAndTheNativeWhenLoaded) {
   EXPECT_EQ(natives[0].index, -1);
   EXPECT_TRUE(natives[0].function == exported<Native>("intAQuorActorexecGetCPUSerialNumber"));
   EXPECT_EQ(platform::firmwareTableCallCount(), 0u) << "loading must not read the firmware";
+  // The firmware reader linked into the module stays private to it.
+  EXPECT_EQ(findExport(module_, "_Z9getRecordj"), nullptr);
 }
 
 TEST_F(PackageTest, InstancesAreBuiltAndFreedWithTheRegisteredSize) {
