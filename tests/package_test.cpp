@@ -204,10 +204,11 @@ TEST_F(PackageTest, TheGuardPassesEngineErrorsOnAndRecordsOthers) {
     const char* what;
     const Bytes& raw;
     StandinFaultSite site;
+    size_t logLines;  // shows which path the two calls took
   } sites[] = {
-      {"assigning the processor ID", withId, StandinFaultSite::StringAssign},
-      {"writing the log line", withoutId, StandinFaultSite::Logf},
-      {"assigning the empty result", withoutId, StandinFaultSite::StringAssign},
+      {"assigning the processor ID", withId, StandinFaultSite::StringAssign, 0},
+      {"writing the log line", withoutId, StandinFaultSite::Logf, 0},
+      {"assigning the empty result", withoutId, StandinFaultSite::StringAssign, 2},
   };
   for (const auto& s : sites) {
     SCOPED_TRACE(s.what);
@@ -229,6 +230,7 @@ TEST_F(PackageTest, TheGuardPassesEngineErrorsOnAndRecordsOthers) {
     EXPECT_THROW(call(&result), std::bad_alloc);
     EXPECT_EQ(Text(appUnwindHistory()), kFunctionName);
     EXPECT_EQ(Text(*result), TEXT("previous"));
+    EXPECT_EQ(log_.lines.size(), s.logLines);
   }
 }
 
