@@ -98,9 +98,11 @@ run_tsan() {
 # no invalid read or write, no use of an uninitialised value, and no leak other than the
 # process-lifetime allocations named in tests/valgrind.supp.
 run_valgrind() {
+  # --keep-debuginfo: the package tests unload the module, whose allocations must still name
+  # their functions for the suppressions to match.
   local vg=(valgrind --tool=memcheck --error-exitcode=99 --leak-check=full
     --errors-for-leak-kinds=definite,indirect,possible --track-origins=yes
-    --suppressions=tests/valgrind.supp --quiet)
+    --suppressions=tests/valgrind.supp --keep-debuginfo=yes --quiet)
   # valgrind answers the CPUID instruction with a processor of its own, which cannot match what
   # /proc/cpuinfo says of the real one.
   "${vg[@]}" build/bin/unit_tests --gtest_brief=1 --gtest_filter=-ProcessorCpuidTest.*
