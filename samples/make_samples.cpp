@@ -12,8 +12,9 @@ namespace {
 constexpr uint16_t kNoHandle = 0xFFFE;
 
 // BIOS Information (type 0), 3.x length 0x1A.
-Structure bios(uint16_t handle, uint8_t romSize, uint64_t characteristics, uint8_t extension1,
-               uint8_t extension2, uint16_t extendedRomSize) {
+Structure bios(uint16_t handle, const char* vendor, const char* version, const char* date,
+               uint8_t romSize, uint64_t characteristics, uint8_t extension1, uint8_t extension2,
+               uint16_t extendedRomSize) {
   return Structure(0, 0x1A, handle)
       .u8(0x04, 1)        // vendor
       .u8(0x05, 2)        // version
@@ -27,7 +28,10 @@ Structure bios(uint16_t handle, uint8_t romSize, uint64_t characteristics, uint8
       .u8(0x15, 27)    // system BIOS minor release
       .u8(0x16, 0xFF)  // embedded controller major release: none
       .u8(0x17, 0xFF)  // embedded controller minor release: none
-      .u16(0x18, extendedRomSize);
+      .u16(0x18, extendedRomSize)
+      .str(vendor)
+      .str(version)
+      .str(date);
 }
 
 // Characteristics bits common to a present-day board: PCI, upgradeable, shadowing, boot from CD,
@@ -182,7 +186,8 @@ Structure memoryDevice(const DeviceFields& d) {
 // A desktop: one Intel processor, BIOS, three languages, one array with two DDR4 DIMMs.
 Bytes desktop() {
   return rawBuffer(tableOf({
-                       bios(0x0000, 0xFF, kModernCharacteristics, 0x03, 0x0D, 0x0020),
+                       bios(0x0000, "Sample Firmware Inc.", "1.40", "06/12/2023", 0xFF,
+                            kModernCharacteristics, 0x03, 0x0D, 0x0020),
                        systemInformation(0x0001, "Sample Systems Ltd.", "Sample Desktop D12"),
                        processor({0x0040,
                                   0xC6,
@@ -215,7 +220,8 @@ Bytes desktop() {
 // four empty slots.
 Bytes server() {
   std::vector<Bytes> structures = {
-      bios(0x0000, 0xFF, kModernCharacteristics, 0x03, 0x1D, 0x0020),
+      bios(0x0000, "Sample Firmware Inc.", "2.6.1", "03/15/2024", 0xFF, kModernCharacteristics,
+           0x03, 0x1D, 0x0020),
       systemInformation(0x0001, "Sample Systems Ltd.", "Sample Server S2A"),
   };
   for (int socket = 0; socket < 2; ++socket) {
@@ -328,7 +334,8 @@ Bytes truncated() {
                             "Sample Memory Co.", "0A1B2C3E", "SMC16G3200U"});
   cut.resize(cut.size() - 30);  // inside the serial number
   return rawBuffer(tableOf({
-                       bios(0x0000, 0x3F, kModernCharacteristics, 0x03, 0x0D, 0),
+                       bios(0x0000, "Sample Firmware Inc.", "1.40", "06/12/2023", 0x3F,
+                            kModernCharacteristics, 0x03, 0x0D, 0),
                        processor({0x0040,
                                   0xC6,
                                   0x00C6,
