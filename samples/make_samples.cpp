@@ -221,7 +221,7 @@ Bytes desktop() {
 Bytes server() {
   std::vector<Bytes> structures = {
       bios(0x0000, "Sample Firmware Inc.", "2.6.1", "03/15/2024", 0xFF, kModernCharacteristics,
-           0x03, 0x1D, 0x0020),
+           0x03, 0x0F, 0x0020),
       systemInformation(0x0001, "Sample Systems Ltd.", "Sample Server S2A"),
   };
   for (int socket = 0; socket < 2; ++socket) {
