@@ -9,11 +9,11 @@
 namespace platform {
 
 struct EntryPoint {
-  bool is64;              // "_SM3_"
+  bool is64;  // "_SM3_"
   uint8_t major;
   uint8_t minor;
-  uint8_t dmiRevision;    // docrev of "_SM3_"; 0 for "_SM_"
-  uint32_t tableLength;   // "_SM_": the table length; "_SM3_": the table maximum size
+  uint8_t dmiRevision;   // docrev of "_SM3_"; 0 for "_SM_"
+  uint32_t tableLength;  // "_SM_": the table length; "_SM3_": the table maximum size
   uint64_t tableAddress;
 };
 

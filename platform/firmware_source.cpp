@@ -34,10 +34,16 @@ void serveLiveTable() {
   serving = false;
 }
 
-uint32_t firmwareTableCallCount() { return callCount.load(); }
-void resetFirmwareTableCallCount() { callCount.store(0); }
+uint32_t firmwareTableCallCount() {
+  return callCount.load();
+}
+void resetFirmwareTableCallCount() {
+  callCount.store(0);
+}
 
-const char* firmwareTableError() { return lastError.c_str(); }
+const char* firmwareTableError() {
+  return lastError.c_str();
+}
 
 uint32_t GetSystemFirmwareTable(uint32_t provider, uint32_t tableId, void* buffer,
                                 uint32_t bufferSize) {

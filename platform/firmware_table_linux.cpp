@@ -49,39 +49,45 @@ bool readWholeFile(const char* path, std::vector<uint8_t>* out, std::string* err
 
 }  // namespace
 
+bool rawTableFromSysfs(const std::string& entryPointPath, const std::string& tablePath,
+                       std::vector<uint8_t>* raw, std::string* error) {
+  std::vector<uint8_t> entry;
+  std::vector<uint8_t> table;
+  if (!readWholeFile(entryPointPath.c_str(), &entry, error)) return false;
+  EntryPoint ep{};
+  if (!parseEntryPoint(entry.data(), entry.size(), &ep)) {
+    *error = entryPointPath + " holds no SMBIOS entry point";
+    return false;
+  }
+  if (!readWholeFile(tablePath.c_str(), &table, error)) return false;
+  if (table.empty()) {
+    *error = tablePath + " is empty";
+    return false;
+  }
+  const auto length = static_cast<uint32_t>(table.size());
+  *raw = {0,
+          ep.major,
+          ep.minor,
+          ep.dmiRevision,
+          static_cast<uint8_t>(length),
+          static_cast<uint8_t>(length >> 8),
+          static_cast<uint8_t>(length >> 16),
+          static_cast<uint8_t>(length >> 24)};
+  raw->insert(raw->end(), table.begin(), table.end());
+  return true;
+}
+
 uint32_t liveFirmwareTable(uint32_t provider, uint32_t tableId, void* buffer, uint32_t bufferSize,
                            std::string* error) {
   if (provider != kProviderRsmb || tableId != 0) {
     *error = "no such firmware table";
     return 0;
   }
-  std::vector<uint8_t> entry;
-  std::vector<uint8_t> table;
-  if (!readWholeFile(kEntryPointPath, &entry, error)) return 0;
-  EntryPoint ep{};
-  if (!parseEntryPoint(entry.data(), entry.size(), &ep)) {
-    *error = std::string(kEntryPointPath) + " holds no SMBIOS entry point";
-    return 0;
-  }
-  if (!readWholeFile(kTablePath, &table, error)) return 0;
-  if (table.empty()) {
-    *error = std::string(kTablePath) + " is empty";
-    return 0;
-  }
-  const auto size = static_cast<uint32_t>(kRawHeaderSize + table.size());
+  std::vector<uint8_t> raw;
+  if (!rawTableFromSysfs(kEntryPointPath, kTablePath, &raw, error)) return 0;
+  const auto size = static_cast<uint32_t>(raw.size());
   if (buffer == nullptr || bufferSize < size) return size;
-  auto* out = static_cast<uint8_t*>(buffer);
-  const auto length = static_cast<uint32_t>(table.size());
-  const uint8_t header[kRawHeaderSize] = {0,
-                                          ep.major,
-                                          ep.minor,
-                                          ep.dmiRevision,
-                                          static_cast<uint8_t>(length),
-                                          static_cast<uint8_t>(length >> 8),
-                                          static_cast<uint8_t>(length >> 16),
-                                          static_cast<uint8_t>(length >> 24)};
-  memcpy(out, header, kRawHeaderSize);
-  memcpy(out + kRawHeaderSize, table.data(), table.size());
+  memcpy(buffer, raw.data(), size);
   return size;
 }
 

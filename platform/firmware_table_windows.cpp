@@ -10,7 +10,8 @@ namespace platform {
 uint32_t liveFirmwareTable(uint32_t provider, uint32_t tableId, void* buffer, uint32_t bufferSize,
                            std::string* error) {
   const UINT result = ::GetSystemFirmwareTable(provider, tableId, buffer, bufferSize);
-  if (result == 0) *error = "GetSystemFirmwareTable failed with error " + std::to_string(GetLastError());
+  if (result == 0)
+    *error = "GetSystemFirmwareTable failed with error " + std::to_string(GetLastError());
   return result;
 }
 

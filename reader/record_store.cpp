@@ -46,9 +46,13 @@ void appendWithSeparator(char* destination, const char* text, char separator) {
   strcpy(end, text);
 }
 
-void appendLine(char* destination, const char* text) { appendWithSeparator(destination, text, '\n'); }
+void appendLine(char* destination, const char* text) {
+  appendWithSeparator(destination, text, '\n');
+}
 
-void copyText(char* destination, const char* text) { strcpy(destination, text); }
+void copyText(char* destination, const char* text) {
+  strcpy(destination, text);
+}
 
 int formatText(char* buffer, size_t capacity, const char* format, ...) {
   va_list args;
@@ -82,6 +86,7 @@ void allocateMemoryDevices() {
   if (memoryArrayRecord.deviceCount > memoryDeviceCapacity) {
     memoryArrayRecord.deviceCount = memoryDeviceCapacity;
   }
-  for (uint32_t i = 0; i < memoryArrayRecord.deviceCount; ++i) memoryDevices[i] = MemoryDeviceRecord{};
+  for (uint32_t i = 0; i < memoryArrayRecord.deviceCount; ++i)
+    memoryDevices[i] = MemoryDeviceRecord{};
   deviceFillIndex = 0;
 }

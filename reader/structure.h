@@ -7,9 +7,9 @@
 
 struct StructureHeader {
   uint8_t type;
-  uint8_t length;    // formatted length; the type 34 fix-up may lower it here, never in the table
+  uint8_t length;  // formatted length; the type 34 fix-up may lower it here, never in the table
   uint16_t handle;
-  uint8_t* data;     // byte 0 of the structure inside the raw table buffer
+  uint8_t* data;       // byte 0 of the structure inside the raw table buffer
   uint32_t available;  // bytes delivered from data to the end of the table (at least length)
 };
 

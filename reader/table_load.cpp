@@ -49,7 +49,8 @@ RawTable fetchRawTable() {
   if (needed == 0) return {nullptr, 0};
   auto* buffer = static_cast<uint8_t*>(malloc(needed));
   if (buffer == nullptr) return {nullptr, 0};
-  const uint32_t copied = platform::GetSystemFirmwareTable(platform::kProviderRsmb, 0, buffer, needed);
+  const uint32_t copied =
+      platform::GetSystemFirmwareTable(platform::kProviderRsmb, 0, buffer, needed);
   // Only what the second call really copied may be read.
   return {buffer, copied <= needed ? copied : 0};
 }

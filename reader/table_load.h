@@ -5,8 +5,8 @@
 
 // The raw buffer as the platform delivered it: the 8-byte header and the structure table.
 struct RawTable {
-  uint8_t* data;   // null when nothing could be fetched
-  uint32_t size;   // bytes actually delivered
+  uint8_t* data;  // null when nothing could be fetched
+  uint32_t size;  // bytes actually delivered
 };
 
 void loadRecords();

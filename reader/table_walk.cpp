@@ -25,7 +25,9 @@ void printStructureError(const char* format, ...) {
   va_end(args);
 }
 
-void printSeparator() { fputc('\n', stdout); }
+void printSeparator() {
+  fputc('\n', stdout);
+}
 
 void fixupEntryLength(StructureHeader* header, int report) {
   // Some firmware announces 16 bytes for this structure although it has 11: the five bytes
@@ -104,7 +106,8 @@ void walkTable(uint8_t* table, uint32_t tableLength, uint16_t count) {
   }
   const uint64_t occupied = p;
   if (occupied > tableLength || (count != 0 && occupied < tableLength)) {
-    fprintf(stderr, "Wrong DMI structures length: %u bytes announced, structures occupy %lu bytes.\n",
+    fprintf(stderr,
+            "Wrong DMI structures length: %u bytes announced, structures occupy %lu bytes.\n",
             static_cast<unsigned>(tableLength), static_cast<unsigned long>(occupied));
   }
 }

@@ -1,9 +1,10 @@
 // Record store: the text operations, the reset state and the memory device list bounds.
+#include "reader/record_store.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "reader/record_store.h"
 #include "tests/support/reader_fixture.h"
 
 namespace {

@@ -14,7 +14,9 @@ namespace {
 const char kInvalidLength3[] = "Invalid entry length (3). DMI table is broken! Stop.\n\n";
 
 // A structure of a type that no decoder handles, with one string.
-Bytes plain(uint8_t type, const char* s = "x") { return Structure(type, 8).str(s); }
+Bytes plain(uint8_t type, const char* s = "x") {
+  return Structure(type, 8).str(s);
+}
 
 class WalkTest : public ReaderTest {};
 
@@ -63,9 +65,9 @@ TEST_F(WalkTest, TrailingZeroBytesReportCountAndLength) {
   EXPECT_EQ(output.out, "");
   EXPECT_EQ(output.err,
             "Wrong DMI structures count: 3 announced, only 2 decoded.\n"
-            "Wrong DMI structures length: " + std::to_string(table.size()) +
-                " bytes announced, structures occupy " + std::to_string(table.size() - 2) +
-                " bytes.\n");
+            "Wrong DMI structures length: " +
+                std::to_string(table.size()) + " bytes announced, structures occupy " +
+                std::to_string(table.size() - 2) + " bytes.\n");
 }
 
 TEST_F(WalkTest, LengthBelowFourStopsTheWalk) {
@@ -104,10 +106,11 @@ TEST_F(WalkTest, TruncatedLastStructure) {
     EXPECT_EQ(output.out, c.stdoutText) << c.name;
     // The cut structure is not counted; the walk ends one byte behind the table, where the
     // missing second zero would be.
-    EXPECT_EQ(output.err, "Wrong DMI structures count: 2 announced, only 1 decoded.\n"
-                          "Wrong DMI structures length: " + std::to_string(table.size()) +
-                              " bytes announced, structures occupy " +
-                              std::to_string(table.size() + 1) + " bytes.\n")
+    EXPECT_EQ(output.err,
+              "Wrong DMI structures count: 2 announced, only 1 decoded.\n"
+              "Wrong DMI structures length: " +
+                  std::to_string(table.size()) + " bytes announced, structures occupy " +
+                  std::to_string(table.size() + 1) + " bytes.\n")
         << c.name;
   }
 }

@@ -8,7 +8,8 @@ int main() {
   const auto* processor = static_cast<const ProcessorRecord*>(getRecord(kProcessorCategory));
   const auto* bios = static_cast<const BiosRecord*>(getRecord(kBiosCategory));
   if (platform::firmwareTableError()[0] != '\0') {
-    fprintf(stderr, "zentrik: live firmware table unavailable: %s\n", platform::firmwareTableError());
+    fprintf(stderr, "zentrik: live firmware table unavailable: %s\n",
+            platform::firmwareTableError());
   }
   printf("BIOS vendor: %s\n", bios->vendor != nullptr ? bios->vendor : "(not set)");
   printf("Processor ID: %s\n", processor->id != nullptr ? processor->id : "(not set)");

@@ -31,7 +31,9 @@ LoadOutput ReaderTest::load(const Bytes& raw) {
   return output;
 }
 
-std::string text(const char* field) { return field != nullptr ? field : "(null)"; }
+std::string text(const char* field) {
+  return field != nullptr ? field : "(null)";
+}
 
 Bytes readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -25,7 +25,8 @@ Structure& Structure::u32(size_t offset, uint32_t value) {
 }
 
 Structure& Structure::u64(size_t offset, uint64_t value) {
-  return u32(offset, static_cast<uint32_t>(value)).u32(offset + 4, static_cast<uint32_t>(value >> 32));
+  return u32(offset, static_cast<uint32_t>(value))
+      .u32(offset + 4, static_cast<uint32_t>(value >> 32));
 }
 
 Structure& Structure::bytes(size_t offset, std::initializer_list<uint8_t> values) {
@@ -59,7 +60,9 @@ Bytes Structure::build() const {
   return out;
 }
 
-Bytes endOfTable(uint16_t handle) { return Structure(127, 4, handle); }
+Bytes endOfTable(uint16_t handle) {
+  return Structure(127, 4, handle);
+}
 
 Bytes tableOf(std::initializer_list<Bytes> structures) {
   Bytes out;

@@ -1,0 +1,176 @@
+// Break a valid table one way at a time: every cut, every corrupted length byte. Whatever the
+// damage, the load completes, and under the sanitizers no byte outside the delivery is touched.
+#include <dirent.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/reader_fixture.h"
+
+namespace {
+
+// One structure of every decoded type, with strings, between two undecoded ones.
+Bytes sampleTable() {
+  return tableOf({
+      Structure(0, 0x1A)
+          .u8(4, 1)
+          .u8(5, 2)
+          .u8(8, 3)
+          .u8(9, 0xFF)
+          .u64(0x0A, 0x0000000008099E90ull)
+          .u8(0x12, 0x03)
+          .u8(0x13, 0x0D)
+          .u16(0x18, 0x0020)
+          .str("Vendor")
+          .str("1.0")
+          .str("01/01/2026"),
+      Structure(1, 8).str("System"),
+      Structure(4, 0x30)
+          .u8(4, 1)
+          .u8(5, 3)
+          .u8(6, 0xC6)
+          .u8(7, 2)
+          .bytes(8, {0xA9, 0x06, 0x03, 0x00, 0xFF, 0xFB, 0xEB, 0xBF})
+          .u8(0x10, 3)
+          .u8(0x11, 0x8C)
+          .u16(0x12, 100)
+          .u16(0x14, 4000)
+          .u16(0x16, 3600)
+          .u8(0x20, 4)
+          .u8(0x21, 5)
+          .u8(0x22, 6)
+          .u8(0x23, 4)
+          .u8(0x24, 4)
+          .u8(0x25, 8)
+          .u16(0x26, 0x00FC)
+          .u16(0x28, 0xC6)
+          .str("CPU0")
+          .str("Intel")
+          .str("Core i7")
+          .str("SN")
+          .str("AT")
+          .str("PN"),
+      Structure(13, 0x16).u8(4, 2).u8(0x15, 1).str("en|US|iso8859-1").str("fr|FR|iso8859-1"),
+      Structure(16, 0x17).u8(4, 3).u8(5, 3).u32(7, 0x02000000).u16(0x0D, 2),
+      Structure(17, 0x28)
+          .u16(0x0C, 0x2000)
+          .u8(0x0E, 9)
+          .u8(0x10, 1)
+          .u8(0x11, 2)
+          .u8(0x12, 0x1A)
+          .u16(0x15, 3200)
+          .u8(0x17, 3)
+          .u8(0x18, 4)
+          .u8(0x19, 5)
+          .u8(0x1A, 6)
+          .u16(0x20, 3200)
+          .u16(0x26, 1200)
+          .str("DIMM0")
+          .str("BANK 0")
+          .str("Maker")
+          .str("0001")
+          .str("Tag")
+          .str("Part"),
+      Structure(17, 0x15).u16(0x0C, 0).str("DIMM1"),
+      Structure(34, 16).bytes(11, {'A', 'B', 'C', 'D', 'E'}).rawStrings({0, 0}),
+      endOfTable(),
+  });
+}
+
+// Offsets of every structure's formatted-length byte.
+std::vector<size_t> lengthByteOffsets(const Bytes& table) {
+  std::vector<size_t> offsets;
+  size_t p = 0;
+  while (p + 1 < table.size()) {
+    offsets.push_back(p + 1);
+    p += table[p + 1];
+    while (p + 1 < table.size() && (table[p] != 0 || table[p + 1] != 0)) ++p;
+    p += 2;
+  }
+  return offsets;
+}
+
+class WalkRobustnessTest : public ReaderTest {};
+
+TEST_F(WalkRobustnessTest, SampleTableIsWellFormed) {
+  const LoadOutput output = loadTable(sampleTable());
+  EXPECT_EQ(output.out, "");
+  EXPECT_EQ(output.err, "Invalid entry length (16). Fixed up to 11.\n");
+}
+
+TEST_F(WalkRobustnessTest, EveryCutLoads) {
+  const Bytes table = sampleTable();
+  for (size_t cut = 0; cut <= table.size(); ++cut) {
+    freshReader();
+    load(rawBuffer(Bytes(table.begin(), table.begin() + cut)));
+    EXPECT_NE(getRecord(kProcessorCategory), nullptr) << "cut at " << cut;
+  }
+  // The header itself cut short.
+  const Bytes raw = rawBuffer(table);
+  for (size_t cut = 0; cut < 8; ++cut) {
+    freshReader();
+    load(Bytes(raw.begin(), raw.begin() + cut));
+    EXPECT_EQ(processor().id, nullptr) << "header cut at " << cut;
+  }
+}
+
+TEST_F(WalkRobustnessTest, EveryCorruptLengthByteLoads) {
+  const Bytes table = sampleTable();
+  const uint8_t values[] = {0, 1, 3, 4, 5, 0x0F, 0x10, 0x11, 0x15, 0x1A, 0x30, 0x7F, 0xFE, 0xFF};
+  for (size_t offset : lengthByteOffsets(table)) {
+    for (uint8_t value : values) {
+      freshReader();
+      Bytes broken = table;
+      broken[offset] = value;
+      load(rawBuffer(broken));
+      EXPECT_NE(getRecord(kProcessorCategory), nullptr) << offset << " " << int(value);
+    }
+  }
+}
+
+TEST_F(WalkRobustnessTest, AnnouncedLengthsAroundTheDelivery) {
+  const Bytes table = sampleTable();
+  const uint32_t size = static_cast<uint32_t>(table.size());
+  for (uint32_t announced : {0u, 1u, 4u, size - 1, size, size + 1, 0xFFFFFFFFu}) {
+    freshReader();
+    load(rawBufferAnnouncing(table, announced));
+    EXPECT_NE(getRecord(kProcessorCategory), nullptr) << announced;
+  }
+}
+
+// The bare tables of real machines: each loads, and the well-formed ones without a word.
+TEST_F(WalkRobustnessTest, RealMachineTables) {
+  const std::string dir = ZENTRIK_SHARED_TABLES;
+  DIR* folder = opendir(dir.c_str());
+  if (folder == nullptr) GTEST_SKIP() << "no shared tables at " << dir;
+  std::vector<std::string> names;
+  while (dirent* entry = readdir(folder)) names.push_back(entry->d_name);
+  closedir(folder);
+
+  int loaded = 0;
+  for (const std::string& name : names) {
+    const bool bare = name.size() > 4 && (name.rfind(".DMI") == name.size() - 4 ||
+                                          name.rfind(".bin") == name.size() - 4 ||
+                                          name.rfind(".dmi") == name.size() - 4);
+    // The Beelink dump starts with its entry point, not with the table.
+    if (!bare || name.find("Beelink") != std::string::npos) continue;
+    freshReader();
+    const LoadOutput output = loadTable(readFile(dir + "/" + name));
+    ++loaded;
+    if (name.find("HyperV") != std::string::npos) {
+      // Zero bytes follow its fifth structure, where the walk meets a length of 0.
+      EXPECT_EQ(output.err.rfind("Invalid entry length (0). DMI table is broken! Stop.\n\n", 0), 0u)
+          << name << ": " << output.err;
+    } else if (name.find("SuperMicro-Dual-Xeon") != std::string::npos) {
+      // Its firmware announces 16 bytes for a type 34 structure of 11.
+      EXPECT_EQ(output.err, "Invalid entry length (16). Fixed up to 11.\n") << name;
+    } else {
+      EXPECT_EQ(output.err, "") << name;
+    }
+    EXPECT_EQ(output.out, "") << name;
+  }
+  EXPECT_GT(loaded, 0);
+}
+
+}  // namespace
