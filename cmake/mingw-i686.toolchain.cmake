@@ -18,11 +18,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# The C and C++ runtimes and winpthreads go into every binary, so that the executables and
-# modules need no DLLs beyond the system's own.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
-set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
+# How the C and C++ runtimes are linked (statically, where possible) is up to
+# cmake/mingw_runtime.cmake, which the project includes for every MinGW build.
 
 # Tests run under Wine in a prefix of the build's own, quietly and without a display; Wine's
 # optional .NET and HTML engines are not wanted there.

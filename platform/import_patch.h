@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace platform {
@@ -17,5 +18,9 @@ void* patchImport(void* module, const char* dllName, const char* functionName, v
 // header, then the table) with the kernel's two-call protocol. False when the module does not
 // import the function; *error then says so.
 bool steerFirmwareTable(void* module, const void* raw, size_t size, std::string* error);
+
+// Calls that steered modules made of GetSystemFirmwareTable since the last reset.
+uint32_t steeredFirmwareTableCallCount();
+void resetSteeredFirmwareTableCallCount();
 
 }  // namespace platform

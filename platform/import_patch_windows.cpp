@@ -12,9 +12,11 @@ namespace platform {
 namespace {
 
 std::vector<uint8_t> steeredTable;
+uint32_t steeredCalls = 0;
 
 // The kernel function's shape and behaviour, over the steered copy.
 UINT WINAPI steeredFirmwareTable(DWORD provider, DWORD tableId, PVOID buffer, DWORD bufferSize) {
+  ++steeredCalls;
   if (provider != kProviderRsmb || tableId != 0 || steeredTable.empty()) {
     SetLastError(ERROR_NOT_FOUND);
     return 0;
@@ -72,6 +74,13 @@ void* patchImport(void* handle, const char* dllName, const char* functionName, v
     }
   }
   return nullptr;
+}
+
+uint32_t steeredFirmwareTableCallCount() {
+  return steeredCalls;
+}
+void resetSteeredFirmwareTableCallCount() {
+  steeredCalls = 0;
 }
 
 bool steerFirmwareTable(void* module, const void* raw, size_t size, std::string* error) {

@@ -74,6 +74,7 @@ TEST_F(ImportPatchTest, SteeredTableFollowsTheTwoCallProtocol) {
   const std::vector<uint8_t> raw = {0, 3, 4, 0, 6, 0, 0, 0, 127, 4, 0, 0, 0, 0};
   std::string error;
   ASSERT_TRUE(platform::steerFirmwareTable(self(), raw.data(), raw.size(), &error)) << error;
+  platform::resetSteeredFirmwareTableCallCount();
 
   EXPECT_EQ(platform::GetSystemFirmwareTable(platform::kProviderRsmb, 0, nullptr, 0), raw.size());
   std::vector<uint8_t> small(4, 0xEE);
@@ -85,6 +86,7 @@ TEST_F(ImportPatchTest, SteeredTableFollowsTheTwoCallProtocol) {
                                              static_cast<uint32_t>(buffer.size())),
             raw.size());
   EXPECT_EQ(buffer, raw);
+  EXPECT_EQ(platform::steeredFirmwareTableCallCount(), 3u);
 
   EXPECT_EQ(platform::GetSystemFirmwareTable(0x4649524D /* 'FIRM' */, 0, nullptr, 0), 0u);
   EXPECT_EQ(platform::GetSystemFirmwareTable(platform::kProviderRsmb, 1, nullptr, 0), 0u);
