@@ -14,3 +14,8 @@ configure_build build-windows -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 use_wine_prefix build-windows
 section "Windows unit tests under Wine"
 ctest --test-dir build-windows --output-on-failure
+
+section "native build (build/), to compare against"
+configure_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+section "end-to-end checks under Wine"
+tests/windows/end_to_end.sh build-windows build

@@ -91,8 +91,9 @@ else
 fi
 
 section "sample tables: Windows build against the native build"
+shopt -s nullglob
 tables=(samples/*.rsmb)
-reference=../shared/tables/wine-8.0-synthesised.rsmb
+reference=${ZENTRIK_SHARED_TABLES:-../shared/tables}/wine-8.0-synthesised.rsmb
 [ -f "$reference" ] && tables+=("$reference")
 for table in "${tables[@]}"; do
   name=$(basename "$table" .rsmb)
