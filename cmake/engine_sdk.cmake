@@ -10,8 +10,9 @@ if(NOT WIN32)
   message(FATAL_ERROR "ZENTRIK_ENGINE_SDK: the engine's SDK builds Windows modules only")
 endif()
 if(NOT MSVC)
-  message(FATAL_ERROR "ZENTRIK_ENGINE_SDK: the engine's import libraries need Microsoft's "
-                      "compiler; configure with Visual Studio (-A Win32)")
+  message(WARNING "ZENTRIK_ENGINE_SDK: the engine's own import libraries need Microsoft's "
+                  "compiler (configure with Visual Studio, -A Win32); this compiler links only "
+                  "against an SDK built with it, such as the stand-in")
 endif()
 if(NOT CMAKE_SIZEOF_VOID_P EQUAL 4)
   message(FATAL_ERROR "ZENTRIK_ENGINE_SDK: the engine is 32-bit x86; configure with -A Win32")

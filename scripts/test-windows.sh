@@ -19,3 +19,5 @@ section "native build (build/), to compare against"
 configure_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 section "end-to-end checks under Wine"
 tests/windows/end_to_end.sh build-windows build
+section "the package built with ZENTRIK_ENGINE_SDK (the stand-in posing as the SDK)"
+tests/windows/engine_sdk_option.sh build-windows
