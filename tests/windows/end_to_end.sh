@@ -65,6 +65,11 @@ expect live-host out $'\n'
 expect live-host err $'Log: Couldn\'t get the relevant information. Contact the author!!\n'
 expect live-host status $'0\n'
 
+run live-serial wine "$tool" serial
+expect live-serial out ''
+expect live-serial err $'Couldn\'t get the relevant information. Contact the author!!\n'
+expect live-serial status $'1\n'
+
 run live-records wine "$tool" records --json
 expect live-records status $'0\n'
 if python3 - "$work/live-records.out" <<'PY'; then
@@ -95,6 +100,9 @@ shopt -s nullglob
 tables=(samples/*.rsmb)
 reference=${ZENTRIK_SHARED_TABLES:-../shared/tables}/wine-8.0-synthesised.rsmb
 [ -f "$reference" ] && tables+=("$reference")
+# An empty file: nothing to serve.
+: >"$work/empty.rsmb"
+tables+=("$work/empty.rsmb")
 for table in "${tables[@]}"; do
   name=$(basename "$table" .rsmb)
   run "$name.host.windows" wine "$host" --table "$table" "$module"
