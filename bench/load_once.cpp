@@ -1,0 +1,53 @@
+// One load, or one bare pass, of one named table, for instruction counts under callgrind:
+//   valgrind --tool=callgrind --collect-atstart=no --toggle-collect='zentrik_measured_*'
+//            load_once TABLE [load|floor]
+// Only the work inside the two measured functions is counted, not building the table.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "bench/bench_tables.h"
+#include "bench/quiet_streams.h"
+#include "platform/firmware_source.h"
+#include "reader/records.h"
+#include "reader/table_load.h"
+
+extern "C" {
+
+__attribute__((noinline)) void* zentrik_measured_load() {
+  return getRecord(kProcessorCategory);
+}
+
+__attribute__((noinline)) int32_t zentrik_measured_floor(const uint8_t* bytes, uint32_t size) {
+  return countStructures(bytes, size);
+}
+}
+
+int main(int argc, char** argv) {
+  if (argc < 2 || argc > 3 || (argc == 3 && strcmp(argv[2], "load") != 0 &&
+                               strcmp(argv[2], "floor") != 0)) {
+    fprintf(stderr,
+            "usage: load_once TABLE [load|floor]\n"
+            "  TABLE: desktop, server, real:FILE, sweep:N (16..65535), adversarial:KIND\n");
+    return 2;
+  }
+  const BenchTable t = tableByName(argv[1]);
+  if (t.raw.empty()) {
+    fprintf(stderr, "load_once: no table named %s\n", argv[1]);
+    return 2;
+  }
+  const bool floor = argc == 3 && strcmp(argv[2], "floor") == 0;
+  int32_t counted = 0;
+  {
+    QuietStreams quiet;  // the load's diagnostics are not what is measured here
+    if (floor) {
+      counted = zentrik_measured_floor(tableBytes(t), static_cast<uint32_t>(tableSize(t)));
+    } else {
+      platform::serveRawTable(t.raw.data(), t.raw.size());
+      zentrik_measured_load();
+    }
+  }
+  printf("%s: %zu structures, %zu bytes%s\n", t.name.c_str(), t.structures, tableSize(t),
+         floor ? (", counted " + std::to_string(counted)).c_str() : "");
+  return 0;
+}
