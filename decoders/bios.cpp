@@ -1,4 +1,167 @@
 #include "decoders/bios.h"
 
-void decodeBiosInformation(const StructureHeader*) {}
-void decodeBiosLanguage(const StructureHeader*) {}
+#include <string>
+
+#include "decoders/size_text.h"
+#include "decoders/value_text.h"
+#include "reader/record_store.h"
+
+namespace {
+
+constexpr const char kNoCharacteristics[] = "BIOS characteristics not supported";
+
+// Bits 4 to 31 of the characteristics field. Bit 3 (kNoCharacteristics) excludes all of them.
+constexpr ValueText kCharacteristics[] = {
+    {4, "ISA is supported"},
+    {5, "MCA is supported"},
+    {6, "EISA is supported"},
+    {7, "PCI is supported"},
+    {8, "PC Card (PCMCIA) is supported"},
+    {9, "PNP is supported"},
+    {10, "APM is supported"},
+    {11, "BIOS is upgradeable"},
+    {12, "BIOS shadowing is allowed"},
+    {13, "VLB is supported"},
+    {14, "ESCD support is available"},
+    {15, "Boot from CD is supported"},
+    {16, "Selectable boot is supported"},
+    {17, "BIOS ROM is socketed"},
+    {18, "Boot from PC Card (PCMCIA) is supported"},
+    {19, "EDD is supported"},
+    {20, "Japanese floppy for NEC 9800 1.2 MB is supported"},
+    {21, "Japanese floppy for Toshiba 1.2 MB is supported"},
+    {22, "5.25\"/360 kB floppy services are supported"},
+    {23, "5.25\"/1.2 MB floppy services are supported"},
+    {24, "3.5\"/720 kB floppy services are supported"},
+    {25, "3.5\"/2.88 MB floppy services are supported"},
+    {26, "Print screen service is supported"},
+    {27, "8042 keyboard services are supported"},
+    {28, "Serial services are supported"},
+    {29, "Printer services are supported"},
+    {30, "CGA/mono video services are supported"},
+    {31, "NEC PC-98"},
+};
+
+constexpr ValueText kExtensionByte1[] = {
+    {0, "ACPI is supported"},
+    {1, "USB legacy is supported"},
+    {2, "AGP is supported"},
+    {3, "I2O boot is supported"},
+    {4, "LS-120 boot is supported"},
+    {5, "ATAPI Zip drive boot is supported"},
+    {6, "IEEE 1394 boot is supported"},
+    {7, "Smart battery is supported"},
+};
+
+// Bit 7 has no text.
+constexpr ValueText kExtensionByte2[] = {
+    {0, "BIOS boot specification is supported"},
+    {1, "Function key-initiated network boot is supported"},
+    {2, "Targeted content distribution is supported"},
+    {3, "UEFI is supported"},
+    {4, "System is a virtual machine"},
+    {5, "Manufacturing mode is supported"},
+    {6, "Manufacturing mode is enabled"},
+};
+
+// Indexed by bits 14 and 15 of the extended ROM size word.
+constexpr const char* kExtendedRomUnits[] = {"MB", "GB", kOutOfSpec, kOutOfSpec};
+
+constexpr size_t textLength(const char* text) {
+  size_t n = 0;
+  while (text[n] != '\0') ++n;
+  return n;
+}
+
+// Length of every text of a table joined by line feeds.
+template <size_t N>
+constexpr size_t joinedLength(const ValueText (&table)[N]) {
+  size_t n = N - 1;
+  for (const ValueText& entry : table) n += textLength(entry.text);
+  return n;
+}
+
+static_assert(strictlyAscending(kCharacteristics), "bits in ascending order");
+static_assert(strictlyAscending(kExtensionByte1), "bits in ascending order");
+static_assert(strictlyAscending(kExtensionByte2), "bits in ascending order");
+// The characteristics array is written with unbounded appends: the longest text must fit.
+static_assert(joinedLength(kCharacteristics) + 1 + joinedLength(kExtensionByte1) + 1 +
+                      joinedLength(kExtensionByte2) <
+                  kBiosCharacteristicsSize,
+              "characteristics text fits its array");
+
+// The texts of the set bits, ascending, separated by line feeds.
+template <size_t N>
+std::string setBitTexts(const ValueText (&table)[N], uint32_t bits) {
+  std::string joined;
+  for (const ValueText& entry : table) {
+    if ((bits >> entry.value & 1) == 0) continue;
+    if (!joined.empty()) joined += '\n';
+    joined += entry.text;
+  }
+  return joined;
+}
+
+}  // namespace
+
+void romSizeText(uint8_t romSize, uint16_t extendedRomSize, char** field) {
+  // Room for five digits, a blank and "<OUT OF SPEC>".
+  char sizeInformation[24];
+  if (romSize != 0xFF) {
+    copyText(sizeInformation, sizeText((romSize + 1u) * 64u, 1).c_str());
+  } else {
+    formatText(sizeInformation, sizeof sizeInformation, "%u %s", extendedRomSize & 0x3FFFu,
+               kExtendedRomUnits[extendedRomSize >> 14]);
+  }
+  setTextField(field, sizeInformation);
+}
+
+void characteristicsText(uint32_t lower, uint32_t /*upper: no bit has a text*/,
+                         char* characteristics) {
+  const std::string characteristicsPie =
+      (lower & 0x8) != 0 ? std::string(kNoCharacteristics) : setBitTexts(kCharacteristics, lower);
+  copyText(characteristics, characteristicsPie.c_str());
+}
+
+void extensionByte1Text(uint8_t byte, char* characteristics) {
+  appendLine(characteristics, setBitTexts(kExtensionByte1, byte).c_str());
+}
+
+void extensionByte2Text(uint8_t byte, char* characteristics) {
+  appendLine(characteristics, setBitTexts(kExtensionByte2, byte).c_str());
+}
+
+void decodeBiosInformation(const StructureHeader* header) {
+  if (header->length < 0x12) return;
+  setTextField(&biosRecord.vendor, structureString(header, readU8(header, 0x04)));
+  setTextField(&biosRecord.version, structureString(header, readU8(header, 0x05)));
+  setTextField(&biosRecord.releaseDate, structureString(header, readU8(header, 0x08)));
+  biosRecord.present = 1;
+  const uint16_t extendedRomSize = header->length >= 0x1A ? readU16Le(header, 0x18) : 16;
+  romSizeText(readU8(header, 0x09), extendedRomSize, &biosRecord.romSize);
+  characteristicsText(readU32Le(header, 0x0A), readU32Le(header, 0x0E), biosRecord.characteristics);
+  if (header->length >= 0x13) extensionByte1Text(readU8(header, 0x12), biosRecord.characteristics);
+  if (header->length >= 0x14) extensionByte2Text(readU8(header, 0x13), biosRecord.characteristics);
+}
+
+void installableLanguagesText(const StructureHeader* header) {
+  // Up to 255 strings of any length: the text grows as needed.
+  std::string languagePie;
+  const uint8_t count = readU8(header, 0x04);
+  for (unsigned k = 1; k <= count; ++k) {
+    if (k > 1) languagePie += '\n';
+    languagePie += structureString(header, static_cast<uint8_t>(k));
+  }
+  setTextField(&biosLanguageRecord.installableLanguages, languagePie.c_str());
+}
+
+void decodeBiosLanguage(const StructureHeader* header) {
+  if (header->length < 0x16) {
+    setTextField(&biosLanguageRecord.currentLanguage, "Unknown");
+    setTextField(&biosLanguageRecord.installableLanguages, "Unknown");
+    return;
+  }
+  installableLanguagesText(header);
+  // Stored whole, whatever its length.
+  setTextField(&biosLanguageRecord.currentLanguage, structureString(header, readU8(header, 0x15)));
+}

@@ -1,4 +1,230 @@
 #include "decoders/memory.h"
 
-void decodeMemoryArray(const StructureHeader*) {}
-void decodeMemoryDevice(const StructureHeader*) {}
+#include <cstring>
+#include <string>
+
+#include "decoders/size_text.h"
+#include "decoders/value_text.h"
+#include "reader/record_store.h"
+
+namespace {
+
+constexpr ValueText kLocations[] = {
+    {0x01, "Other"},
+    {0x02, "Unknown"},
+    {0x03, "System Board Or Motherboard"},
+    {0x04, "ISA Add-on Card"},
+    {0x05, "EISA Add-on Card"},
+    {0x06, "PCI Add-on Card"},
+    {0x07, "MCA Add-on Card"},
+    {0x08, "PCMCIA Add-on Card"},
+    {0x09, "Proprietary Add-on Card"},
+    {0x0A, "NuBus"},
+    {0xA0, "PC-98/C20 Add-on Card"},
+    {0xA1, "PC-98/C24 Add-on Card"},
+    {0xA2, "PC-98/E Add-on Card"},
+    {0xA3, "PC-98/Local Bus Add-on Card"},
+    {0xA4, "CXL Flexbus 1.0"},
+};
+
+constexpr ValueText kUses[] = {
+    {0x01, "Other"},        {0x02, "Unknown"},      {0x03, "System Memory"},
+    {0x04, "Video Memory"}, {0x05, "Flash Memory"}, {0x06, "Non-volatile RAM"},
+    {0x07, "Cache Memory"},
+};
+
+constexpr ValueText kFormFactors[] = {
+    {0x01, "Other"},  {0x02, "Unknown"}, {0x03, "SIMM"},         {0x04, "SIP"},
+    {0x05, "Chip"},   {0x06, "DIP"},     {0x07, "ZIP"},          {0x08, "Proprietary Card"},
+    {0x09, "DIMM"},   {0x0A, "TSOP"},    {0x0B, "Row Of Chips"}, {0x0C, "RIMM"},
+    {0x0D, "SODIMM"}, {0x0E, "SRIMM"},   {0x0F, "FB-DIMM"},      {0x10, "Die"},
+};
+
+constexpr ValueText kMemoryTypes[] = {
+    {0x01, "Other"},
+    {0x02, "Unknown"},
+    {0x03, "DRAM"},
+    {0x04, "EDRAM"},
+    {0x05, "VRAM"},
+    {0x06, "SRAM"},
+    {0x07, "RAM"},
+    {0x08, "ROM"},
+    {0x09, "Flash"},
+    {0x0A, "EEPROM"},
+    {0x0B, "FEPROM"},
+    {0x0C, "EPROM"},
+    {0x0D, "CDRAM"},
+    {0x0E, "3DRAM"},
+    {0x0F, "SDRAM"},
+    {0x10, "SGRAM"},
+    {0x11, "RDRAM"},
+    {0x12, "DDR"},
+    {0x13, "DDR2"},
+    {0x14, "DDR2 FB-DIMM"},
+    {0x15, "Reserved"},
+    {0x16, "Reserved"},
+    {0x17, "Reserved"},
+    {0x18, "DDR3"},
+    {0x19, "FBD2"},
+    {0x1A, "DDR4"},
+    {0x1B, "LPDDR"},
+    {0x1C, "LPDDR2"},
+    {0x1D, "LPDDR3"},
+    {0x1E, "LPDDR4"},
+    {0x1F, "Logical non-volatile device"},
+    {0x20, "HBM"},
+    {0x21, "HBM2"},
+    {0x22, "DDR5"},
+    {0x23, "LPDDR5"},
+};
+
+static_assert(strictlyAscending(kLocations), "locations sorted and unique");
+static_assert(strictlyAscending(kUses), "uses sorted and unique");
+static_assert(strictlyAscending(kFormFactors), "form factors sorted and unique");
+static_assert(strictlyAscending(kMemoryTypes), "memory types sorted and unique");
+
+constexpr uint32_t kCapacityInExtendedField = 0x80000000;
+
+// Work buffers hold the longest text of their kind: ten digits and a unit.
+constexpr size_t kNumberTextCapacity = 24;
+
+void decodeMaximumCapacity(const StructureHeader* header) {
+  const uint32_t maximumCapacity = readU32Le(header, 0x07);
+  std::string sizeInformation;
+  if (maximumCapacity == kCapacityInExtendedField) {
+    if (header->length < 0x17) {
+      sizeInformation = "Capacity Unknown";
+    } else {
+      sizeInformation = sizeText(readU64Le(header, 0x0F), 0);  // a count of bytes
+    }
+  } else {
+    const uint64_t capacity = maximumCapacity;  // a count of kB
+    sizeInformation = sizeText(capacity, 1);
+  }
+  if (memoryArrayRecord.present == 1) {
+    setTextField(&memoryArrayRecord.maximumCapacity, sizeInformation.c_str());
+  }
+}
+
+}  // namespace
+
+const char* memoryLocationText(uint8_t location) {
+  return lookupText(kLocations, location);
+}
+const char* memoryUseText(uint8_t use) {
+  return lookupText(kUses, use);
+}
+const char* memoryFormFactorText(uint8_t formFactor) {
+  return lookupText(kFormFactors, formFactor);
+}
+const char* memoryTypeText(uint8_t type) {
+  return lookupText(kMemoryTypes, type);
+}
+
+void memorySizeText(uint16_t size, char** field) {
+  if (size == 0) {
+    setTextField(field, "Seems Fake");
+  } else if (size == 0xFFFF) {
+    setTextField(field, "Size Unknown");
+  } else {
+    uint32_t kilobytes = size & 0x7FFFu;
+    if ((size & 0x8000) == 0) kilobytes *= 1024;  // the count is in MB
+    setTextField(field, sizeText(kilobytes, 1).c_str());
+  }
+}
+
+void memoryExtendedSizeText(uint32_t extendedSize, char** field) {
+  const uint32_t megabytes = extendedSize & 0x7FFFFFFF;
+  char characteristicSizePie[kNumberTextCapacity];
+  if ((megabytes & 0x3FF) != 0) {
+    formatText(characteristicSizePie, sizeof characteristicSizePie, "%lu MB",
+               static_cast<unsigned long>(megabytes));
+  } else if ((megabytes & 0xFFC00) != 0) {
+    formatText(characteristicSizePie, sizeof characteristicSizePie, "%lu GB",
+               static_cast<unsigned long>(megabytes >> 10));
+  } else {
+    formatText(characteristicSizePie, sizeof characteristicSizePie, "%lu TB",
+               static_cast<unsigned long>(megabytes >> 20));
+  }
+  setTextField(field, characteristicSizePie);
+}
+
+void memorySpeedText(uint16_t speed, uint32_t extendedSpeed, char** field) {
+  char characteristicSpeed[kNumberTextCapacity];
+  if (speed == 0xFFFF && extendedSpeed != 0) {
+    formatText(characteristicSpeed, sizeof characteristicSpeed, "%u MT/s", extendedSpeed);
+  } else if (speed == 0xFFFF || speed == 0) {
+    formatText(characteristicSpeed, sizeof characteristicSpeed, "%s", "Speed Unknown");
+  } else {
+    formatText(characteristicSpeed, sizeof characteristicSpeed, "%u MT/s", speed);
+  }
+  setTextField(field, characteristicSpeed);
+}
+
+void memoryVoltageText(uint16_t millivolts, char** field) {
+  if (millivolts == 0) {
+    setTextField(field, "NA");
+    return;
+  }
+  // Single precision, as the texts have always been made ("1.35 V", never "1.35000002 V").
+  const float volts = static_cast<float>(millivolts) / 1000.0f;
+  char characteristicVoltage[kNumberTextCapacity];
+  formatText(characteristicVoltage, sizeof characteristicVoltage,
+             millivolts % 100 != 0 ? "%g V" : "%.1f V", static_cast<double>(volts));
+  setTextField(field, characteristicVoltage);
+}
+
+void decodeMemoryArray(const StructureHeader* header) {
+  if (header->length < 0x0F) {
+    memoryArrayRecord.deviceCount = 0;
+    return;
+  }
+  char ramLingo[14];
+  copyText(ramLingo, "System Memory");
+  if (strcmp(memoryUseText(readU8(header, 0x05)), ramLingo) == 0) memoryArrayRecord.present = 1;
+  // Once a system memory array has been seen, every later array is stored too.
+  if (memoryArrayRecord.present == 1) {
+    setTextField(&memoryArrayRecord.location, memoryLocationText(readU8(header, 0x04)));
+  }
+  decodeMaximumCapacity(header);
+  if (memoryArrayRecord.present == 1) memoryArrayRecord.deviceCount = readU16Le(header, 0x0D);
+  allocateMemoryDevices();
+}
+
+void decodeMemoryDevice(const StructureHeader* header) {
+  if (header->length < 0x15) return;
+  // No list, or every entry taken: there is nothing to fill, so the structure is dropped.
+  if (memoryDevices == nullptr || deviceFillIndex >= memoryDeviceCapacity) return;
+  MemoryDeviceRecord& device = memoryDevices[deviceFillIndex];
+  ++deviceFillIndex;  // every structure that gets this far takes exactly one entry
+
+  const uint16_t size = readU16Le(header, 0x0C);
+  if (header->length >= 0x20 && size == 0x7FFF) {
+    memoryExtendedSizeText(readU32Le(header, 0x1C), &device.size);
+  } else {
+    memorySizeText(size, &device.size);
+  }
+  setTextField(&device.formFactor, memoryFormFactorText(readU8(header, 0x0E)));
+  setTextField(&device.locator, structureString(header, readU8(header, 0x10)));
+  setTextField(&device.bankLocator, structureString(header, readU8(header, 0x11)));
+  setTextField(&device.type, memoryTypeText(readU8(header, 0x12)));
+  if (header->length < 0x17) return;
+  if (size == 0) return;  // no module installed
+
+  const bool hasExtendedSpeeds = header->length >= 0x5C;
+  memorySpeedText(readU16Le(header, 0x15), hasExtendedSpeeds ? readU32Le(header, 0x54) : 0,
+                  &device.speed);
+  if (header->length < 0x1B) return;
+
+  setTextField(&device.manufacturer, structureString(header, readU8(header, 0x17)));
+  setTextField(&device.serialNumber, structureString(header, readU8(header, 0x18)));
+  setTextField(&device.assetTag, structureString(header, readU8(header, 0x19)));
+  setTextField(&device.partNumber, structureString(header, readU8(header, 0x1A)));
+  if (header->length < 0x22) return;
+
+  memorySpeedText(readU16Le(header, 0x20), hasExtendedSpeeds ? readU32Le(header, 0x58) : 0,
+                  &device.configuredMemorySpeed);
+  if (header->length < 0x28) return;
+
+  memoryVoltageText(readU16Le(header, 0x26), &device.configuredVoltage);
+}

@@ -1,0 +1,38 @@
+// Value-to-text tables of the SMBIOS enumerations: one {value, text} entry per value, sorted by
+// value, so that a lookup can search them and a static_assert can check their order.
+#pragma once
+
+#include <cstddef>
+
+struct ValueText {
+  unsigned value;
+  const char* text;
+};
+
+// The text every table gives for a value it does not hold.
+inline constexpr const char kOutOfSpec[] = "<OUT OF SPEC>";
+
+template <size_t N>
+constexpr bool strictlyAscending(const ValueText (&table)[N]) {
+  for (size_t i = 1; i < N; ++i) {
+    if (table[i - 1].value >= table[i].value) return false;
+  }
+  return true;
+}
+
+// The text of value in a table sorted by value, or "<OUT OF SPEC>".
+template <size_t N>
+constexpr const char* lookupText(const ValueText (&table)[N], unsigned value) {
+  size_t low = 0;
+  size_t high = N;
+  while (low < high) {
+    const size_t middle = low + (high - low) / 2;
+    if (table[middle].value == value) return table[middle].text;
+    if (table[middle].value < value) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
+  }
+  return kOutOfSpec;
+}

@@ -1,0 +1,273 @@
+// BIOS Information and BIOS Language Information decoding, through loads of built tables.
+#include "decoders/bios.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "tests/support/reader_fixture.h"
+
+namespace {
+
+// A BIOS Information structure with vendor, version and date strings.
+Structure biosInformation(uint8_t length) {
+  return Structure(0, length).u8(0x04, 1).u8(0x05, 2).u8(0x08, 3).str("Vendor").str("1.0").str(
+      "01/02/2024");
+}
+
+Structure languageStructure(uint8_t length, uint8_t installable, uint8_t current) {
+  Structure s(13, length);
+  s.u8(0x04, installable);
+  if (length > 0x15) s.u8(0x15, current);
+  return s;
+}
+
+class BiosTest : public ReaderTest {};
+
+TEST_F(BiosTest, LengthGates) {
+  struct Case {
+    uint8_t length;
+    int32_t present;
+    const char* characteristics;
+    const char* romSize;
+  };
+  // Characteristics bits 4 and 7, extension bytes ACPI and UEFI, ROM byte 0xFF with an
+  // extended ROM size of 32 GB.
+  const Case cases[] = {
+      {0x11, 0, "", "(null)"},
+      {0x12, 1, "ISA is supported\nPCI is supported", "16 MB"},
+      {0x13, 1, "ISA is supported\nPCI is supported\nACPI is supported", "16 MB"},
+      {0x14, 1, "ISA is supported\nPCI is supported\nACPI is supported\nUEFI is supported",
+       "16 MB"},
+      {0x19, 1, "ISA is supported\nPCI is supported\nACPI is supported\nUEFI is supported",
+       "16 MB"},
+      {0x1A, 1, "ISA is supported\nPCI is supported\nACPI is supported\nUEFI is supported",
+       "32 GB"},
+  };
+  for (const Case& c : cases) {
+    freshReader();
+    Structure s = biosInformation(c.length).u8(0x09, 0xFF).u32(0x0A, 0x90);
+    if (c.length > 0x12) s.u8(0x12, 0x01);
+    if (c.length > 0x13) s.u8(0x13, 0x08);
+    if (c.length >= 0x1A) s.u16(0x18, 0x4020);
+    const LoadOutput output = loadTable(tableOf({s, endOfTable()}));
+    EXPECT_EQ(output.out + output.err, "") << int{c.length};
+    EXPECT_EQ(bios().present, c.present) << int{c.length};
+    EXPECT_STREQ(bios().characteristics, c.characteristics) << int{c.length};
+    EXPECT_EQ(text(bios().romSize), c.romSize) << int{c.length};
+    EXPECT_EQ(text(bios().vendor), c.present ? "Vendor" : "(null)") << int{c.length};
+    EXPECT_EQ(text(bios().version), c.present ? "1.0" : "(null)") << int{c.length};
+    EXPECT_EQ(text(bios().releaseDate), c.present ? "01/02/2024" : "(null)") << int{c.length};
+  }
+}
+
+TEST_F(BiosTest, Characteristics) {
+  struct Case {
+    const char* name;
+    uint32_t lower;
+    uint32_t upper;
+    uint8_t extension1;
+    uint8_t extension2;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"nothing set leaves two line feeds", 0, 0, 0, 0, "\n\n"},
+      {"bits 0 to 2 and the upper half have no text", 0x7, 0xFFFFFFFF, 0, 0, "\n\n"},
+      {"bit 3 excludes the other bits", 0xFFFFFFF8, 0, 0x02, 0,
+       "BIOS characteristics not supported\nUSB legacy is supported\n"},
+      {"extension byte 2 bit 7 has no text", 0, 0, 0, 0x80, "\n\n"},
+      {"inch signs belong to the text", 0x00C00000, 0, 0, 0,
+       "5.25\"/360 kB floppy services are supported\n"
+       "5.25\"/1.2 MB floppy services are supported\n\n"},
+      {"highest bits", 0x80000000, 0, 0x80, 0x40,
+       "NEC PC-98\nSmart battery is supported\nManufacturing mode is enabled"},
+  };
+  for (const Case& c : cases) {
+    freshReader();
+    loadTable(tableOf({biosInformation(0x14)
+                           .u32(0x0A, c.lower)
+                           .u32(0x0E, c.upper)
+                           .u8(0x12, c.extension1)
+                           .u8(0x13, c.extension2),
+                       endOfTable()}));
+    EXPECT_STREQ(bios().characteristics, c.expected) << c.name;
+  }
+}
+
+TEST_F(BiosTest, EveryBitSetGivesEveryItemOnce) {
+  loadTable(tableOf(
+      {biosInformation(0x14).u32(0x0A, 0xFFFFFFF7).u8(0x12, 0xFF).u8(0x13, 0xFF), endOfTable()}));
+  const std::string all = bios().characteristics;
+  // 28 main items, 8 of extension byte 1 and 7 of extension byte 2.
+  EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 28 + 8 + 7 - 1);
+  EXPECT_EQ(all.rfind("ISA is supported\nMCA is supported", 0), 0u);
+  EXPECT_NE(all.find("NEC PC-98\nACPI is supported\n"), std::string::npos);
+  EXPECT_NE(all.find("Smart battery is supported\nBIOS boot specification is supported\n"),
+            std::string::npos);
+}
+
+TEST_F(BiosTest, RomSizes) {
+  struct Case {
+    uint8_t romSize;
+    uint16_t extended;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {0x00, 0, "64 kB"},
+      {0x0F, 0, "1 MB"},
+      {0x10, 0, "1088 kB"},
+      {0x7F, 0, "8 MB"},
+      // Longer than the customary seven characters: stored whole.
+      {0x9C, 0, "10048 kB"},
+      {0xFE, 0, "16320 kB"},
+      {0xFF, 0x0020, "32 MB"},
+      {0xFF, 0x4020, "32 GB"},
+      {0xFF, 0x3FFF, "16383 MB"},
+      {0xFF, 0x8001, "1 <OUT OF SPEC>"},
+      {0xFF, 0xFFFF, "16383 <OUT OF SPEC>"},
+  };
+  for (const Case& c : cases) {
+    freshReader();
+    loadTable(
+        tableOf({biosInformation(0x1A).u8(0x09, c.romSize).u16(0x18, c.extended), endOfTable()}));
+    EXPECT_EQ(text(bios().romSize), c.expected) << int{c.romSize} << " " << c.extended;
+  }
+}
+
+TEST_F(BiosTest, StringNumbersOutsideTheSet) {
+  loadTable(
+      tableOf({Structure(0, 0x12).u8(0x04, 0).u8(0x05, 2).u8(0x08, 9).str("only"), endOfTable()}));
+  EXPECT_EQ(text(bios().vendor), "Not Specified");
+  EXPECT_EQ(text(bios().version), "<BAD INDEX>");
+  EXPECT_EQ(text(bios().releaseDate), "<BAD INDEX>");
+}
+
+TEST_F(BiosTest, LaterStructuresReplaceEarlierOnes) {
+  const Bytes first = biosInformation(0x14).u32(0x0A, 0x80).u8(0x12, 1).u8(0x13, 1);
+  const Bytes second = Structure(0, 0x12).u8(0x04, 1).u8(0x09, 0x0F).u32(0x0A, 0x10).str("Other");
+  const Bytes tooShort = Structure(0, 0x11).u8(0x04, 1).str("Ignored");
+  loadTable(tableOf({first, second, tooShort, endOfTable()}));
+  EXPECT_EQ(text(bios().vendor), "Other");
+  EXPECT_EQ(text(bios().version), "Not Specified");
+  EXPECT_EQ(text(bios().romSize), "1 MB");
+  // Main items only: the extension parts of the first structure are gone.
+  EXPECT_STREQ(bios().characteristics, "ISA is supported");
+}
+
+TEST_F(BiosTest, TextHelpersWriteTheirDestination) {
+  char characteristics[kBiosCharacteristicsSize] = "old";
+  characteristicsText(0x100, 0, characteristics);
+  EXPECT_STREQ(characteristics, "PC Card (PCMCIA) is supported");
+  extensionByte1Text(0, characteristics);
+  extensionByte2Text(0x11, characteristics);
+  EXPECT_STREQ(characteristics,
+               "PC Card (PCMCIA) is supported\n\nBIOS boot specification is supported\n"
+               "System is a virtual machine");
+  char* romSize = nullptr;
+  romSizeText(0xFF, 0x0010, &romSize);
+  EXPECT_STREQ(romSize, "16 MB");
+  free(romSize);
+}
+
+TEST_F(BiosTest, Languages) {
+  struct Case {
+    const char* name;
+    Bytes structure;
+    const char* installable;
+    const char* current;
+  };
+  const Case cases[] = {
+      {"too short", languageStructure(0x15, 2, 1).str("en|US|iso8859-1").str("fr|FR|iso8859-1"),
+       "Unknown", "Unknown"},
+      {"three languages",
+       languageStructure(0x16, 3, 2)
+           .str("en|US|iso8859-1")
+           .str("fr|FR|iso8859-1")
+           .str("de|DE|iso8859-1"),
+       "en|US|iso8859-1\nfr|FR|iso8859-1\nde|DE|iso8859-1", "fr|FR|iso8859-1"},
+      {"none installable", languageStructure(0x16, 0, 0).str("en"), "", "Not Specified"},
+      {"count beyond the strings", languageStructure(0x16, 4, 3).str("a").str("b"),
+       "a\nb\n<BAD INDEX>\n<BAD INDEX>", "<BAD INDEX>"},
+  };
+  for (const Case& c : cases) {
+    freshReader();
+    loadTable(tableOf({c.structure, endOfTable()}));
+    EXPECT_EQ(text(biosLanguage().installableLanguages), c.installable) << c.name;
+    EXPECT_EQ(text(biosLanguage().currentLanguage), c.current) << c.name;
+    EXPECT_EQ(biosLanguage().present, 0) << c.name;
+  }
+}
+
+TEST_F(BiosTest, LongLanguagesAreStoredWhole) {
+  // 255 strings of 200 characters: far beyond the customary work buffers.
+  Structure s = languageStructure(0x16, 255, 255);
+  std::string expected;
+  for (int k = 1; k <= 255; ++k) {
+    const std::string language(200, static_cast<char>('A' + k % 26));
+    s.str(language);
+    if (k > 1) expected += '\n';
+    expected += language;
+  }
+  const LoadOutput output = loadTable(tableOf({s, endOfTable()}));
+  EXPECT_EQ(output.out + output.err, "");
+  EXPECT_EQ(text(biosLanguage().installableLanguages), expected);
+  EXPECT_EQ(text(biosLanguage().currentLanguage), std::string(200, 'A' + 255 % 26));
+}
+
+// The tables of real machines, read as the platform would deliver them.
+class BiosRealTableTest : public ReaderTest {};
+
+TEST_F(BiosRealTableTest, VendorVersionDateAndLanguages) {
+  struct Case {
+    const char* file;
+    bool rawLayout;  // already in the platform's layout; otherwise a bare table
+    const char* vendor;
+    const char* version;
+    const char* releaseDate;
+    const char* romSize;
+    const char* installableLanguages;
+  };
+  const Case cases[] = {
+      {"fwupd-sysfs-T440s.DMI", false, "LENOVO", "GJET75WW (2.25 )", "03/28/2014", "16 MB",
+       "en-US"},
+      {"fwupd-sysfs-XPS13-9365.DMI", false, "Dell Inc.", "99.01.21", "08/21/2017", "12 MB",
+       "en-US"},
+      {"fwupdtf-DMI-ProLiant-MicroServer.bin", false, "HP", "O41    ", "09/30/2010", "2 MB",
+       "(null)"},
+      // Announces two languages but holds one string.
+      {"fwupdtf-DMI-XPS13-9350.bin", false, "Dell Inc.", "1.10.1", "01/22/2019", "16 MB",
+       "en|US|iso8859-1\n<BAD INDEX>"},
+      {"fwupdtf-intel-me-ROG-Z790.DMI", false, "American Megatrends Inc.", "2801", "11/29/2024",
+       "16 MB",
+       "en|US|iso8859-1\nfr|FR|iso8859-1\nzh|TW|unicode\nzh|CN|unicode\nja|JP|unicode\n"
+       "de|DE|iso8859-1\nes|ES|iso8859-1\nru|RU|iso8859-5\nko|KR|unicode"},
+      {"gosmbios-ASRock-Single-Ryzen.dmi", false, "American Megatrends International, LLC.",
+       "P1.20", "05/19/2021", "16 MB", "en|US|iso8859-1"},
+      {"gosmbios-Dell-PowerEdge-R630-Dual-Xeon.dmi", false, "Dell Inc.", "2.3.4", "11/08/2016",
+       "16 MB", "en|US|iso8859-1"},
+      {"smbioslib-jeffgerlap_3_2_0.dat", true, "Microsoft Corporation", "1.2238.140", "01/16/2020",
+       "16 MB", "(null)"},
+  };
+  const std::string folder = ZENTRIK_SHARED_TABLES;
+  if (readFile(folder + "/SOURCES.md").empty()) GTEST_SKIP() << "no tables at " << folder;
+  for (const Case& c : cases) {
+    const Bytes bytes = readFile(folder + "/" + c.file);
+    ASSERT_FALSE(bytes.empty()) << c.file;
+    freshReader();
+    if (c.rawLayout) {
+      load(bytes);
+    } else {
+      loadTable(bytes);
+    }
+    EXPECT_EQ(bios().present, 1) << c.file;
+    EXPECT_EQ(text(bios().vendor), c.vendor) << c.file;
+    EXPECT_EQ(text(bios().version), c.version) << c.file;
+    EXPECT_EQ(text(bios().releaseDate), c.releaseDate) << c.file;
+    EXPECT_EQ(text(bios().romSize), c.romSize) << c.file;
+    EXPECT_EQ(text(biosLanguage().installableLanguages), c.installableLanguages) << c.file;
+  }
+}
+
+}  // namespace
