@@ -20,7 +20,8 @@ Bytes readFile(const std::string& path) {
 
 BenchTable fromTable(const std::string& name, const Bytes& table, const std::string& origin) {
   BenchTable t{name, rawBuffer(table), 0, origin};
-  t.structures = static_cast<size_t>(countStructures(tableBytes(t), static_cast<uint32_t>(tableSize(t))));
+  t.structures =
+      static_cast<size_t>(countStructures(tableBytes(t), static_cast<uint32_t>(tableSize(t))));
   return t;
 }
 
@@ -81,9 +82,13 @@ Bytes processor(size_t i, uint8_t length = 0x30, bool amd = false) {
       .u16(0x2C, 24)
       .u16(0x2E, 32);
   if (amd) {
-    s.str(numbered("P", i)).str("Advanced Micro Devices, Inc.").str("AMD EPYC 7443P 24-Core Processor");
+    s.str(numbered("P", i))
+        .str("Advanced Micro Devices, Inc.")
+        .str("AMD EPYC 7443P 24-Core Processor");
   } else {
-    s.str(numbered("CPU", i)).str("Intel(R) Corporation").str("13th Gen Intel(R) Core(TM) i9-13900K");
+    s.str(numbered("CPU", i))
+        .str("Intel(R) Corporation")
+        .str("13th Gen Intel(R) Core(TM) i9-13900K");
   }
   return s.str("To Be Filled By O.E.M.").str(numbered("Asset-", i)).str("BX8071513900K");
 }
@@ -143,25 +148,50 @@ Bytes languages(size_t count) {
 // Structures no decoder reads, as real tables hold them.
 Bytes system() {
   return Structure(1, 0x1B, 0x0001)
-      .u8(4, 1).u8(5, 2).u8(6, 3).u8(7, 4).u8(0x18, 0x06).u8(0x19, 5).u8(0x1A, 6)
-      .str("ASUS").str("System Product Name").str("System Version").str("System Serial Number")
-      .str("SKU").str("To be filled by O.E.M.");
+      .u8(4, 1)
+      .u8(5, 2)
+      .u8(6, 3)
+      .u8(7, 4)
+      .u8(0x18, 0x06)
+      .u8(0x19, 5)
+      .u8(0x1A, 6)
+      .str("ASUS")
+      .str("System Product Name")
+      .str("System Version")
+      .str("System Serial Number")
+      .str("SKU")
+      .str("To be filled by O.E.M.");
 }
 Bytes baseboard() {
   return Structure(2, 0x0F, 0x0002)
-      .u8(4, 1).u8(5, 2).u8(6, 3).u8(7, 4).u8(8, 5).u8(0x0A, 6)
-      .str("ASUSTeK COMPUTER INC.").str("ROG MAXIMUS Z790 HERO").str("Rev 1.xx")
-      .str("230710234500123").str("Default string").str("Default string");
+      .u8(4, 1)
+      .u8(5, 2)
+      .u8(6, 3)
+      .u8(7, 4)
+      .u8(8, 5)
+      .u8(0x0A, 6)
+      .str("ASUSTeK COMPUTER INC.")
+      .str("ROG MAXIMUS Z790 HERO")
+      .str("Rev 1.xx")
+      .str("230710234500123")
+      .str("Default string")
+      .str("Default string");
 }
 Bytes cache(size_t i) {
   return Structure(7, 0x1B, static_cast<uint16_t>(0x0039 + i))
-      .u8(4, 1).u16(5, 0x0180).u16(7, 0x0500).u16(9, 0x0500)
+      .u8(4, 1)
+      .u16(5, 0x0180)
+      .u16(7, 0x0500)
+      .u16(9, 0x0500)
       .str(numbered("L", i + 1) + "-Cache");
 }
 Bytes port(size_t i) {
   return Structure(8, 9, static_cast<uint16_t>(0x0800 + i))
-      .u8(4, 1).u8(6, 2).u8(8, 0x10)
-      .str(numbered("USB", i)).str(numbered("USB", i));
+      .u8(4, 1)
+      .u8(6, 2)
+      .u8(8, 0x10)
+      .str(numbered("USB", i))
+      .str(numbered("USB", i));
 }
 Bytes oemString() {
   return Structure(11, 5, 0x0B00).u8(4, 2).str("Default string").str("Default string");
@@ -252,18 +282,23 @@ BenchTable sweepTable(size_t structures) {
   append(t, memoryArray(static_cast<uint16_t>(devices)));
   for (size_t i = 0; i < body; ++i) {
     switch (i % 4) {
-      case 0: append(t, bios()); break;
-      case 1: append(t, processor(i)); break;
-      default: append(t, memoryDevice(i)); break;
+      case 0:
+        append(t, bios());
+        break;
+      case 1:
+        append(t, processor(i));
+        break;
+      default:
+        append(t, memoryDevice(i));
+        break;
     }
   }
   append(t, endOfTable());
-  return BenchTable{"sweep:" + std::to_string(structures), rawBuffer(t), structures,
-                    "generated"};
+  return BenchTable{"sweep:" + std::to_string(structures), rawBuffer(t), structures, "generated"};
 }
 
 std::vector<std::string> adversarialKinds() {
-  return {"languages", "long-strings", "memory-arrays", "length-0xFF"};
+  return {"languages", "long-strings", "memory-arrays", "growing-arrays", "length-0xFF"};
 }
 
 BenchTable adversarialTable(const std::string& kind, size_t bytes) {
@@ -290,15 +325,26 @@ BenchTable adversarialTable(const std::string& kind, size_t bytes) {
     if (arrayLength < 0x17) arrayLength = 0x17;
     if (arrayLength > 0xFF) arrayLength = 0xFF;
     const Bytes array = memoryArray(0xFFFF, static_cast<uint8_t>(arrayLength));
-    return fillTo(name, bytes,
-                  [&](size_t i) { return i % 2 == 0 ? array : memoryDevice(i / 2); });
+    return fillTo(name, bytes, [&](size_t i) { return i % 2 == 0 ? array : memoryDevice(i / 2); });
+  }
+  if (kind == "growing-arrays") {
+    // Each array announces one device more than the one before it.
+    size_t arrayLength = bytes / (kMaxStructures - 2) - 2;
+    if (arrayLength < 0x17) arrayLength = 0x17;
+    if (arrayLength > 0xFF) arrayLength = 0xFF;
+    return fillTo(name, bytes, [&](size_t i) {
+      return memoryArray(static_cast<uint16_t>(i + 1), static_cast<uint8_t>(arrayLength));
+    });
   }
   if (kind == "length-0xFF") {
     return fillTo(name, bytes, [](size_t i) {
       switch (i % 4) {
-        case 0: return bios(0xFF);
-        case 1: return processor(i, 0xFF);
-        default: return memoryDevice(i, 0xFF);
+        case 0:
+          return bios(0xFF);
+        case 1:
+          return processor(i, 0xFF);
+        default:
+          return memoryDevice(i, 0xFF);
       }
     });
   }

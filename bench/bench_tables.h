@@ -16,8 +16,12 @@ struct BenchTable {
 };
 
 // The structure table behind the raw header.
-inline const uint8_t* tableBytes(const BenchTable& t) { return t.raw.data() + 8; }
-inline size_t tableSize(const BenchTable& t) { return t.raw.size() - 8; }
+inline const uint8_t* tableBytes(const BenchTable& t) {
+  return t.raw.data() + 8;
+}
+inline size_t tableSize(const BenchTable& t) {
+  return t.raw.size() - 8;
+}
 
 // A desktop (one processor, two DIMMs) and a two-socket server (sixteen slots), from samples/
 // when that folder holds them, otherwise built here with the same contents.
@@ -34,6 +38,7 @@ BenchTable sweepTable(size_t structures);
 //   "languages"     BIOS language structures, each with 255 installable languages
 //   "long-strings"  processors whose 255-string sets are looked up at their far end
 //   "memory-arrays" memory arrays announcing 65535 devices each, every one followed by a device
+//   "growing-arrays" memory arrays announcing 1, 2, 3, ... devices
 //   "length-0xFF"   the sweep's structures with a formatted length of 0xFF
 std::vector<std::string> adversarialKinds();
 BenchTable adversarialTable(const std::string& kind, size_t bytes);

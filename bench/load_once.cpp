@@ -24,8 +24,8 @@ __attribute__((noinline)) int32_t zentrik_measured_floor(const uint8_t* bytes, u
 }
 
 int main(int argc, char** argv) {
-  if (argc < 2 || argc > 3 || (argc == 3 && strcmp(argv[2], "load") != 0 &&
-                               strcmp(argv[2], "floor") != 0)) {
+  if (argc < 2 || argc > 3 ||
+      (argc == 3 && strcmp(argv[2], "load") != 0 && strcmp(argv[2], "floor") != 0)) {
     fprintf(stderr,
             "usage: load_once TABLE [load|floor]\n"
             "  TABLE: desktop, server, real:FILE, sweep:N (16..65535), adversarial:KIND\n");
