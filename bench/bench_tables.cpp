@@ -298,13 +298,20 @@ BenchTable sweepTable(size_t structures) {
 }
 
 std::vector<std::string> adversarialKinds() {
-  return {"languages", "long-strings", "memory-arrays", "growing-arrays", "length-0xFF"};
+  return {"languages", "short-languages", "long-strings", "memory-arrays", "growing-arrays", "length-0xFF"};
 }
 
 BenchTable adversarialTable(const std::string& kind, size_t bytes) {
   const std::string name = "adversarial:" + kind;
   if (kind == "languages") {
     const Bytes structure = languages(255);
+    return fillTo(name, bytes, [&](size_t) { return structure; });
+  }
+  if (kind == "short-languages") {
+    Structure s(13, 0x16, 0x0D00);
+    s.u8(0x04, 255).u8(0x05, 0x01).u8(0x15, 255);
+    for (size_t i = 0; i < 255; ++i) s.str(std::string(1, static_cast<char>('a' + i % 26)));
+    const Bytes structure = s;
     return fillTo(name, bytes, [&](size_t) { return structure; });
   }
   if (kind == "long-strings") {

@@ -36,6 +36,8 @@ BenchTable sweepTable(size_t structures);
 
 // The hostile tables, each filled to exactly bytes bytes of structure table:
 //   "languages"     BIOS language structures, each with 255 installable languages
+//   "short-languages" the same with languages of one letter, so that the count of strings per
+//                   byte is highest
 //   "long-strings"  processors whose 255-string sets are looked up at their far end
 //   "memory-arrays" memory arrays announcing 65535 devices each, every one followed by a device
 //   "growing-arrays" memory arrays announcing 1, 2, 3, ... devices
