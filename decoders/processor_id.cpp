@@ -1,0 +1,271 @@
+#include "decoders/processor_id.h"
+
+#include <cstring>
+
+#include "decoders/decoder_text.h"
+#include "reader/record_store.h"
+
+const char* const processorFeatureFlagNames[32] = {
+    "FPU (Floating-point unit on-chip)",
+    "VME (Virtual mode extension)",
+    "DE (Debugging extension)",
+    "PSE (Page size extension)",
+    "TSC (Time stamp counter)",
+    "MSR (Model specific registers)",
+    "PAE (Physical address extension)",
+    "MCE (Machine check exception)",
+    "CX8 (CMPXCHG8 instruction supported)",
+    "APIC (On-chip APIC hardware supported)",
+    nullptr,  // bit 10
+    "SEP (Fast system call)",
+    "MTRR (Memory type range registers)",
+    "PGE (Page global enable)",
+    "MCA (Machine check architecture)",
+    "CMOV (Conditional move instruction supported)",
+    "PAT (Page attribute table)",
+    "PSE-36 (36-bit page size extension)",
+    "PSN (Processor serial number present and enabled)",
+    "CLFSH (CLFLUSH instruction supported)",
+    nullptr,  // bit 20
+    "DS (Debug store)",
+    "ACPI (ACPI supported)",
+    "MMX (MMX technology supported)",
+    "FXSR (FXSAVE and FXSTOR instructions supported)",
+    "SSE (Streaming SIMD extensions)",
+    "SSE2 (Streaming SIMD extensions 2)",
+    "SS (Self-snoop)",
+    "HTT (Multi-threading)",
+    "TM (Thermal monitor supported)",
+    nullptr,  // bit 30
+    "PBE (Pending break enabled)",
+};
+
+namespace {
+
+constexpr unsigned kFamilyOffset = 0x06;
+constexpr unsigned kIdOffset = 0x08;
+constexpr unsigned kVersionOffset = 0x10;
+constexpr unsigned kCharacteristicsOffset = 0x26;
+constexpr unsigned kFamily2Offset = 0x28;
+
+constexpr uint32_t kNamedFlagBits = 0xBFEFFBFF;  // every bit but 10, 20 and 30
+constexpr uint16_t kArm64SocIdBit = 0x0200;
+
+// Family codes whose ID field is a CPUID signature, by vendor. Inclusive, sorted, disjoint.
+struct FamilyRange {
+  uint16_t first;
+  uint16_t last;
+  ProcessorIdKind kind;
+};
+
+// clang-format off
+constexpr FamilyRange kX86FamilyRanges[] = {
+    {0x0B, 0x15, ProcessorIdKind::X86Intel},
+    {0x18, 0x1D, ProcessorIdKind::X86Amd},
+    {0x1F, 0x1F, ProcessorIdKind::X86Amd},
+    {0x28, 0x2F, ProcessorIdKind::X86Intel},
+    {0x38, 0x3F, ProcessorIdKind::X86Amd},
+    {0x46, 0x4F, ProcessorIdKind::X86Amd},
+    {0x66, 0x6B, ProcessorIdKind::X86Amd},
+    {0x83, 0x8F, ProcessorIdKind::X86Amd},
+    {0xA1, 0xB3, ProcessorIdKind::X86Intel},
+    {0xB5, 0xB5, ProcessorIdKind::X86Intel},
+    {0xB6, 0xB7, ProcessorIdKind::X86Amd},
+    {0xB9, 0xC7, ProcessorIdKind::X86Intel},
+    {0xCD, 0xCF, ProcessorIdKind::X86Intel},
+    {0xD2, 0xDB, ProcessorIdKind::X86Intel},
+    {0xDD, 0xE0, ProcessorIdKind::X86Intel},
+    {0xE4, 0xEF, ProcessorIdKind::X86Amd},
+};
+// clang-format on
+
+constexpr bool rangesSortedAndDisjoint() {
+  for (size_t i = 0; i < sizeof kX86FamilyRanges / sizeof kX86FamilyRanges[0]; ++i) {
+    if (kX86FamilyRanges[i].first > kX86FamilyRanges[i].last) return false;
+    if (i > 0 && kX86FamilyRanges[i - 1].last >= kX86FamilyRanges[i].first) return false;
+  }
+  return true;
+}
+static_assert(rangesSortedAndDisjoint(), "x86 family ranges must be sorted and disjoint");
+
+// ARM families whose ID field is the main ID register or, when flagged, the SoC ID.
+constexpr uint16_t kArmFamilies[] = {0x100, 0x101, 0x118, 0x119};
+
+// Version texts that mark an x86 processor when the family code says only Other or Unknown.
+constexpr const char* kIntelVersionPrefixes[] = {
+    "Pentium III MMX",
+    "Intel(R) Core(TM)2",
+    "Intel(R) Pentium(R)",
+};
+constexpr const char kIntelExactVersion[] = "Genuine Intel(R) CPU U1400";
+constexpr const char* kAmdVersionPrefixes[] = {
+    "AMD Athlon(TM)",
+    "AMD Opteron(tm)",
+    "Dual-Core AMD Opteron(tm)",
+};
+
+bool beginsWith(const char* text, const char* prefix) {
+  return strncmp(text, prefix, strlen(prefix)) == 0;
+}
+
+ProcessorIdKind kindOf80486(const StructureHeader* header) {
+  const uint16_t w = readU16Le(header, kIdOffset);
+  const unsigned model = w & 0x00F0;
+  if ((w & 0x0F00) == 0x0400 && (model == 0x0040 || model >= 0x0070) && (w & 0x000F) >= 3) {
+    return ProcessorIdKind::X86Intel;
+  }
+  return ProcessorIdKind::Cpu80486;
+}
+
+ProcessorIdKind kindOfVersion(const StructureHeader* header) {
+  const char* v = structureString(header, readU8(header, kVersionOffset));
+  for (const char* prefix : kIntelVersionPrefixes) {
+    if (beginsWith(v, prefix)) return ProcessorIdKind::X86Intel;
+  }
+  if (strcmp(v, kIntelExactVersion) == 0) return ProcessorIdKind::X86Intel;
+  for (const char* prefix : kAmdVersionPrefixes) {
+    if (beginsWith(v, prefix)) return ProcessorIdKind::X86Amd;
+  }
+  return ProcessorIdKind::None;
+}
+
+uint32_t littleEndian32(const uint8_t* bytes) {
+  return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+         static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+}
+
+void storeSignature(char* signaturePie, size_t capacity, int needed) {
+  if (textFits(needed, capacity)) setTextField(&processorRecord.signature, signaturePie);
+}
+
+}  // namespace
+
+ProcessorIdKind detectProcessorIdKind(const StructureHeader* header) {
+  unsigned f = readU8(header, kFamilyOffset);
+  if (f == 0xFE && header->length >= 0x2A) f = readU16Le(header, kFamily2Offset);
+
+  if (f == 0x05) return ProcessorIdKind::Cpu80386;
+  if (f == 0x06) return kindOf80486(header);
+  for (uint16_t arm : kArmFamilies) {
+    if (f != arm) continue;
+    const bool socId =
+        header->length >= 0x28 && (readU16Le(header, kCharacteristicsOffset) & kArm64SocIdBit) != 0;
+    return socId ? ProcessorIdKind::ArmSocId : ProcessorIdKind::ArmMidr;
+  }
+  for (const FamilyRange& range : kX86FamilyRanges) {
+    if (f >= range.first && f <= range.last) return range.kind;
+  }
+  if (f == 0x01 || f == 0x02) return kindOfVersion(header);
+  return ProcessorIdKind::None;
+}
+
+void processorSignatureText(ProcessorIdKind kind, const uint8_t* idBytes) {
+  const unsigned w = idBytes[0] | idBytes[1] << 8;
+  const uint32_t d = littleEndian32(idBytes);
+  const uint32_t r = littleEndian32(idBytes + 4);
+  char signaturePie[120];
+  const size_t capacity = sizeof signaturePie;
+
+  switch (kind) {
+    case ProcessorIdKind::None:
+      return;
+    case ProcessorIdKind::Cpu80386:
+      storeSignature(signaturePie, capacity,
+                     formatText(signaturePie, capacity,
+                                "Type %u, Family %u, Major Stepping %u, Minor Stepping %u", w >> 12,
+                                (w >> 8) & 0xF, (w >> 4) & 0xF, w & 0xF));
+      return;
+    case ProcessorIdKind::Cpu80486:
+      storeSignature(signaturePie, capacity,
+                     formatText(signaturePie, capacity, "Type %u, Family %u, Model %u, Stepping %u",
+                                (w >> 12) & 0x3, (w >> 8) & 0xF, (w >> 4) & 0xF, w & 0xF));
+      return;
+    case ProcessorIdKind::ArmMidr:
+      // An empty main ID register means the firmware did not fill the field.
+      if (d == 0) return;
+      storeSignature(
+          signaturePie, capacity,
+          formatText(signaturePie, capacity,
+                     "Implementor 0x%02x, Variant 0x%x, Architecture %u, Part 0x%03x, Revision %u",
+                     static_cast<unsigned>(d >> 24), static_cast<unsigned>((d >> 20) & 0xF),
+                     static_cast<unsigned>((d >> 16) & 0xF),
+                     static_cast<unsigned>((d >> 4) & 0xFFF), static_cast<unsigned>(d & 0xF)));
+      return;
+    case ProcessorIdKind::ArmSocId:
+      storeSignature(
+          signaturePie, capacity,
+          formatText(signaturePie, capacity,
+                     "JEP-106 Bank 0x%02x Manufacturer 0x%02x, SoC ID 0x%04x, SoC Revision 0x%08x",
+                     static_cast<unsigned>((d >> 24) & 0x7F),
+                     static_cast<unsigned>((d >> 16) & 0x7F), static_cast<unsigned>(d & 0xFFFF),
+                     static_cast<unsigned>(r)));
+      return;
+    case ProcessorIdKind::X86Intel:
+      storeSignature(signaturePie, capacity,
+                     formatText(signaturePie, capacity, "Type %u, Family %u, Model %u, Stepping %u",
+                                static_cast<unsigned>((d >> 12) & 0x3),
+                                static_cast<unsigned>(((d >> 20) & 0xFF) + ((d >> 8) & 0xF)),
+                                static_cast<unsigned>(((d >> 12) & 0xF0) + ((d >> 4) & 0xF)),
+                                static_cast<unsigned>(d & 0xF)));
+      return;
+    case ProcessorIdKind::X86Amd: {
+      const uint32_t base = (d >> 8) & 0xF;
+      uint32_t family = base;
+      uint32_t model = (d >> 4) & 0xF;
+      if (base == 0xF) {
+        family = base + ((d >> 20) & 0xFF);
+        model |= (d >> 12) & 0xF0;
+      }
+      storeSignature(signaturePie, capacity,
+                     formatText(signaturePie, capacity, "Family %u, Model %u, Stepping %u",
+                                static_cast<unsigned>(family), static_cast<unsigned>(model),
+                                static_cast<unsigned>(d & 0xF)));
+      return;
+    }
+  }
+}
+
+void decodeProcessorId(const StructureHeader* header) {
+  const ProcessorIdKind kind = detectProcessorIdKind(header);
+
+  // A private copy of the ID field, so that the signature reads nothing of the table itself.
+  const uint64_t raw = readU64Le(header, kIdOffset);
+  uint8_t idBytes[8];
+  for (unsigned i = 0; i < 8; ++i) idBytes[i] = static_cast<uint8_t>(raw >> (8 * i));
+
+  char processorIDPie[999] = {};
+  const int idLength = formatText(
+      processorIDPie, sizeof processorIDPie, "%02X %02X %02X %02X %02X %02X %02X %02X", idBytes[0],
+      idBytes[1], idBytes[2], idBytes[3], idBytes[4], idBytes[5], idBytes[6], idBytes[7]);
+  if (textFits(idLength, sizeof processorIDPie)) setTextField(&processorRecord.id, processorIDPie);
+
+  processorSignatureText(kind, idBytes);
+
+  char flagsPie[9999] = {};
+  char temponFlag[100];
+  bool complete = true;
+  if (kind != ProcessorIdKind::X86Intel && kind != ProcessorIdKind::X86Amd) {
+    complete = textFits(formatText(flagsPie, sizeof flagsPie, "%s", "UNKNOWN"), sizeof flagsPie);
+  } else {
+    const uint32_t r = littleEndian32(idBytes + 4);
+    if ((r & kNamedFlagBits) == 0) {
+      complete = textFits(formatText(flagsPie, sizeof flagsPie, "%s", "None"), sizeof flagsPie);
+    } else {
+      bool first = true;
+      for (unsigned bit = 0; bit < 32 && complete; ++bit) {
+        const char* name = processorFeatureFlagNames[bit];
+        if (name == nullptr || (r & (1u << bit)) == 0) continue;
+        complete =
+            textFits(formatText(temponFlag, sizeof temponFlag, "%s", name), sizeof temponFlag);
+        if (!complete) break;
+        if (first) {
+          complete = textFits(formatText(flagsPie, 100, "%s", temponFlag), 100);
+          first = false;
+        } else {
+          complete = appendLineWithin(flagsPie, sizeof flagsPie, temponFlag);
+        }
+      }
+    }
+  }
+  if (complete) setTextField(&processorRecord.flags, flagsPie);
+}
