@@ -1,0 +1,33 @@
+// Test seam of the engine stand-in: makes chosen engine calls fail and shows what the engine
+// was asked to do. Not part of the engine's interface; packages never include it.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "Core.h"
+
+enum class StandinFaultSite { StringAssign, Logf };
+enum class StandinFault {
+  EngineError,  // throws standinEngineErrorText(), as the engine reports its own errors
+  OutOfMemory,  // throws std::bad_alloc
+};
+
+// The next call at that site (any FString assignment, or Logf) throws the fault instead.
+CORE_API void standinInjectFault(StandinFaultSite site, StandinFault fault);
+CORE_API const TCHAR* standinEngineErrorText();
+
+struct StandinNativeRegistration {
+  INT index;
+  Native function;
+};
+// Every GRegisterNative call since the start or the last reset, in order.
+CORE_API std::vector<StandinNativeRegistration> standinNativeRegistrations();
+
+// The size the last UObject::operator delete was given, and how often an object's destruction
+// ran through ConditionalDestroy.
+CORE_API size_t standinLastDeleteSize();
+CORE_API int standinConditionalDestroyCount();
+
+// Forgets registrations, unwind history, pending faults and the counters above.
+CORE_API void standinResetForTesting();

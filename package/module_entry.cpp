@@ -1,0 +1,8 @@
+// The module entry point: the package needs nothing from the loader's notifications.
+#if defined(_WIN32)
+#include <windows.h>
+
+extern "C" __declspec(dllexport) BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) {
+  return TRUE;
+}
+#endif

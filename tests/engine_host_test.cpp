@@ -1,0 +1,157 @@
+// engine-host run as its own process on the real module, with table files written here.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/reader_fixture.h"
+#include "tests/support/table_builder.h"
+
+namespace {
+
+struct HostRun {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+// Files of this test process only: ctest runs tests side by side.
+std::string scratch(const std::string& name) {
+  return testing::TempDir() + "engine_host_" + std::to_string(getpid()) + "_" + name;
+}
+
+std::string slurp(const std::string& path) {
+  const Bytes bytes = readFile(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+// A table file of the test, removed when it goes out of scope.
+class TableFile {
+ public:
+  TableFile(const std::string& name, const Bytes& raw) : path_(scratch(name)) {
+    std::ofstream(path_, std::ios::binary)
+        .write(reinterpret_cast<const char*>(raw.data()), static_cast<std::streamsize>(raw.size()));
+  }
+  ~TableFile() { std::remove(path_.c_str()); }
+  TableFile(const TableFile&) = delete;
+  TableFile& operator=(const TableFile&) = delete;
+  // The host's option serving this file.
+  std::string option() const { return "--table '" + path_ + "' "; }
+
+ private:
+  std::string path_;
+};
+
+HostRun runHost(const std::string& args) {
+  const std::string out = scratch("stdout");
+  const std::string err = scratch("stderr");
+  const std::string command =
+      std::string("'") + ENGINE_HOST_PATH + "' " + args + " >'" + out + "' 2>'" + err + "'";
+  const int status = system(command.c_str());
+  HostRun run;
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.out = slurp(out);
+  run.err = slurp(err);
+  std::remove(out.c_str());
+  std::remove(err.c_str());
+  return run;
+}
+
+const std::string kModule = std::string("'") + ZENTRIK_MODULE_PATH + "'";
+const std::string kLogLine = "Log: Couldn't get the relevant information. Contact the author!!\n";
+
+TEST(EngineHost, PrintsTheProcessorIdOfTheServedTable) {
+  const TableFile table(
+      "one_processor",
+      rawBuffer(
+          tableOf({Structure(4, 0x1A).bytes(0x08, {0xA7, 0x06, 0x03, 0x00, 0xFF, 0xFB, 0xEB, 0xBF}),
+                   endOfTable()})));
+  const HostRun run = runHost(table.option() + kModule + " QuorActor");
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, "A7 06 03 00 FF FB EB BF\n");
+  EXPECT_EQ(run.err, "");
+}
+
+TEST(EngineHost, AnEmptyResultIsAnEmptyLineWithTheLogLine) {
+  const TableFile noProcessor("no_processor",
+                              rawBuffer(tableOf({Structure(0, 0x12), endOfTable()})));
+  HostRun run = runHost(noProcessor.option() + kModule);
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, "\n");
+  EXPECT_EQ(run.err, kLogLine);
+
+  const TableFile empty("empty", {});
+  run = runHost(empty.option() + kModule);
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, "\n");
+  EXPECT_EQ(run.err, kLogLine +
+                         "engine-host: cannot read the served firmware table: the served table "
+                         "is empty\n");
+}
+
+TEST(EngineHost, NamesWhatIsMissingInOneLine) {
+  const TableFile table("end_only", rawBuffer(tableOf({endOfTable()})));
+  const std::string served = table.option();
+  const struct {
+    std::string args;
+    int exitCode;
+    std::string errStart;
+  } cases[] = {
+      {"", 2, "usage: engine-host"},
+      {"--bogus " + kModule, 2, "usage: engine-host"},
+      {served + "'" + scratch("no_such_module.so") + "'", 1, "engine-host: cannot load module "},
+      {"--table '" + scratch("no_such_table") + "' " + kModule, 1,
+       "engine-host: cannot read table file "},
+      {served + kModule + " Pawn", 1,
+       std::string("engine-host: module ") + ZENTRIK_MODULE_PATH + " has no export autoclassAPawn"},
+      {served + kModule + " QuorActor GetName", 1,
+       std::string("engine-host: module ") + ZENTRIK_MODULE_PATH +
+           " has no export intAQuorActorexecGetName"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    const HostRun run = runHost(c.args);
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.rfind(c.errStart, 0), 0u) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  }
+}
+
+// Real machines' tables as the platform would deliver them. The dual-socket server's second
+// processor structure describes an empty socket; being the last, its zero ID is the answer.
+TEST(EngineHost, ReadsRealMachineTables) {
+  const std::string folder = ZENTRIK_SHARED_TABLES;
+  const struct {
+    const char* file;
+    std::string out;
+    std::string err;
+  } cases[] = {
+      {"fwupd-sysfs-T440s.DMI", "51 06 04 00 FF FB EB BF\n", ""},
+      {"gosmbios-Dell-PowerEdge-R630-Dual-Xeon.dmi", "00 00 00 00 00 00 00 00\n", ""},
+      {"gosmbios-HyperV.dmi", "\n", kLogLine},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const Bytes table = readFile(folder + "/" + c.file);
+    if (table.empty()) GTEST_SKIP() << "no real machine tables in " << folder;
+    const TableFile served("real", rawBuffer(table));
+    const HostRun run = runHost(served.option() + kModule);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, c.out);
+    if (c.err.empty()) {
+      EXPECT_EQ(run.err, "");
+    } else {  // the broken table's diagnostics come first; the log line ends the output
+      EXPECT_TRUE(run.err.size() >= c.err.size() &&
+                  run.err.compare(run.err.size() - c.err.size(), c.err.size(), c.err) == 0)
+          << run.err;
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,127 @@
+// The engine stand-in's own promises that the package relies on.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "Engine.h"
+#include "StandinTesting.h"
+
+namespace {
+
+typedef std::basic_string<TCHAR> Text;
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+// Under the Itanium C++ ABI a pointer to a virtual member holds 1 + the slot's byte offset in
+// the dispatch table; the destructor takes two slots (complete and deleting) after Release.
+template <typename F>
+long slotOf(F member) {
+  struct {
+    uintptr_t pointer;
+    ptrdiff_t adjustment;
+  } raw;
+  static_assert(sizeof member == sizeof raw, "not an Itanium member pointer");
+  memcpy(&raw, &member, sizeof raw);
+  return static_cast<long>((raw.pointer - 1) / sizeof(void*));
+}
+
+TEST(EngineStandin, ActorVirtualFunctionsKeepTheEngineSlotOrder) {
+  const long slots[] = {
+      slotOf(&AActor::QueryInterface),
+      slotOf(&AActor::AddRef),
+      slotOf(&AActor::Release),
+      slotOf(&AActor::ProcessEvent),
+      slotOf(&AActor::ProcessState),
+      slotOf(&AActor::ProcessRemoteFunction),
+      slotOf(&AActor::Modify),
+      slotOf(&AActor::PostLoad),
+      slotOf(&AActor::Destroy),
+      slotOf(&AActor::Serialize),
+      slotOf(&AActor::IsPendingKill),
+      slotOf(&AActor::GotoState),
+      slotOf(&AActor::GotoLabel),
+      slotOf(&AActor::InitExecution),
+      slotOf(&AActor::ShutdownAfterError),
+      slotOf(&AActor::PostEditChange),
+      slotOf(&AActor::CallFunction),
+      slotOf(&AActor::ScriptConsoleExec),
+      slotOf(&AActor::Register),
+      slotOf(&AActor::LanguageChange),
+      slotOf(&AActor::GetOptimizedRepList),
+      slotOf(&AActor::ShouldDoScriptReplication),
+      slotOf(&AActor::NoVariablesToReplicate),
+      slotOf(&AActor::CheckRecentChanges),
+      slotOf(&AActor::UpdateFrequency),
+      slotOf(&AActor::GetNetPriority),
+      slotOf(&AActor::WorldLightRadius),
+      slotOf(&AActor::Tick),
+      slotOf(&AActor::PostEditMove),
+      slotOf(&AActor::PreRaytrace),
+      slotOf(&AActor::PostRaytrace),
+      slotOf(&AActor::Spawned),
+      slotOf(&AActor::PreNetReceive),
+      slotOf(&AActor::PostNetReceive),
+      slotOf(&AActor::GetSkin),
+      slotOf(&AActor::GetAnim),
+      slotOf(&AActor::ToLocal),
+      slotOf(&AActor::ToWorld),
+      slotOf(&AActor::performPhysics),
+  };
+  for (long i = 0; i < static_cast<long>(sizeof slots / sizeof slots[0]); ++i) {
+    EXPECT_EQ(slots[i], i < 3 ? i : i + 2) << "function " << i << " of the list";
+  }
+}
+#endif
+
+TEST(EngineStandin, TheDefaultLogWritesLogLinesToStandardError) {
+  testing::internal::CaptureStderr();
+  GLog->Logf(TEXT("%s has %d items, %u%% done, 0x%X"), TEXT("Zentrik"), -3, 50u, 0xC1u);
+  GLog->Logf(TEXT("\xFFC1 and %q stay"));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "Log: Zentrik has -3 items, 50% done, 0xC1\n"
+            "Log: \xEF\xBF\x81 and %q stay\n");
+}
+
+TEST(EngineStandin, UnwindHistoryCollectsEntriesInOrder) {
+  standinResetForTesting();
+  appUnwindf(TEXT("%s"), TEXT("Inner::exec"));
+  appUnwindf(TEXT("%s"), TEXT("Outer"));
+  EXPECT_EQ(Text(appUnwindHistory()), TEXT("Inner::exec <- Outer"));
+  standinResetForTesting();
+  EXPECT_EQ(Text(appUnwindHistory()), TEXT(""));
+}
+
+TEST(EngineStandin, StringsAssignFromBothWidths) {
+  FString s;
+  s = TEXT("wide \xFFC1");
+  EXPECT_EQ(Text(*s), TEXT("wide \xFFC1"));
+  s = "narrow \xC1";
+  EXPECT_EQ(Text(*s), TEXT("narrow \x00C1"));
+  EXPECT_EQ(s.Len(), 8);
+  s = "";
+  EXPECT_EQ(Text(*s), TEXT(""));
+}
+
+TEST(EngineStandin, Utf8OfSixteenBitText) {
+  EXPECT_EQ(appToUtf8(TEXT("A\x00E9\xFFC1")), "A\xC3\xA9\xEF\xBF\x81");
+  const TCHAR pair[] = {0xD83D, 0xDE00, 0};
+  EXPECT_EQ(appToUtf8(pair), "\xF0\x9F\x98\x80");
+  const TCHAR lone[] = {0xDC00, 'x', 0};
+  EXPECT_EQ(appToUtf8(lone), "\xEF\xBF\xBDx");
+}
+
+TEST(EngineStandin, ClassesAreFoundByNameWhileTheyExist) {
+  EXPECT_EQ(UClass::FindClass(TEXT("StandinProbe")), nullptr);
+  {
+    UClass probe(EC_NativeConstructor, sizeof(AActor), 0, AActor::StaticClass(),
+                 UObject::StaticClass(), FGuid(), TEXT("StandinProbe"), TEXT("Test"),
+                 UObject::StaticConfigName(), RF_Public, nullptr, &UObject::StaticConstructor);
+    EXPECT_EQ(UClass::FindClass(TEXT("StandinProbe")), &probe);
+    EXPECT_TRUE(probe.IsChildOf(UObject::StaticClass()));
+    EXPECT_FALSE(UObject::StaticClass()->IsChildOf(&probe));
+  }
+  EXPECT_EQ(UClass::FindClass(TEXT("StandinProbe")), nullptr);
+  EXPECT_EQ(UClass::FindClass(TEXT("Actor")), AActor::StaticClass());
+}
+
+}  // namespace
