@@ -298,7 +298,8 @@ BenchTable sweepTable(size_t structures) {
 }
 
 std::vector<std::string> adversarialKinds() {
-  return {"languages", "short-languages", "long-strings", "memory-arrays", "growing-arrays", "length-0xFF"};
+  return {"languages",     "short-languages", "long-strings",
+          "memory-arrays", "growing-arrays",  "length-0xFF"};
 }
 
 BenchTable adversarialTable(const std::string& kind, size_t bytes) {

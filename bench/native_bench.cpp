@@ -81,8 +81,8 @@ void copiesBench(benchmark::State& state) {
 }  // namespace
 
 void registerNativeBenchmarks(const BenchTable* desktop) {
-  benchmark::RegisterBenchmark("native/GetCPUSerialNumber after the load", nativeBench, desktop)
+  benchmark::RegisterBenchmark("native/GetCPUSerialNumber", nativeBench, desktop)
       ->Unit(benchmark::kNanosecond);
-  benchmark::RegisterBenchmark("copies/the native's three string copies alone", copiesBench)
+  benchmark::RegisterBenchmark("copies/GetCPUSerialNumber", copiesBench)
       ->Unit(benchmark::kNanosecond);
 }
