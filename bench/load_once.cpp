@@ -1,7 +1,8 @@
 // One load, or one bare pass, of one named table, for instruction counts under callgrind:
 //   valgrind --tool=callgrind --collect-atstart=no --toggle-collect='zentrik_measured_*'
-//            load_once TABLE [load|floor]
-// Only the work inside the two measured functions is counted, not building the table.
+//            --dump-after='zentrik_measured_floor' load_once TABLE [load|floor|both]
+// Only the work inside the two measured functions is counted, not building the table. With both,
+// the bare pass runs first and is dumped on its own (part 1), the load comes after (part 2).
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -24,10 +25,11 @@ __attribute__((noinline)) int32_t zentrik_measured_floor(const uint8_t* bytes, u
 }
 
 int main(int argc, char** argv) {
+  const char* mode = argc == 3 ? argv[2] : "load";
   if (argc < 2 || argc > 3 ||
-      (argc == 3 && strcmp(argv[2], "load") != 0 && strcmp(argv[2], "floor") != 0)) {
+      (strcmp(mode, "load") != 0 && strcmp(mode, "floor") != 0 && strcmp(mode, "both") != 0)) {
     fprintf(stderr,
-            "usage: load_once TABLE [load|floor]\n"
+            "usage: load_once TABLE [load|floor|both]\n"
             "  TABLE: desktop, server, real:FILE, sweep:N (16..65535), adversarial:KIND\n");
     return 2;
   }
@@ -36,18 +38,19 @@ int main(int argc, char** argv) {
     fprintf(stderr, "load_once: no table named %s\n", argv[1]);
     return 2;
   }
-  const bool floor = argc == 3 && strcmp(argv[2], "floor") == 0;
+  const bool floor = strcmp(mode, "load") != 0;
+  const bool load = strcmp(mode, "floor") != 0;
   int32_t counted = 0;
   {
     QuietStreams quiet;  // the load's diagnostics are not what is measured here
-    if (floor) {
-      counted = zentrik_measured_floor(tableBytes(t), static_cast<uint32_t>(tableSize(t)));
-    } else {
+    if (floor) counted = zentrik_measured_floor(tableBytes(t), static_cast<uint32_t>(tableSize(t)));
+    if (load) {
       platform::serveRawTable(t.raw.data(), t.raw.size());
       zentrik_measured_load();
     }
   }
-  printf("%s: %zu structures, %zu bytes%s\n", t.name.c_str(), t.structures, tableSize(t),
-         floor ? (", counted " + std::to_string(counted)).c_str() : "");
+  printf("%s: %zu structures, %zu bytes", t.name.c_str(), t.structures, tableSize(t));
+  if (floor) printf(", counted %d", counted);
+  printf("\n");
   return 0;
 }
