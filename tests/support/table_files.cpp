@@ -1,0 +1,73 @@
+#include "tests/support/table_files.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+
+namespace {
+
+void putLe(Bytes* bytes, size_t offset, uint64_t value, size_t width) {
+  for (size_t i = 0; i < width; ++i) (*bytes)[offset + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+}  // namespace
+
+Bytes entryPoint32(uint8_t major, uint8_t minor, uint16_t tableLength, uint32_t tableAddress) {
+  Bytes ep(31, 0);
+  const char anchor[] = "_SM_";
+  const char intermediate[] = "_DMI_";
+  for (size_t i = 0; i < 4; ++i) ep[i] = static_cast<uint8_t>(anchor[i]);
+  ep[0x05] = 0x1F;  // entry point length
+  ep[0x06] = major;
+  ep[0x07] = minor;
+  for (size_t i = 0; i < 5; ++i) ep[0x10 + i] = static_cast<uint8_t>(intermediate[i]);
+  putLe(&ep, 0x16, tableLength, 2);
+  putLe(&ep, 0x18, tableAddress, 4);
+  return ep;
+}
+
+Bytes entryPoint64(uint8_t major, uint8_t minor, uint8_t docrev, uint32_t maximumSize,
+                   uint64_t tableAddress) {
+  Bytes ep(24, 0);
+  const char anchor[] = "_SM3_";
+  for (size_t i = 0; i < 5; ++i) ep[i] = static_cast<uint8_t>(anchor[i]);
+  ep[0x06] = 0x18;  // entry point length
+  ep[0x07] = major;
+  ep[0x08] = minor;
+  ep[0x09] = docrev;
+  ep[0x0A] = 0x01;  // entry point revision
+  putLe(&ep, 0x0C, maximumSize, 4);
+  putLe(&ep, 0x10, tableAddress, 8);
+  return ep;
+}
+
+Bytes dumpFile(const Bytes& entryPoint, const Bytes& table) {
+  Bytes out = entryPoint;
+  out.resize(0x20, 0);
+  out.insert(out.end(), table.begin(), table.end());
+  return out;
+}
+
+TempDir::TempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "zentrik-test-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr)
+    throw std::runtime_error("cannot make a temporary folder");
+  dir_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(dir_, ignored);
+}
+
+std::string TempDir::write(const std::string& name, const Bytes& bytes) const {
+  const std::string file = path(name);
+  FILE* out = fopen(file.c_str(), "wb");
+  if (out == nullptr) throw std::runtime_error("cannot write " + file);
+  fwrite(bytes.data(), 1, bytes.size(), out);
+  fclose(out);
+  return file;
+}

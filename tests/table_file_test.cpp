@@ -1,0 +1,197 @@
+// Table files in their three layouts turned into the raw layout the platform serves.
+#include "tools/table_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "tests/support/reader_fixture.h"
+#include "tests/support/table_builder.h"
+#include "tests/support/table_files.h"
+
+namespace {
+
+const Bytes kTable = tableOf({Structure(0, 0x12).str("Vendor").u8(0x04, 1), endOfTable()});
+
+struct Converted {
+  bool ok;
+  Bytes raw;
+  std::string error;
+};
+
+Converted convert(const Bytes& file, TableFormat format = TableFormat::Auto) {
+  Converted c;
+  c.ok = rawTableFromFileBytes(file.data(), file.size(), format, &c.raw, &c.error);
+  return c;
+}
+
+Bytes concat(const Bytes& a, const Bytes& b) {
+  Bytes out = a;
+  out.insert(out.end(), b.begin(), b.end());
+  return out;
+}
+
+// Every layout, detected and named, gives the same table with the version it carries.
+TEST(TableFile, EveryLayoutGivesTheRawLayout) {
+  const auto length = static_cast<uint16_t>(kTable.size());
+  const struct {
+    const char* what;
+    Bytes file;
+    TableFormat format;
+    Bytes expected;
+  } cases[] = {
+      {"raw layout, detected", rawBuffer(kTable, 3, 2), TableFormat::Auto, rawBuffer(kTable, 3, 2)},
+      {"raw layout, named", rawBuffer(kTable, 2, 8), TableFormat::Rsmb, rawBuffer(kTable, 2, 8)},
+      {"bare table, detected", kTable, TableFormat::Auto, rawBuffer(kTable, 0, 0)},
+      {"bare table, named", kTable, TableFormat::Raw, rawBuffer(kTable, 0, 0)},
+      {"_SM_ dump, detected", dumpFile(entryPoint32(2, 7, length, 0x20), kTable), TableFormat::Auto,
+       rawBuffer(kTable, 2, 7)},
+      {"_SM_ dump, named", dumpFile(entryPoint32(2, 7, length, 0x20), kTable), TableFormat::Dump,
+       rawBuffer(kTable, 2, 7)},
+      // "_SM3_" gives a maximum: the table is what the file holds.
+      {"_SM3_ dump, maximum above the file", dumpFile(entryPoint64(3, 5, 0, 0x10000, 0x20), kTable),
+       TableFormat::Auto, rawBuffer(kTable, 3, 5)},
+      // A dump may place the table right behind the entry point.
+      {"_SM_ dump, table at 31", concat(entryPoint32(2, 4, length, 31), kTable), TableFormat::Auto,
+       rawBuffer(kTable, 2, 4)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Converted got = convert(c.file, c.format);
+    ASSERT_TRUE(got.ok) << got.error;
+    EXPECT_EQ(got.raw, c.expected);
+  }
+}
+
+TEST(TableFile, DumpCarriesTheDocrevAsDmiRevision) {
+  const Converted got = convert(dumpFile(entryPoint64(3, 3, 7, 0x1000, 0x20), kTable));
+  ASSERT_TRUE(got.ok) << got.error;
+  ASSERT_GE(got.raw.size(), 8u);
+  EXPECT_EQ(got.raw[3], 7);
+}
+
+// Lengths that disagree with the file: the table is cut to what the entry point allows and to
+// what the file holds, never more.
+TEST(TableFile, DumpTableIsBoundedByEntryPointAndFile) {
+  const Bytes longTable = concat(kTable, Bytes(100, 0));
+  // "_SM_" announcing fewer bytes than follow: only those are served.
+  Converted got = convert(dumpFile(entryPoint32(2, 7, 10, 0x20), longTable));
+  ASSERT_TRUE(got.ok) << got.error;
+  EXPECT_EQ(got.raw, rawBuffer(Bytes(longTable.begin(), longTable.begin() + 10), 2, 7));
+  // "_SM_" announcing more than the file holds: served as far as it goes.
+  got = convert(dumpFile(entryPoint32(2, 7, 5000, 0x20), kTable));
+  ASSERT_TRUE(got.ok) << got.error;
+  EXPECT_EQ(got.raw, rawBuffer(kTable, 2, 7));
+  // "_SM3_" maximum below the file: cut at the maximum.
+  got = convert(dumpFile(entryPoint64(3, 0, 0, 12, 0x20), longTable));
+  ASSERT_TRUE(got.ok) << got.error;
+  EXPECT_EQ(got.raw, rawBuffer(Bytes(longTable.begin(), longTable.begin() + 12), 3, 0));
+}
+
+TEST(TableFile, NamedRsmbIsServedAsItStands) {
+  // The header announces more than the file holds: auto takes it for a bare table, rsmb serves
+  // it unchanged and leaves the mismatch to the reader.
+  const Bytes file = rawBufferAnnouncing(kTable, 4000);
+  EXPECT_EQ(convert(file, TableFormat::Rsmb).raw, file);
+  EXPECT_EQ(convert(file, TableFormat::Auto).raw, rawBuffer(file, 0, 0));
+  // Even a header cut short is handed on; the reader then finds nothing to decode.
+  EXPECT_EQ(convert(Bytes{0, 3}, TableFormat::Rsmb).raw, (Bytes{0, 3}));
+}
+
+TEST(TableFile, UnusableBytesAreRefusedWithAReason) {
+  const Bytes sm3 = entryPoint64(3, 0, 0, 100, 0x20);
+  const struct {
+    const char* what;
+    Bytes file;
+    TableFormat format;
+    std::string error;
+  } cases[] = {
+      {"empty file", {}, TableFormat::Auto, "the file is empty"},
+      {"empty file, named", {}, TableFormat::Rsmb, "the file is empty"},
+      // The table address points at the end of the file: no table in it.
+      {"address at the end", sm3, TableFormat::Auto,
+       "the entry point's table address 0x20 lies outside the file (24 bytes)"},
+      {"address far outside", dumpFile(entryPoint64(3, 0, 0, 100, 0x6A162000), kTable),
+       TableFormat::Auto,
+       "the entry point's table address 0x6A162000 lies outside the file (" +
+           std::to_string(0x20 + kTable.size()) + " bytes)"},
+      // The anchor is there but the entry point is not whole.
+      {"cut _SM3_", Bytes(sm3.begin(), sm3.begin() + 20), TableFormat::Auto,
+       "the \"_SM3_\" entry point is cut short (20 bytes)"},
+      {"cut _SM_", Bytes{'_', 'S', 'M', '_', 0x1F}, TableFormat::Auto,
+       "the \"_SM_\" entry point is cut short (5 bytes)"},
+      {"dump named, no entry point", kTable, TableFormat::Dump,
+       "no SMBIOS entry point (\"_SM_\" or \"_SM3_\") at offset 0"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Converted got = convert(c.file, c.format);
+    EXPECT_FALSE(got.ok);
+    EXPECT_EQ(got.error, c.error);
+  }
+}
+
+TEST(TableFile, ReadingNamesTheFile) {
+  TempDir dir;
+  Bytes raw;
+  std::string error;
+  EXPECT_FALSE(readTableFile(dir.path("missing.rsmb"), TableFormat::Auto, &raw, &error));
+  EXPECT_EQ(error, dir.path("missing.rsmb") + ": cannot open: No such file or directory");
+  EXPECT_FALSE(readTableFile(dir.path(""), TableFormat::Auto, &raw, &error));
+  EXPECT_EQ(error, dir.path("") + ": is a directory");
+  const std::string empty = dir.write("empty.bin", {});
+  EXPECT_FALSE(readTableFile(empty, TableFormat::Auto, &raw, &error));
+  EXPECT_EQ(error, empty + ": the file is empty");
+  const std::string good = dir.write("good.dmi", kTable);
+  ASSERT_TRUE(readTableFile(good, TableFormat::Auto, &raw, &error)) << error;
+  EXPECT_EQ(raw, rawBuffer(kTable, 0, 0));
+}
+
+TEST(TableFile, FileOverTheLimitIsRefused) {
+  TempDir dir;
+  const std::string path = dir.write("huge.bin", {});
+  // A sparse file: no disk is used for its zeros.
+  ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(tablefile::kLargestTableFile + 1)), 0);
+  Bytes raw;
+  std::string error;
+  EXPECT_FALSE(readTableFile(path, TableFormat::Raw, &raw, &error));
+  EXPECT_EQ(error, path + ": the file is larger than 64 MiB");
+  // At the limit itself the file is taken.
+  ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(tablefile::kLargestTableFile)), 0);
+  EXPECT_TRUE(readTableFile(path, TableFormat::Raw, &raw, &error)) << error;
+}
+
+// The real machines' tables in each of their layouts.
+TEST(TableFile, RealTablesAreRecognised) {
+  const std::string dir = ZENTRIK_SHARED_TABLES;
+  struct stat info {};
+  if (stat(dir.c_str(), &info) != 0) GTEST_SKIP() << "no shared tables at " << dir;
+  const struct {
+    const char* file;
+    uint8_t major, minor;
+    uint32_t tableOffset;  // where the table starts in the file
+    uint32_t length;
+  } cases[] = {
+      {"fwupd-sysfs-T440s.DMI", 0, 0, 0, 2523},
+      {"gosmbios-ASRock-Single-Ryzen.dmi", 0, 0, 0, 1809},
+      {"fwupdtf-DMI-ProLiant-MicroServer.bin", 0, 0, 0, 1145},
+      // "_SM3_" at 0 with a maximum of 5809; the file holds 4291 bytes of table.
+      {"gosmbios-Beelink-EQ12.dmi", 3, 5, 0x20, 4291},
+      {"smbioslib-jeffgerlap_3_2_0.dat", 3, 2, 8, 1071},
+      {"wine-8.0-synthesised.rsmb", 2, 4, 8, 123},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const Bytes file = readFile(dir + "/" + c.file);
+    ASSERT_FALSE(file.empty());
+    Bytes raw;
+    std::string error;
+    ASSERT_TRUE(readTableFile(dir + "/" + c.file, TableFormat::Auto, &raw, &error)) << error;
+    ASSERT_EQ(raw.size(), 8 + c.length);
+    EXPECT_EQ(raw[1], c.major);
+    EXPECT_EQ(raw[2], c.minor);
+    EXPECT_EQ(raw[4] | raw[5] << 8 | raw[6] << 16 | raw[7] << 24, static_cast<int>(c.length));
+    EXPECT_TRUE(std::equal(raw.begin() + 8, raw.end(), file.begin() + c.tableOffset));
+  }
+}
+
+}  // namespace
