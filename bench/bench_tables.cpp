@@ -53,11 +53,11 @@ Bytes bios(uint8_t length = 0x1A) {
       .str("11/29/2024");
 }
 
-Bytes processor(size_t i, uint8_t length = 0x30, bool amd = false) {
+Bytes processor(size_t i, uint8_t length = 0x30) {
   Structure s(4, length, static_cast<uint16_t>(0x0040 + i));
   s.u8(0x04, 1)
       .u8(0x05, 3)
-      .u8(0x06, amd ? 0x6B : 0xC6)
+      .u8(0x06, 0xC6)
       .u8(0x07, 2)
       .bytes(0x08, {0xA1, 0x06, 0x0B, 0x00, 0xFF, 0xFB, 0xEB, 0xBF})
       .u8(0x10, 3)
@@ -66,7 +66,7 @@ Bytes processor(size_t i, uint8_t length = 0x30, bool amd = false) {
       .u16(0x14, 5800)
       .u16(0x16, 3000)
       .u8(0x18, 0x41)
-      .u8(0x19, amd ? 0x3C : 0x3F)
+      .u8(0x19, 0x3F)
       .u16(0x1A, 0x0039)
       .u16(0x1C, 0x003A)
       .u16(0x1E, 0x003B)
@@ -77,52 +77,43 @@ Bytes processor(size_t i, uint8_t length = 0x30, bool amd = false) {
       .u8(0x24, 24)
       .u8(0x25, 32)
       .u16(0x26, 0x00EC)
-      .u16(0x28, amd ? 0x6B : 0xC6)
+      .u16(0x28, 0xC6)
       .u16(0x2A, 24)
       .u16(0x2C, 24)
       .u16(0x2E, 32);
-  if (amd) {
-    s.str(numbered("P", i))
-        .str("Advanced Micro Devices, Inc.")
-        .str("AMD EPYC 7443P 24-Core Processor");
-  } else {
-    s.str(numbered("CPU", i))
-        .str("Intel(R) Corporation")
-        .str("13th Gen Intel(R) Core(TM) i9-13900K");
-  }
+  s.str(numbered("CPU", i)).str("Intel(R) Corporation").str("13th Gen Intel(R) Core(TM) i9-13900K");
   return s.str("To Be Filled By O.E.M.").str(numbered("Asset-", i)).str("BX8071513900K");
 }
 
-// A DIMM with every string set; an empty slot (installed false) reports size 0 and placeholders.
-Bytes memoryDevice(size_t i, uint8_t length = 0x28, bool installed = true) {
+// A DIMM with every string set.
+Bytes memoryDevice(size_t i, uint8_t length = 0x28) {
   Structure s(17, length, static_cast<uint16_t>(0x1100 + i));
   s.u16(0x04, 0x1000)
       .u16(0x06, 0xFFFE)
       .u16(0x08, 64)
       .u16(0x0A, 64)
-      .u16(0x0C, installed ? 0x4000 : 0)
+      .u16(0x0C, 0x4000)
       .u8(0x0E, 0x09)
       .u8(0x10, 1)
       .u8(0x11, 2)
       .u8(0x12, 0x22)
       .u16(0x13, 0x0080)
-      .u16(0x15, installed ? 5600 : 0)
+      .u16(0x15, 5600)
       .u8(0x17, 3)
       .u8(0x18, 4)
       .u8(0x19, 5)
       .u8(0x1A, 6)
       .u8(0x1B, 2)
-      .u16(0x20, installed ? 5600 : 0)
+      .u16(0x20, 5600)
       .u16(0x22, 1100)
       .u16(0x24, 1100)
-      .u16(0x26, installed ? 1100 : 0);
-  s.str(numbered("Controller0-ChannelA-DIMM", i)).str(numbered("BANK ", i));
-  if (installed) {
-    s.str("Kingston").str(numbered("1A2B3C", i)).str(numbered("9876543210-", i)).str("KF560C40-32");
-  } else {
-    s.str("NO DIMM").str("NO DIMM").str("NO DIMM").str("NO DIMM");
-  }
-  return s;
+      .u16(0x26, 1100);
+  return s.str(numbered("Controller0-ChannelA-DIMM", i))
+      .str(numbered("BANK ", i))
+      .str("Kingston")
+      .str(numbered("1A2B3C", i))
+      .str(numbered("9876543210-", i))
+      .str("KF560C40-32");
 }
 
 Bytes memoryArray(uint16_t devices, uint8_t length = 0x17) {
@@ -143,91 +134,6 @@ Bytes languages(size_t count) {
                                            "ja|JP|unicode", "zh|CN|unicode"};
   for (size_t i = 0; i < count; ++i) s.str(kLanguages[i % 5]);
   return s;
-}
-
-// Structures no decoder reads, as real tables hold them.
-Bytes system() {
-  return Structure(1, 0x1B, 0x0001)
-      .u8(4, 1)
-      .u8(5, 2)
-      .u8(6, 3)
-      .u8(7, 4)
-      .u8(0x18, 0x06)
-      .u8(0x19, 5)
-      .u8(0x1A, 6)
-      .str("ASUS")
-      .str("System Product Name")
-      .str("System Version")
-      .str("System Serial Number")
-      .str("SKU")
-      .str("To be filled by O.E.M.");
-}
-Bytes baseboard() {
-  return Structure(2, 0x0F, 0x0002)
-      .u8(4, 1)
-      .u8(5, 2)
-      .u8(6, 3)
-      .u8(7, 4)
-      .u8(8, 5)
-      .u8(0x0A, 6)
-      .str("ASUSTeK COMPUTER INC.")
-      .str("ROG MAXIMUS Z790 HERO")
-      .str("Rev 1.xx")
-      .str("230710234500123")
-      .str("Default string")
-      .str("Default string");
-}
-Bytes cache(size_t i) {
-  return Structure(7, 0x1B, static_cast<uint16_t>(0x0039 + i))
-      .u8(4, 1)
-      .u16(5, 0x0180)
-      .u16(7, 0x0500)
-      .u16(9, 0x0500)
-      .str(numbered("L", i + 1) + "-Cache");
-}
-Bytes port(size_t i) {
-  return Structure(8, 9, static_cast<uint16_t>(0x0800 + i))
-      .u8(4, 1)
-      .u8(6, 2)
-      .u8(8, 0x10)
-      .str(numbered("USB", i))
-      .str(numbered("USB", i));
-}
-Bytes oemString() {
-  return Structure(11, 5, 0x0B00).u8(4, 2).str("Default string").str("Default string");
-}
-
-BenchTable builtDesktop() {
-  Bytes t;
-  append(t, bios());
-  append(t, system());
-  append(t, baseboard());
-  for (size_t i = 0; i < 3; ++i) append(t, cache(i));
-  append(t, processor(0));
-  for (size_t i = 0; i < 8; ++i) append(t, port(i));
-  append(t, oemString());
-  append(t, languages(3));
-  append(t, memoryArray(2));
-  append(t, memoryDevice(0));
-  append(t, memoryDevice(1));
-  append(t, endOfTable());
-  return fromTable("desktop", t, "built in the benchmark (no samples/desktop.rsmb)");
-}
-
-BenchTable builtServer() {
-  Bytes t;
-  append(t, bios());
-  append(t, system());
-  append(t, baseboard());
-  for (size_t i = 0; i < 6; ++i) append(t, cache(i));
-  append(t, processor(0, 0x30, true));
-  append(t, processor(1, 0x30, true));
-  for (size_t i = 0; i < 4; ++i) append(t, port(i));
-  append(t, oemString());
-  append(t, memoryArray(16));
-  for (size_t i = 0; i < 16; ++i) append(t, memoryDevice(i, 0x28, i % 4 != 3));
-  append(t, endOfTable());
-  return fromTable("server", t, "built in the benchmark (no samples/server.rsmb)");
 }
 
 // Appends structures from make until the table is bytes long or the count is spent, then pads
@@ -253,14 +159,11 @@ BenchTable fillTo(const std::string& name, size_t bytes, const std::function<Byt
 
 BenchTable sampleTable(const std::string& which) {
   const std::string path = std::string(ZENTRIK_SOURCE_DIR) + "/samples/" + which + ".rsmb";
-  const Bytes raw = readFile(path);
-  if (raw.size() > 8) {
-    BenchTable t{which, raw, 0, "samples/" + which + ".rsmb"};
-    t.structures =
-        static_cast<size_t>(countStructures(tableBytes(t), static_cast<uint32_t>(tableSize(t))));
-    return t;
-  }
-  return which == "server" ? builtServer() : builtDesktop();
+  BenchTable t{which, readFile(path), 0, "samples/" + which + ".rsmb"};
+  if (t.raw.size() < 8) return BenchTable{which, {}, 0, ""};
+  t.structures =
+      static_cast<size_t>(countStructures(tableBytes(t), static_cast<uint32_t>(tableSize(t))));
+  return t;
 }
 
 std::vector<BenchTable> realTables() {

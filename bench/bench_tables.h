@@ -23,8 +23,7 @@ inline size_t tableSize(const BenchTable& t) {
   return t.raw.size() - 8;
 }
 
-// A desktop (one processor, two DIMMs) and a two-socket server (sixteen slots), from samples/
-// when that folder holds them, otherwise built here with the same contents.
+// samples/desktop.rsmb or samples/server.rsmb; empty raw when the file is missing.
 BenchTable sampleTable(const std::string& which);
 
 // Real machines' tables from the shared folder; a missing file is left out.

@@ -80,8 +80,8 @@ void copiesBench(benchmark::State& state) {
 
 }  // namespace
 
-void registerNativeBenchmarks(const BenchTable* desktop) {
-  benchmark::RegisterBenchmark("native/GetCPUSerialNumber", nativeBench, desktop)
+void registerNativeBenchmarks(const BenchTable* table) {
+  benchmark::RegisterBenchmark("native/GetCPUSerialNumber", nativeBench, table)
       ->Unit(benchmark::kNanosecond);
   benchmark::RegisterBenchmark("copies/GetCPUSerialNumber", copiesBench)
       ->Unit(benchmark::kNanosecond);
