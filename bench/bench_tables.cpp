@@ -1,9 +1,9 @@
 #include "bench/bench_tables.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <iterator>
-#include <map>
 
 #include "reader/table_load.h"
 
@@ -18,8 +18,8 @@ Bytes readFile(const std::string& path) {
   return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-BenchTable fromTable(const std::string& name, const Bytes& table, const std::string& origin) {
-  BenchTable t{name, rawBuffer(table), 0, origin};
+BenchTable fromTable(const std::string& name, const Bytes& table) {
+  BenchTable t{name, rawBuffer(table), 0};
   t.structures =
       static_cast<size_t>(countStructures(tableBytes(t), static_cast<uint32_t>(tableSize(t))));
   return t;
@@ -151,16 +151,15 @@ BenchTable fillTo(const std::string& name, size_t bytes, const std::function<Byt
   const size_t room = bytes - kEndOfTableSize - t.size();
   append(t, Structure(0x80, 4, 0x8000).str(std::string(room - 6, 'x')));
   append(t, endOfTable());
-  BenchTable result{name, rawBuffer(t), count + 2, ""};
-  return result;
+  return BenchTable{name, rawBuffer(t), count + 2};
 }
 
 }  // namespace
 
 BenchTable sampleTable(const std::string& which) {
   const std::string path = std::string(ZENTRIK_SOURCE_DIR) + "/samples/" + which + ".rsmb";
-  BenchTable t{which, readFile(path), 0, "samples/" + which + ".rsmb"};
-  if (t.raw.size() < 8) return BenchTable{which, {}, 0, ""};
+  BenchTable t{which, readFile(path), 0};
+  if (t.raw.size() < 8) return BenchTable{which, {}, 0};
   t.structures =
       static_cast<size_t>(countStructures(tableBytes(t), static_cast<uint32_t>(tableSize(t))));
   return t;
@@ -172,7 +171,7 @@ std::vector<BenchTable> realTables() {
   std::vector<BenchTable> tables;
   for (const char* file : kFiles) {
     const Bytes table = readFile(std::string(ZENTRIK_SHARED_TABLES) + "/" + file);
-    if (!table.empty()) tables.push_back(fromTable(std::string("real:") + file, table, file));
+    if (!table.empty()) tables.push_back(fromTable(std::string("real:") + file, table));
   }
   return tables;
 }
@@ -197,7 +196,7 @@ BenchTable sweepTable(size_t structures) {
     }
   }
   append(t, endOfTable());
-  return BenchTable{"sweep:" + std::to_string(structures), rawBuffer(t), structures, "generated"};
+  return BenchTable{"sweep:" + std::to_string(structures), rawBuffer(t), structures};
 }
 
 std::vector<std::string> adversarialKinds() {
@@ -259,7 +258,7 @@ BenchTable adversarialTable(const std::string& kind, size_t bytes) {
       }
     });
   }
-  return BenchTable{name, {}, 0, ""};
+  return BenchTable{name, {}, 0};
 }
 
 BenchTable tableByName(const std::string& name) {
@@ -267,14 +266,15 @@ BenchTable tableByName(const std::string& name) {
   if (name.rfind("real:", 0) == 0) {
     for (BenchTable& t : realTables())
       if (t.name == name) return t;
-    return BenchTable{name, {}, 0, ""};
+    return BenchTable{name, {}, 0};
   }
   if (name.rfind("sweep:", 0) == 0) {
-    const size_t n = std::stoul(name.substr(6));
-    if (n < 16 || n > kMaxStructures) return BenchTable{name, {}, 0, ""};
+    char* rest = nullptr;
+    const unsigned long n = strtoul(name.c_str() + 6, &rest, 10);
+    if (*rest != '\0' || n < 16 || n > kMaxStructures) return BenchTable{name, {}, 0};
     return sweepTable(n);
   }
   if (name.rfind("adversarial:", 0) == 0)
     return adversarialTable(name.substr(12), tableSize(sweepTable(kMaxStructures)));
-  return BenchTable{name, {}, 0, ""};
+  return BenchTable{name, {}, 0};
 }

@@ -10,9 +10,8 @@
 
 struct BenchTable {
   std::string name;
-  Bytes raw;           // the raw layout: 8-byte header, then the table
-  size_t structures;   // structures in the table, the end-of-table structure included
-  std::string origin;  // where the bytes come from, one line
+  Bytes raw;          // the raw layout: 8-byte header, then the table
+  size_t structures;  // structures in the table, the end-of-table structure included
 };
 
 // The structure table behind the raw header.

@@ -4,11 +4,9 @@
 // read as ratios within one run on a busy machine.
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <deque>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -73,7 +71,6 @@ void getRecordBench(benchmark::State& state, const BenchTable* t) {
 // Medians (or the single run) of every benchmark, by name, for the summary.
 struct Figure {
   double cpuNs = 0;
-  double realNs = 0;
   double structures = 0;
   double bytes = 0;
 };
@@ -92,7 +89,6 @@ class SummaryReporter : public benchmark::ConsoleReporter {
       Figure f;
       const double toNs = 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
       f.cpuNs = run.GetAdjustedCPUTime() * toNs;
-      f.realNs = run.GetAdjustedRealTime() * toNs;
       auto counter = [&](const char* name) {
         auto it = run.counters.find(name);
         return it != run.counters.end() ? it->second.value : 0.0;
