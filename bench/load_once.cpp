@@ -2,7 +2,8 @@
 //   valgrind --tool=callgrind --collect-atstart=no --toggle-collect='zentrik_measured_*'
 //            --dump-after='zentrik_measured_floor' load_once TABLE [load|floor|both]
 // Only the work inside the two measured functions is counted, not building the table. With both,
-// the bare pass runs first and is dumped on its own (part 1), the load comes after (part 2).
+// the bare pass runs first and is dumped on its own (the output file with ".1" appended), then
+// the load is counted into the output file itself.
 #include <cstdio>
 #include <cstring>
 #include <string>
