@@ -145,12 +145,14 @@ void decodeBiosInformation(const StructureHeader* header) {
 }
 
 void installableLanguagesText(const StructureHeader* header) {
-  // Up to 255 strings of any length: the text grows as needed.
+  // Up to 255 strings of any length: the text grows as needed, and the strings are taken in one
+  // pass over the set.
   std::string languagePie;
+  StructureStrings languages(header);
   const uint8_t count = readU8(header, 0x04);
   for (unsigned k = 1; k <= count; ++k) {
     if (k > 1) languagePie += '\n';
-    languagePie += structureString(header, static_cast<uint8_t>(k));
+    languagePie += languages.next();
   }
   setTextField(&biosLanguageRecord.installableLanguages, languagePie.c_str());
 }

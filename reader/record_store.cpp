@@ -15,6 +15,16 @@ MemoryDeviceRecord* memoryDevices;
 uint32_t memoryDeviceCapacity;
 uint32_t deviceFillIndex;
 
+namespace {
+
+// Entries from here to the end of the list are known to be clear: nothing has been stored in them
+// since the list was allocated or they were last cleared. Only the Memory Device decoder stores
+// into entries, each below deviceFillIndex, so a table of many arrays costs what it fills, not
+// what the arrays announce.
+uint32_t clearFrom;
+
+}  // namespace
+
 void resetRecords() {
   biosRecord.present = 0;
   biosRecord.vendor = nullptr;
@@ -27,6 +37,7 @@ void resetRecords() {
   memoryDevices = nullptr;
   memoryDeviceCapacity = 0;
   deviceFillIndex = 0;
+  clearFrom = 0;
 
   processorRecord = ProcessorRecord{};
   reservedRecord = ReservedRecord{};
@@ -69,16 +80,23 @@ void allocateMemoryDevices() {
     if (memoryDevices == nullptr) {
       memoryDevices = static_cast<MemoryDeviceRecord*>(calloc(count, sizeof(MemoryDeviceRecord)));
       memoryDeviceCapacity = memoryDevices != nullptr ? count : 0;
+      clearFrom = 0;
     } else {
       fputs("BiosReader: trying to over allocate!", stdout);
       // Callers read deviceCount entries, so a list shorter than that must grow. Every entry
-      // below count is cleared next anyway, so nothing of the old list needs to be kept.
+      // below count is cleared next anyway, so nothing of the old list needs to be kept. It at
+      // least doubles, so that arrays announcing ever more devices cost no more in all than the
+      // largest list.
       if (count > memoryDeviceCapacity) {
-        auto* grown = static_cast<MemoryDeviceRecord*>(calloc(count, sizeof(MemoryDeviceRecord)));
+        uint32_t capacity = memoryDeviceCapacity <= UINT32_MAX / 2 ? memoryDeviceCapacity * 2 : 0;
+        if (capacity < count) capacity = count;
+        auto* grown =
+            static_cast<MemoryDeviceRecord*>(calloc(capacity, sizeof(MemoryDeviceRecord)));
         if (grown != nullptr) {
           free(memoryDevices);
           memoryDevices = grown;
-          memoryDeviceCapacity = count;
+          memoryDeviceCapacity = capacity;
+          clearFrom = 0;
         }
       }
     }
@@ -87,11 +105,19 @@ void allocateMemoryDevices() {
   if (memoryArrayRecord.deviceCount > memoryDeviceCapacity) {
     memoryArrayRecord.deviceCount = memoryDeviceCapacity;
   }
+<<<<<<< HEAD
   // One clear for the whole range: a table may ask for 65,535 entries, and entry by entry that
   // costs a load milliseconds under the sanitizers.
   static_assert(std::is_trivial<MemoryDeviceRecord>::value, "entries are cleared with memset");
   if (memoryArrayRecord.deviceCount > 0) {
     memset(memoryDevices, 0, memoryArrayRecord.deviceCount * sizeof(MemoryDeviceRecord));
   }
+=======
+  if (deviceFillIndex > clearFrom) clearFrom = deviceFillIndex;
+  const uint32_t cleared =
+      memoryArrayRecord.deviceCount < clearFrom ? memoryArrayRecord.deviceCount : clearFrom;
+  for (uint32_t i = 0; i < cleared; ++i) memoryDevices[i] = MemoryDeviceRecord{};
+  if (cleared == clearFrom) clearFrom = 0;
+>>>>>>> main
   deviceFillIndex = 0;
 }

@@ -54,6 +54,26 @@ char* findStructureString(const StructureHeader* header, uint8_t number) {
   return text;
 }
 
+StructureStrings::StructureStrings(const StructureHeader* header)
+    : next_(header->length <= header->available ? header->data + header->length : nullptr),
+      end_(header->data + header->available) {}
+
+const char* StructureStrings::next() {
+  // At the end of the set every further number is missing; behind a string that the table cuts
+  // off, no string can be reached at all.
+  if (next_ == nullptr || next_ >= end_ || *next_ == 0) return "<BAD INDEX>";
+  uint8_t* nul = next_;
+  while (nul < end_ && *nul != 0) ++nul;
+  if (nul == end_) {
+    next_ = nullptr;
+    return "<BAD INDEX>";
+  }
+  char* text = reinterpret_cast<char*>(next_);
+  filterUnprintable(text, static_cast<size_t>(nul - next_));
+  next_ = nul + 1;
+  return text;
+}
+
 const char* structureString(const StructureHeader* header, uint8_t number) {
   if (number == 0) return "Not Specified";
   const char* s = findStructureString(header, number);

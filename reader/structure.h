@@ -25,5 +25,19 @@ uint64_t readU64Le(const StructureHeader* header, unsigned offset);
 // otherwise the string inside the raw table, its unprintable bytes turned into '.' for good.
 const char* structureString(const StructureHeader* header, uint8_t number);
 char* findStructureString(const StructureHeader* header, uint8_t number);
+
+// Strings 1, 2, 3, ... of one structure in turn, each exactly as structureString gives it, in one
+// pass over the string set: a decoder that wants every string of a long set does not start from
+// the first string for each of them.
+class StructureStrings {
+ public:
+  explicit StructureStrings(const StructureHeader* header);
+  const char* next();
+
+ private:
+  uint8_t* next_;  // where the next string starts; null once a string ran past the table
+  const uint8_t* end_;
+};
+
 void filterUnprintable(char* text, size_t count);
 int isPrintableRun(const uint8_t* bytes, size_t count);

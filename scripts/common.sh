@@ -26,3 +26,23 @@ configure_build() {
   cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
   cmake --build "$dir" -j "$(nproc)"
 }
+
+# The MinGW-w64 cross compiler and Wine for 32-bit programs, which needs Debian's i386
+# architecture.
+ensure_windows_packages() {
+  if [ "$(id -u)" -eq 0 ] && ! dpkg -s wine32:i386 >/dev/null 2>&1 &&
+    ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+  fi
+  ensure_packages g++-mingw-w64-i686 wine wine32:i386
+}
+
+# use_wine_prefix DIR: runs Wine from now on in a prefix of its own inside DIR, quietly and with no
+# display. The first start creates the prefix and announces it on standard error; that happens
+# here, out of sight of the tests.
+use_wine_prefix() {
+  export WINEPREFIX="$PWD/$1/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=
+  [ -f "$WINEPREFIX/system.reg" ] || wine wineboot --init >/dev/null 2>&1
+  # Keep Wine's server up between the many short test runs; it leaves 30 s after the last one.
+  wineserver -p30 >/dev/null 2>&1 || true
+}

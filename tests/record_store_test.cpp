@@ -85,4 +85,32 @@ TEST_F(RecordStoreTest, DeviceListKeepsItsBoundsAcrossAllocations) {
             "BiosReader: trying to over allocate!BiosReader: trying to over allocate!");
 }
 
+TEST_F(RecordStoreTest, LaterArraysClearEveryEntryFilledSinceTheLastClearing) {
+  loadTable(tableOf({endOfTable()}));
+  testing::internal::CaptureStdout();
+  memoryArrayRecord.deviceCount = 3;
+  allocateMemoryDevices();
+  for (uint32_t i = 0; i < 3; ++i) setTextField(&memoryDevices[i].locator, "filled");
+  deviceFillIndex = 3;
+
+  memoryArrayRecord.deviceCount = 1;  // clears entry 0; entries 1 and 2 keep their texts
+  allocateMemoryDevices();
+  EXPECT_EQ(memoryDevices[0].locator, nullptr);
+  EXPECT_STREQ(memoryDevices[2].locator, "filled");
+  memoryArrayRecord.deviceCount = 0;  // clears nothing
+  allocateMemoryDevices();
+  EXPECT_STREQ(memoryDevices[1].locator, "filled");
+
+  memoryArrayRecord.deviceCount = 3;  // nothing filled since, but 1 and 2 still hold texts
+  allocateMemoryDevices();
+  for (uint32_t i = 0; i < 3; ++i) EXPECT_EQ(memoryDevices[i].locator, nullptr) << i;
+
+  setTextField(&memoryDevices[0].locator, "again");
+  deviceFillIndex = 1;
+  memoryArrayRecord.deviceCount = 2;
+  allocateMemoryDevices();
+  EXPECT_EQ(memoryDevices[0].locator, nullptr);
+  testing::internal::GetCapturedStdout();
+}
+
 }  // namespace

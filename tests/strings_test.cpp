@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "reader/structure.h"
 #include "tests/support/table_builder.h"
@@ -64,6 +65,37 @@ TEST(StructureStringTest, FiltersUnprintableBytesInPlace) {
   EXPECT_STREQ(structureString(&header, 1), "A...B");
   const uint8_t filtered[] = {0x41, 0x2E, 0x2E, 0x2E, 0x42};
   EXPECT_EQ(std::memcmp(held.bytes() + 4, filtered, sizeof filtered), 0);
+}
+
+TEST(StructureStringsTest, GivesInTurnWhatTheLookupGivesForEachNumber) {
+  Structure many(13, 0x16);
+  for (int i = 0; i < 255; ++i) many.str(std::string(1 + i % 3, static_cast<char>('a' + i % 26)));
+  struct Case {
+    const char* name;
+    Bytes structure;
+  };
+  const Case cases[] = {
+      {"two strings", Structure(1, 5).str("a").str("bc")},
+      {"no strings", Structure(1, 5)},
+      {"unprintable bytes", Structure(1, 4).rawStrings({'A', 0x09, 0, 0xE9, 0x7F, 0, 0})},
+      {"string cut by the table end", Structure(1, 5).rawStrings({'a', 0, 'b', 'c'})},
+      {"set missing entirely", Structure(1, 5).rawStrings({})},
+      {"formatted length beyond the table", Bytes{0x01, 0x40, 0x00, 0x00, 'a', 0, 0}},
+      {"255 strings", many},
+  };
+  for (const Case& c : cases) {
+    Held looked(c.structure);
+    Held walked(c.structure);
+    const StructureHeader lookedHeader = looked.header();
+    const StructureHeader walkedHeader = walked.header();
+    StructureStrings strings(&walkedHeader);
+    for (int number = 1; number <= 255; ++number) {
+      const std::string expected = structureString(&lookedHeader, static_cast<uint8_t>(number));
+      ASSERT_EQ(strings.next(), expected) << c.name << ", string " << number;
+    }
+    // The filter has rewritten the same bytes in place.
+    EXPECT_EQ(std::memcmp(looked.bytes(), walked.bytes(), c.structure.size()), 0) << c.name;
+  }
 }
 
 TEST(StructureStringTest, PrintableRun) {

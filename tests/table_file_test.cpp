@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
+
 #include "tests/support/reader_fixture.h"
 #include "tests/support/table_builder.h"
 #include "tests/support/table_files.h"
@@ -150,13 +152,13 @@ TEST(TableFile, FileOverTheLimitIsRefused) {
   TempDir dir;
   const std::string path = dir.write("huge.bin", {});
   // A sparse file: no disk is used for its zeros.
-  ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(tablefile::kLargestTableFile + 1)), 0);
+  std::filesystem::resize_file(path, tablefile::kLargestTableFile + 1);
   Bytes raw;
   std::string error;
   EXPECT_FALSE(readTableFile(path, TableFormat::Raw, &raw, &error));
   EXPECT_EQ(error, path + ": the file is larger than 64 MiB");
   // At the limit itself the file is taken.
-  ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(tablefile::kLargestTableFile)), 0);
+  std::filesystem::resize_file(path, tablefile::kLargestTableFile);
   EXPECT_TRUE(readTableFile(path, TableFormat::Raw, &raw, &error)) << error;
 }
 

@@ -105,7 +105,14 @@ bool readTableFile(const std::string& path, TableFormat format, std::vector<uint
                    std::string* error) {
   FILE* file = fopen(path.c_str(), "rb");
   if (file == nullptr) {
-    *error = path + ": cannot open: " + strerror(errno);
+    const int openErrno = errno;
+    // Windows refuses to open a folder at all; say what it is there too.
+    struct stat info {};
+    if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+      *error = path + ": is a directory";
+      return false;
+    }
+    *error = path + ": cannot open: " + strerror(openErrno);
     return false;
   }
   struct stat info {};

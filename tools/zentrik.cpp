@@ -8,6 +8,11 @@
 #include <string>
 #include <vector>
 
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include "platform/firmware_source.h"
 #include "platform/firmware_table.h"
 #include "reader/records.h"
@@ -334,6 +339,11 @@ int runCapture(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#if defined(_WIN32)
+  // Line ends as on every other system: reports and JSON compare byte for byte.
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+#endif
   if (argc < 2) {
     fputs(kMainHelp, stderr);
     return kExitUsage;

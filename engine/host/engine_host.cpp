@@ -15,6 +15,13 @@
 #include "platform/firmware_source.h"
 #include "platform/firmware_table.h"
 
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+
+#include "platform/import_patch.h"
+#endif
+
 namespace {
 
 constexpr int kFailure = 1;
@@ -37,6 +44,11 @@ std::basic_string<TCHAR> widen(const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#if defined(_WIN32)
+  // Line ends as on every other system, so that outputs compare byte for byte.
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+#endif
   std::string tablePath;
   std::vector<std::string> positional;
   for (int i = 1; i < argc; ++i) {
@@ -55,17 +67,27 @@ int main(int argc, char** argv) {
   const std::string className = positional.size() > 1 ? positional[1] : "QuorActor";
   const std::string nativeName = positional.size() > 2 ? positional[2] : "GetCPUSerialNumber";
 
+  std::vector<char> raw;
   if (!tablePath.empty()) {
     std::ifstream in(tablePath, std::ios::binary);
     if (!in) return fail("cannot read table file " + tablePath + ": " + strerror(errno));
-    const std::vector<char> raw((std::istreambuf_iterator<char>(in)),
-                                std::istreambuf_iterator<char>());
+    raw.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     platform::serveRawTable(raw.data(), raw.size());
   }
 
   std::string loadError;
   void* module = openModule(modulePath, &loadError);
   if (module == nullptr) return fail("cannot load module " + modulePath + ": " + loadError);
+#if defined(_WIN32)
+  // There the module carries its own copy of the platform layer, which asks the kernel: point
+  // the module's import of the kernel's function at the captured table instead.
+  if (!tablePath.empty()) {
+    std::string steerError;
+    if (!platform::steerFirmwareTable(module, raw.data(), raw.size(), &steerError)) {
+      return fail("cannot serve the table to module " + modulePath + ": " + steerError);
+    }
+  }
+#endif
 
   const std::string classExport = "autoclassA" + className;
   const std::string nativeExport = "intA" + className + "exec" + nativeName;
@@ -106,6 +128,11 @@ int main(int argc, char** argv) {
     return fail(nativeName + " failed (" + appToUtf8(appUnwindHistory()) + ")");
   }
 
+#if defined(_WIN32)
+  // The module's own copy of the platform layer is out of reach here; the host's copy reads the
+  // same source (the same file, or the same kernel), so one size query tells whether it can.
+  platform::GetSystemFirmwareTable(platform::kProviderRsmb, 0, nullptr, 0);
+#endif
   const char* tableError = platform::firmwareTableError();
   if (tableError[0] != '\0') {
     fprintf(stderr, "engine-host: cannot read the %s firmware table: %s\n",

@@ -1,0 +1,88 @@
+// The native call after the load, made the way the engine makes it: the package module is loaded
+// by path, its class and native are found through its exports, an actor is spawned, and
+// GetCPUSerialNumber is called with a frame whose parameter list is empty. Beside it, the string
+// copies the native makes, alone, and getRecord, so that the summary shows what the call is made
+// of.
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "Engine.h"
+#include "bench/bench_tables.h"
+#include "module_loader.h"
+#include "package/widen.h"
+#include "platform/firmware_source.h"
+
+namespace {
+
+struct LoadedPackage {
+  void* module = nullptr;
+  UObject* actor = nullptr;
+  Native native = nullptr;
+};
+
+// The module's reader is its own, apart from the benchmark's: it loads on the first call.
+LoadedPackage& package() {
+  static LoadedPackage loaded = [] {
+    LoadedPackage p;
+    std::string error;
+    p.module = openModule(ZENTRIK_MODULE_PATH, &error);
+    if (p.module == nullptr) return p;
+    auto* cls = static_cast<UClass* const*>(findExport(p.module, "autoclassAQuorActor"));
+    auto* native =
+        static_cast<const Native*>(findExport(p.module, "intAQuorActorexecGetCPUSerialNumber"));
+    if (cls == nullptr || native == nullptr) return p;
+    p.actor = UObject::StaticSpawn(*cls);
+    p.native = *native;
+    return p;
+  }();
+  return loaded;
+}
+
+void callNative(const LoadedPackage& p, FString* result) {
+  BYTE code[] = {EX_EndFunctionParms};
+  FFrame stack(p.actor, code);
+  (p.actor->*p.native)(stack, result);
+}
+
+void nativeBench(benchmark::State& state, const BenchTable* t) {
+  platform::serveRawTable(t->raw.data(), t->raw.size());
+  const LoadedPackage& p = package();
+  if (p.actor == nullptr) {
+    state.SkipWithError("the package module cannot be loaded from " ZENTRIK_MODULE_PATH);
+    return;
+  }
+  FString result;
+  callNative(p, &result);  // the load
+  if (*result == nullptr || (*result)[0] == 0) {
+    state.SkipWithError("the native returned no processor ID");
+    return;
+  }
+  for (auto _ : state) {
+    callNative(p, &result);
+    benchmark::DoNotOptimize(*result);
+  }
+}
+
+// What the native copies on every call: the ID text into a narrow string, widened, then into
+// the result string.
+void copiesBench(benchmark::State& state) {
+  const char* const id = "A1 06 0B 00 FF FB EB BF";
+  FString result;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(id);
+    std::string narrow = id;
+    const std::basic_string<TCHAR> wide = widenSignExtended(narrow);
+    result = wide.c_str();
+    benchmark::DoNotOptimize(*result);
+  }
+}
+
+}  // namespace
+
+void registerNativeBenchmarks(const BenchTable* table) {
+  benchmark::RegisterBenchmark("native/GetCPUSerialNumber", nativeBench, table)
+      ->Unit(benchmark::kNanosecond);
+  benchmark::RegisterBenchmark("copies/GetCPUSerialNumber", copiesBench)
+      ->Unit(benchmark::kNanosecond);
+}

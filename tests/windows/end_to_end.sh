@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# End-to-end checks of the Windows build under Wine: the package module in the engine host and the
+# zentrik tool on Wine's own firmware table, and on the sample tables against a native build of
+# the same sources, byte for byte (standard output, standard error and exit code).
+# Usage: tests/windows/end_to_end.sh WINDOWS-BUILD NATIVE-BUILD (both built already)
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+source scripts/common.sh
+win=$1
+native=$2
+use_wine_prefix "$win"
+
+work=$win/end-to-end
+rm -rf "$work"
+mkdir -p "$work"
+failures=0
+pass() { printf 'ok    %s\n' "$*"; }
+fail() {
+  printf 'FAIL  %s\n' "$*"
+  failures=$((failures + 1))
+}
+
+# run NAME COMMAND...: keeps the command's standard output, standard error and exit code in
+# $work/NAME.out, .err and .status.
+run() {
+  local name=$1
+  shift
+  local status=0
+  "$@" >"$work/$name.out" 2>"$work/$name.err" || status=$?
+  echo "$status" >"$work/$name.status"
+}
+
+# expect NAME PART TEXT: the part of run NAME is exactly TEXT.
+expect() {
+  if printf '%s' "$3" | cmp -s - "$work/$1.$2"; then
+    pass "$1: $2 as expected"
+  else
+    fail "$1: $2 differs from what is expected:"
+    diff <(printf '%s' "$3" | od -c) <(od -c "$work/$1.$2") | head -20 || true
+  fi
+}
+
+# same NAME: the Windows run NAME.windows and the native run NAME.native agree byte for byte.
+same() {
+  local part differs=0
+  for part in out err status; do
+    if ! cmp -s "$work/$1.windows.$part" "$work/$1.native.$part"; then
+      fail "$1: $part differs between the Windows and the native build:"
+      diff <(od -c "$work/$1.native.$part") <(od -c "$work/$1.windows.$part") | head -20 || true
+      differs=1
+    fi
+  done
+  [ $differs -eq 1 ] || pass "$1: same output, diagnostics and exit code as the native build"
+}
+
+host=$win/bin/engine-host.exe
+module=$win/lib/Zentrik.dll
+tool=$win/bin/zentrik.exe
+
+section "Wine's own firmware table"
+# Wine synthesises a small table without a processor structure: the native logs its failure line
+# and returns an empty string.
+run live-host wine "$host" "$module"
+expect live-host out $'\n'
+expect live-host err $'Log: Couldn\'t get the relevant information. Contact the author!!\n'
+expect live-host status $'0\n'
+
+run live-serial wine "$tool" serial
+expect live-serial out ''
+expect live-serial err $'Couldn\'t get the relevant information. Contact the author!!\n'
+expect live-serial status $'1\n'
+
+run live-records wine "$tool" records --json
+expect live-records status $'0\n'
+if python3 - "$work/live-records.out" <<'PY'; then
+import json, sys
+records = json.load(open(sys.argv[1]))
+bios = records["bios"]
+assert bios["present"] == 1, "no BIOS record"
+assert records["processor"]["present"] == 0, "a processor record"
+print("      BIOS record: " + json.dumps(bios))
+PY
+  pass "live-records: the JSON shows Wine's BIOS record and no processor"
+else
+  fail "live-records: the JSON does not show Wine's BIOS record"
+fi
+# The live table, captured under Wine, reads the same in the native build.
+run live-capture wine "$tool" capture "$work/wine-live.rsmb"
+expect live-capture status $'0\n'
+run live-records.native "$native/bin/zentrik" records --table "$work/wine-live.rsmb" --json
+if cmp -s "$work/live-records.out" "$work/live-records.native.out"; then
+  pass "live-records: the native build reads the captured live table the same"
+else
+  fail "live-records: the native build reads the captured live table differently"
+  diff "$work/live-records.native.out" "$work/live-records.out" | head -20 || true
+fi
+
+section "sample tables: Windows build against the native build"
+shopt -s nullglob
+tables=(samples/*.rsmb)
+reference=${ZENTRIK_SHARED_TABLES:-../shared/tables}/wine-8.0-synthesised.rsmb
+[ -f "$reference" ] && tables+=("$reference")
+# An empty file: nothing to serve.
+: >"$work/empty.rsmb"
+tables+=("$work/empty.rsmb")
+for table in "${tables[@]}"; do
+  name=$(basename "$table" .rsmb)
+  run "$name.host.windows" wine "$host" --table "$table" "$module"
+  run "$name.host.native" "$native/bin/engine-host" --table "$table" "$native/lib/Zentrik.so"
+  same "$name.host"
+  for command in "records" "records --json" "serial"; do
+    label="$name.${command// /}"
+    # shellcheck disable=SC2086
+    run "$label.windows" wine "$tool" $command --table "$table"
+    # shellcheck disable=SC2086
+    run "$label.native" "$native/bin/zentrik" $command --table "$table"
+    same "$label"
+  done
+done
+
+# A table file that is not there: the same one-line error and exit code.
+run missing.windows wine "$tool" records --table "$work/no-such.rsmb"
+run missing.native "$native/bin/zentrik" records --table "$work/no-such.rsmb"
+same missing
+
+section "end-to-end result"
+if [ $failures -ne 0 ]; then
+  echo "$failures end-to-end check(s) failed; outputs are in $work"
+  exit 1
+fi
+echo "all end-to-end checks passed"
