@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <type_traits>
 
 BiosRecord biosRecord;
 BiosLanguageRecord biosLanguageRecord;
@@ -105,19 +104,10 @@ void allocateMemoryDevices() {
   if (memoryArrayRecord.deviceCount > memoryDeviceCapacity) {
     memoryArrayRecord.deviceCount = memoryDeviceCapacity;
   }
-<<<<<<< HEAD
-  // One clear for the whole range: a table may ask for 65,535 entries, and entry by entry that
-  // costs a load milliseconds under the sanitizers.
-  static_assert(std::is_trivial<MemoryDeviceRecord>::value, "entries are cleared with memset");
-  if (memoryArrayRecord.deviceCount > 0) {
-    memset(memoryDevices, 0, memoryArrayRecord.deviceCount * sizeof(MemoryDeviceRecord));
-  }
-=======
   if (deviceFillIndex > clearFrom) clearFrom = deviceFillIndex;
   const uint32_t cleared =
       memoryArrayRecord.deviceCount < clearFrom ? memoryArrayRecord.deviceCount : clearFrom;
   for (uint32_t i = 0; i < cleared; ++i) memoryDevices[i] = MemoryDeviceRecord{};
   if (cleared == clearFrom) clearFrom = 0;
->>>>>>> main
   deviceFillIndex = 0;
 }
