@@ -183,31 +183,40 @@ Structure memoryDevice(const DeviceFields& d) {
       .str(d.partNumber);
 }
 
+// The desktop's processor and first DIMM, shared with the truncated table.
+Bytes desktopProcessor() {
+  return processor({0x0040,
+                    0xC6,
+                    0x00C6,
+                    {0x72, 0x06, 0x09, 0x00, 0xFF, 0xFB, 0xEB, 0xBF},
+                    0x8C,
+                    4900,
+                    2100,
+                    12,
+                    20,
+                    "LGA1700",
+                    "Intel(R) Corporation",
+                    "12th Gen Intel(R) Core(TM) i7-12700",
+                    "To Be Filled By O.E.M.",
+                    "To Be Filled By O.E.M.",
+                    "To Be Filled By O.E.M."});
+}
+
+Bytes desktopFirstDimm() {
+  return memoryDevice({0x0021, 0x0020, 0x4000, 0, 0x1A, 0x0080, "DIMM_A1", "BANK 0",
+                       "Sample Memory Co.", "0A1B2C3D", "SMC16G3200U"});
+}
+
 // A desktop: one Intel processor, BIOS, three languages, one array with two DDR4 DIMMs.
 Bytes desktop() {
   return rawBuffer(tableOf({
                        bios(0x0000, "Sample Firmware Inc.", "1.40", "06/12/2023", 0xFF,
                             kModernCharacteristics, 0x03, 0x0D, 0x0020),
                        systemInformation(0x0001, "Sample Systems Ltd.", "Sample Desktop D12"),
-                       processor({0x0040,
-                                  0xC6,
-                                  0x00C6,
-                                  {0x72, 0x06, 0x09, 0x00, 0xFF, 0xFB, 0xEB, 0xBF},
-                                  0x8C,
-                                  4900,
-                                  2100,
-                                  12,
-                                  20,
-                                  "LGA1700",
-                                  "Intel(R) Corporation",
-                                  "12th Gen Intel(R) Core(TM) i7-12700",
-                                  "To Be Filled By O.E.M.",
-                                  "To Be Filled By O.E.M.",
-                                  "To Be Filled By O.E.M."}),
+                       desktopProcessor(),
                        biosLanguage(0x0010),
                        memoryArray(0x0020, 0x03, 0x04000000, 2, 0),
-                       memoryDevice({0x0021, 0x0020, 0x4000, 0, 0x1A, 0x0080, "DIMM_A1", "BANK 0",
-                                     "Sample Memory Co.", "0A1B2C3D", "SMC16G3200U"}),
+                       desktopFirstDimm(),
                        memoryDevice({0x0022, 0x0020, 0x4000, 0, 0x1A, 0x0080, "DIMM_B1", "BANK 1",
                                      "Sample Memory Co.", "0A1B2C3E", "SMC16G3200U"}),
                        endOfTable(0x00FF),
@@ -336,24 +345,9 @@ Bytes truncated() {
   return rawBuffer(tableOf({
                        bios(0x0000, "Sample Firmware Inc.", "1.40", "06/12/2023", 0x3F,
                             kModernCharacteristics, 0x03, 0x0D, 0),
-                       processor({0x0040,
-                                  0xC6,
-                                  0x00C6,
-                                  {0x72, 0x06, 0x09, 0x00, 0xFF, 0xFB, 0xEB, 0xBF},
-                                  0x8C,
-                                  4900,
-                                  2100,
-                                  12,
-                                  20,
-                                  "LGA1700",
-                                  "Intel(R) Corporation",
-                                  "12th Gen Intel(R) Core(TM) i7-12700",
-                                  "To Be Filled By O.E.M.",
-                                  "To Be Filled By O.E.M.",
-                                  "To Be Filled By O.E.M."}),
+                       desktopProcessor(),
                        memoryArray(0x0020, 0x03, 0x04000000, 2, 0),
-                       memoryDevice({0x0021, 0x0020, 0x4000, 0, 0x1A, 0x0080, "DIMM_A1", "BANK 0",
-                                     "Sample Memory Co.", "0A1B2C3D", "SMC16G3200U"}),
+                       desktopFirstDimm(),
                        cut,
                    }),
                    3, 3);
