@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tests/support/held_structure.h"
+#include "tests/support/processor_texts.h"
 #include "tests/support/reader_fixture.h"
 
 namespace {
@@ -327,18 +328,7 @@ TEST_F(ProcessorIdTest, Signatures) {
 }
 
 TEST_F(ProcessorIdTest, Flags) {
-  const char* allIntel =
-      "FPU (Floating-point unit on-chip)\nVME (Virtual mode extension)\nDE (Debugging "
-      "extension)\nPSE (Page size extension)\nTSC (Time stamp counter)\nMSR (Model specific "
-      "registers)\nPAE (Physical address extension)\nMCE (Machine check exception)\nCX8 (CMPXCHG8 "
-      "instruction supported)\nAPIC (On-chip APIC hardware supported)\nSEP (Fast system "
-      "call)\nMTRR (Memory type range registers)\nPGE (Page global enable)\nMCA (Machine check "
-      "architecture)\nCMOV (Conditional move instruction supported)\nPAT (Page attribute "
-      "table)\nPSE-36 (36-bit page size extension)\nCLFSH (CLFLUSH instruction supported)\nDS "
-      "(Debug store)\nACPI (ACPI supported)\nMMX (MMX technology supported)\nFXSR (FXSAVE and "
-      "FXSTOR instructions supported)\nSSE (Streaming SIMD extensions)\nSSE2 (Streaming SIMD "
-      "extensions 2)\nSS (Self-snoop)\nHTT (Multi-threading)\nTM (Thermal monitor "
-      "supported)\nPBE (Pending break enabled)";
+  const char* allIntel = kAllIntelFlags;
   struct Case {
     const char* name;
     Bytes structure;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "tests/support/held_structure.h"
+#include "tests/support/processor_texts.h"
 #include "tests/support/reader_fixture.h"
 
 namespace {
@@ -444,18 +445,7 @@ TEST_F(ProcessorTest, RealTables) {
     const char* signature;  // null: the kind cannot be told
     const char* flags;
   };
-  const char* intelFlags =
-      "FPU (Floating-point unit on-chip)\nVME (Virtual mode extension)\nDE (Debugging "
-      "extension)\nPSE (Page size extension)\nTSC (Time stamp counter)\nMSR (Model specific "
-      "registers)\nPAE (Physical address extension)\nMCE (Machine check exception)\nCX8 (CMPXCHG8 "
-      "instruction supported)\nAPIC (On-chip APIC hardware supported)\nSEP (Fast system "
-      "call)\nMTRR (Memory type range registers)\nPGE (Page global enable)\nMCA (Machine check "
-      "architecture)\nCMOV (Conditional move instruction supported)\nPAT (Page attribute "
-      "table)\nPSE-36 (36-bit page size extension)\nCLFSH (CLFLUSH instruction supported)\nDS "
-      "(Debug store)\nACPI (ACPI supported)\nMMX (MMX technology supported)\nFXSR (FXSAVE and "
-      "FXSTOR instructions supported)\nSSE (Streaming SIMD extensions)\nSSE2 (Streaming SIMD "
-      "extensions 2)\nSS (Self-snoop)\nHTT (Multi-threading)\nTM (Thermal monitor "
-      "supported)\nPBE (Pending break enabled)";
+  const char* intelFlags = kAllIntelFlags;
   // 17 8B FB FF: no DS, ACPI, SS, TM, PBE.
   const char* amdFlags =
       "FPU (Floating-point unit on-chip)\nVME (Virtual mode extension)\nDE (Debugging "
