@@ -41,3 +41,19 @@ int __cdecl zentrikSnprintf(char* buffer, size_t size, const char* format, ...)
 
 #define vsnprintf zentrikVsnprintf
 #define snprintf zentrikSnprintf
+
+// Wine's headers reach the standard streams through the universal C runtime's __acrt_iob_func,
+// which msvcrt.dll does not have; there they are the first three entries of its stream array.
+#ifdef __cplusplus
+extern "C" {
+#endif
+_ACRTIMP FILE* __cdecl __iob_func(void);
+#ifdef __cplusplus
+}
+#endif
+#undef stdin
+#undef stdout
+#undef stderr
+#define stdin (&__iob_func()[0])
+#define stdout (&__iob_func()[1])
+#define stderr (&__iob_func()[2])

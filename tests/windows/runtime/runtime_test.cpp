@@ -13,14 +13,15 @@ namespace {
 int failures = 0;
 
 void check(bool ok, const char* what) {
-  printf("%s  %s\n", ok ? "ok  " : "FAIL", what);
+  fprintf(stdout, "%s  %s\n", ok ? "ok  " : "FAIL", what);
   if (!ok) ++failures;
 }
 
 void checkEvents(const char* expected, const char* what) {
   const bool ok = strcmp(recordedEvents(), expected) == 0;
   check(ok, what);
-  if (!ok) printf("      events: \"%s\"\n      expected: \"%s\"\n", recordedEvents(), expected);
+  if (!ok)
+    fprintf(stderr, "      events: \"%s\"\n      expected: \"%s\"\n", recordedEvents(), expected);
   clearEvents();
 }
 
