@@ -6,7 +6,13 @@
 #              ["-DIMPORTS=x.dll:name;..."]  among its imports are these
 #              [-DDECORATED_FROM=x.dll;...]  everything it imports from these has a
 #                                            Microsoft-decorated C++ name
+#              [-DSYSTEM_IMPORTS=file]    what it imports from a DLL the file lists, the file
+#                                            lists by name ("dll name" lines, # comments)
+#              [-DAGAINST=dir/x.dll;...]  what it imports from a DLL of that name, that DLL
+#                                            exports
 #              [-DSAFESEH=ON]             its exception handlers are listed for the loader
+#              [-DALONE=ON]               no compiler runtime DLL (MinGW's libgcc, libstdc++,
+#                                            winpthreads) sits beside it
 #              -P check_windows_module.cmake
 cmake_minimum_required(VERSION 3.20)
 
@@ -50,7 +56,8 @@ if(DEFINED EXPORTS)
   endif()
 endif()
 
-if(DEFINED IMPORT_DLLS OR DEFINED IMPORTS OR DEFINED DECORATED_FROM)
+if(DEFINED IMPORT_DLLS OR DEFINED IMPORTS OR DEFINED DECORATED_FROM OR DEFINED SYSTEM_IMPORTS
+   OR DEFINED AGAINST)
   readobj(lines --coff-imports)
   set(dll "")
   set(imported)
@@ -87,6 +94,41 @@ if(DEFINED IMPORT_DLLS OR DEFINED IMPORTS OR DEFINED DECORATED_FROM)
       fail("imports ${name} from ${from} without Microsoft's C++ decoration")
     endif()
   endforeach()
+  if(DEFINED SYSTEM_IMPORTS)
+    file(STRINGS ${SYSTEM_IMPORTS} listed REGEX "^[^#]")
+    set(systemDlls)
+    set(known)
+    foreach(line IN LISTS listed)
+      string(REGEX REPLACE "^([^ ]+) +([^ ]+)$" "\\1" dll "${line}")
+      string(REGEX REPLACE "^([^ ]+) +([^ ]+)$" "\\2" name "${line}")
+      string(TOLOWER "${dll}" dll)
+      list(APPEND systemDlls "${dll}")
+      list(APPEND known "${dll}:${name}")
+    endforeach()
+    foreach(entry IN LISTS imported)
+      string(REGEX MATCH "^[^:]+" from "${entry}")
+      if(from IN_LIST systemDlls AND NOT entry IN_LIST known)
+        fail("imports ${entry}, which ${SYSTEM_IMPORTS} does not list as exported by Windows")
+      endif()
+    endforeach()
+  endif()
+  foreach(exporter IN LISTS AGAINST)
+    get_filename_component(exporterName "${exporter}" NAME)
+    string(TOLOWER "${exporterName}" exporterName)
+    execute_process(COMMAND ${READOBJ} --coff-exports ${exporter} OUTPUT_VARIABLE dump
+                    RESULT_VARIABLE result)
+    if(NOT result EQUAL 0)
+      fail("${READOBJ} could not read ${exporter}")
+      continue()
+    endif()
+    string(REGEX MATCHALL "Name: [^\n]+" names "${dump}")
+    list(TRANSFORM names REPLACE "^Name: " "${exporterName}:")
+    foreach(entry IN LISTS imported)
+      if(entry MATCHES "^${exporterName}:" AND NOT entry IN_LIST names)
+        fail("imports ${entry}, which ${exporter} does not export")
+      endif()
+    endforeach()
+  endforeach()
   if(NOT failed)
     string(REPLACE ";" "\n  " listing "${imported}")
     message(STATUS "${moduleName} imports:\n  ${listing}")
@@ -101,6 +143,15 @@ if(SAFESEH)
   readobj(config --coff-load-config)
   if(NOT "${config}" MATCHES "SEHandlerCount: [1-9]")
     fail("lists no exception handlers in its load configuration (SafeSEH table)")
+  endif()
+endif()
+
+if(ALONE)
+  get_filename_component(folder ${MODULE} DIRECTORY)
+  file(GLOB runtimes "${folder}/libgcc*.dll" "${folder}/libstdc++*.dll"
+       "${folder}/libwinpthread*.dll")
+  if(runtimes)
+    fail("has compiler runtime DLLs beside it: ${runtimes}")
   endif()
 endif()
 

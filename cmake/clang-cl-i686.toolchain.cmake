@@ -30,7 +30,7 @@ find_program(ZENTRIK_READOBJ NAMES llvm-readobj llvm-readobj-16 llvm-readobj-15 
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES ZENTRIK_WINE_SDK)
 if(NOT ZENTRIK_WINE_SDK)
   set(ZENTRIK_WINE_SDK ${CMAKE_BINARY_DIR}/wine-sdk CACHE PATH
-      "Wine's headers and the import libraries made from Wine's DLLs")
+      "Wine's headers and the import libraries made from Wine's DLLs" FORCE)
 endif()
 include(${CMAKE_CURRENT_LIST_DIR}/wine_sdk.cmake)
 zentrik_wine_sdk(${ZENTRIK_WINE_SDK})
@@ -41,8 +41,10 @@ zentrik_wine_sdk(${ZENTRIK_WINE_SDK})
 # statics without the thread-safe guard, whose helpers live in Microsoft's static runtime; the
 # modules' statics are set up on one thread (the first-load guard uses the kernel's one-time
 # primitive). _MSVCR_VER=0: Wine's headers as for msvcrt.dll rather than the universal runtime.
-# The C99 printf family and wchar_t as a typedef come from platform/crt_compat_windows.h.
-set(flags "/EHsc /GR- /GS- /Zc:threadSafeInit- /Zl -D_MSVCR_VER=0")
+# WINE_UNICODE_NATIVE: WCHAR is wchar_t, as in Microsoft's headers (Wine's own make it char16_t
+# in C++), so that L"" texts pass to the Windows API. The C99 printf family, the standard streams
+# and wchar_t as a typedef come from platform/crt_compat_windows.h.
+set(flags "/EHsc /GR- /GS- /Zc:threadSafeInit- /Zl -D_MSVCR_VER=0 -DWINE_UNICODE_NATIVE")
 string(APPEND flags " -imsvc ${ZENTRIK_WINE_SDK}/include/msvcrt")
 string(APPEND flags " -imsvc ${ZENTRIK_WINE_SDK}/include/windows")
 string(APPEND flags " /FI${CMAKE_CURRENT_LIST_DIR}/../platform/crt_compat_windows.h")
