@@ -13,5 +13,9 @@ link_libraries(zentrik_windows_runtime)
 
 # The engine's 16-bit text is unsigned short to its compiler, not a built-in wchar_t: with the
 # built-in type off, wchar_t is that typedef (platform/crt_compat_windows.h) and decorates as
-# the engine's modules export it.
-add_compile_options("SHELL:$<$<COMPILE_LANGUAGE:CXX>:-Xclang -fno-wchar>")
+# the engine's modules export it (G, not _W).
+option(ZENTRIK_NATIVE_WCHAR_T
+       "clang-cl: 16-bit text as a built-in wchar_t, for an engine built with one" OFF)
+if(NOT ZENTRIK_NATIVE_WCHAR_T)
+  add_compile_options("SHELL:$<$<COMPILE_LANGUAGE:CXX>:-Xclang -fno-wchar>")
+endif()
