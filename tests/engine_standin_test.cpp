@@ -119,7 +119,8 @@ TEST(EngineStandin, StringsAssignFromBothWidths) {
   original = TEXT("changed");
   EXPECT_EQ(Text(*copy), TEXT("kept"));
   EXPECT_EQ(Text(*s), TEXT("kept"));
-  s = s;
+  const FString& same = s;
+  s = same;
   EXPECT_TRUE(s == TEXT("kept"));
 }
 
