@@ -410,10 +410,9 @@ void decodeProcessorInformation(const StructureHeader* header) {
   if (header->length < 0x20) {
     char unknownString[36] = {};
     copyText(unknownString, kUnknowable);
-    char** const unknowableFields[] = {&record.serialNumber, &record.assetTag,
-                                       &record.partNumber,   &record.coreCount,
-                                       &record.coresEnabled, &record.threadCount,
-                                       &record.characteristics};
+    char** const unknowableFields[] = {
+        &record.serialNumber, &record.assetTag,    &record.partNumber,     &record.coreCount,
+        &record.coresEnabled, &record.threadCount, &record.characteristics};
     for (char** field : unknowableFields) {
       setTextField(field, unknownString);
     }

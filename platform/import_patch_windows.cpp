@@ -1,8 +1,7 @@
-#include <windows.h>
-
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
+#include <windows.h>
 
 #include "platform/firmware_table.h"
 #include "platform/import_patch.h"

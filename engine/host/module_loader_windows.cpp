@@ -1,6 +1,6 @@
 // Kept apart from the engine headers: windows.h defines its own TEXT and TCHAR.
-#include <windows.h>
 #include <string.h>
+#include <windows.h>
 
 #include "base/bounded_format.h"
 #include "module_loader.h"
@@ -23,8 +23,8 @@ void* openModule(const char* path, char* error, size_t capacity) {
     FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                    GetLastError(), 0, reason, sizeof reason, nullptr);
     size_t length = strlen(reason);
-    while (length > 0 &&
-           (reason[length - 1] == '\n' || reason[length - 1] == '\r' || reason[length - 1] == ' ')) {
+    while (length > 0 && (reason[length - 1] == '\n' || reason[length - 1] == '\r' ||
+                          reason[length - 1] == ' ')) {
       reason[--length] = '\0';
     }
     formatError(error, capacity, "%s", length == 0 ? "unknown loader error" : reason);

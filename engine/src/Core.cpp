@@ -63,8 +63,7 @@ class WideBuffer {
     INT wanted = size_ + count + 1;
     if (wanted < capacity_ + capacity_ / 2) wanted = capacity_ + capacity_ / 2;
     if (wanted < 32) wanted = 32;
-    auto* data =
-        static_cast<TCHAR*>(realloc(data_, static_cast<size_t>(wanted) * sizeof(TCHAR)));
+    auto* data = static_cast<TCHAR*>(realloc(data_, static_cast<size_t>(wanted) * sizeof(TCHAR)));
     if (data == nullptr) throw StandinOutOfMemory();
     data_ = data;
     capacity_ = wanted;
@@ -232,7 +231,8 @@ void FString::assignWidened(const char* text, INT length) {
   TCHAR* data = nullptr;
   if (length > 0) {
     data = static_cast<TCHAR*>(allocateOrThrow((static_cast<size_t>(length) + 1) * sizeof(TCHAR)));
-    for (INT i = 0; i < length; ++i) data[i] = static_cast<TCHAR>(static_cast<unsigned char>(text[i]));
+    for (INT i = 0; i < length; ++i)
+      data[i] = static_cast<TCHAR>(static_cast<unsigned char>(text[i]));
     data[length] = 0;
   }
   free(Data);
