@@ -178,8 +178,9 @@ class CORE_API UObject : public FUnknown {
 };
 
 // Shape of a native function: a member taking the caller's frame and the address of the result.
-// Declared once UObject is complete, so that Microsoft's compiler gives it the single-inheritance
-// form, one code pointer, as the engine's modules have it.
+// Declared once UObject is complete: in Microsoft's ABI a member pointer whose size is needed
+// before its class is complete takes the most general form (16 bytes), not the engine's one code
+// pointer.
 typedef void (UObject::*Native)(FFrame& Stack, void* const Result);
 
 #if defined(_MSC_VER) && defined(_M_IX86)
