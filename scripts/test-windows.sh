@@ -23,13 +23,13 @@ fi
 
 section "build for Windows with clang-cl (build-windows/)"
 configure_build build-windows -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_TOOLCHAIN_FILE=cmake/clang-cl-i686.toolchain.cmake
+  -DCMAKE_TOOLCHAIN_FILE=cmake/clang-cl-i686.toolchain.cmake -DZENTRIK_WERROR=ON
 use_wine_prefix build-windows
 section "Windows tests under Wine"
 ctest --test-dir build-windows --output-on-failure
 
 section "native build (build/), to compare against"
-configure_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+configure_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZENTRIK_WERROR=ON
 section "end-to-end checks under Wine"
 tests/windows/end_to_end.sh build-windows build
 section "the package built with ZENTRIK_ENGINE_SDK (the stand-in posing as the SDK)"
