@@ -57,3 +57,10 @@ _ACRTIMP FILE* __cdecl __iob_func(void);
 #define stdin (&__iob_func()[0])
 #define stdout (&__iob_func()[1])
 #define stderr (&__iob_func()[2])
+
+// Wine's io.h makes open and sopen macros for _open and _sopen, which would rename any member
+// function called open in a file that includes it; Microsoft's declares no such macros. Code
+// here calls _open itself.
+#include <io.h>
+#undef open
+#undef sopen
