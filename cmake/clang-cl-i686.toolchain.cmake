@@ -22,8 +22,9 @@ find_program(CMAKE_AR NAMES llvm-lib llvm-lib-16 llvm-lib-15 llvm-lib-14 HINTS $
              REQUIRED)
 find_program(CMAKE_RC_COMPILER NAMES llvm-rc llvm-rc-16 llvm-rc-15 llvm-rc-14 HINTS ${llvmBins})
 find_program(CMAKE_MT NAMES llvm-mt llvm-mt-16 llvm-mt-15 llvm-mt-14 HINTS ${llvmBins})
+# Reads the modules' export and import tables in the tests.
 find_program(ZENTRIK_READOBJ NAMES llvm-readobj llvm-readobj-16 llvm-readobj-15 llvm-readobj-14
-             HINTS ${llvmBins})
+             HINTS ${llvmBins} REQUIRED)
 
 # Wine's headers and the import libraries, made once per build folder; ZENTRIK_WINE_SDK may name
 # one made before. Compiler checks (try_compile) get the folder passed on and only use it.
@@ -42,8 +43,9 @@ zentrik_wine_sdk(${ZENTRIK_WINE_SDK})
 # modules' statics are set up on one thread (the first-load guard uses the kernel's one-time
 # primitive). _MSVCR_VER=0: Wine's headers as for msvcrt.dll rather than the universal runtime.
 # WINE_UNICODE_NATIVE: WCHAR is wchar_t, as in Microsoft's headers (Wine's own make it char16_t
-# in C++), so that L"" texts pass to the Windows API. The C99 printf family, the standard streams
-# and wchar_t as a typedef come from platform/crt_compat_windows.h.
+# in C++), so that L"" texts pass to the Windows API. What else Microsoft's headers give and
+# Wine's do not (C99 snprintf, the standard streams of msvcrt.dll, wchar_t as a typedef) comes
+# from platform/crt_compat_windows.h, put in front of every file.
 set(flags "/EHsc /GR- /GS- /Zc:threadSafeInit- /Zl -D_MSVCR_VER=0 -DWINE_UNICODE_NATIVE")
 string(APPEND flags " -imsvc ${ZENTRIK_WINE_SDK}/include/msvcrt")
 string(APPEND flags " -imsvc ${ZENTRIK_WINE_SDK}/include/windows")

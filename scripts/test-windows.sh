@@ -22,7 +22,7 @@ if ! compgen -G "build-windows/wine-sdk/libwine-dev_*_i386.deb" >/dev/null &&
 fi
 
 section "build for Windows with clang-cl (build-windows/)"
-configure_build build-windows -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+configure_build build-windows --no-warn-unused-cli -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_TOOLCHAIN_FILE=cmake/clang-cl-i686.toolchain.cmake -DZENTRIK_WERROR=ON
 use_wine_prefix build-windows
 section "Windows tests under Wine"
