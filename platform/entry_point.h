@@ -3,8 +3,8 @@
 // table dumps that start with an entry point.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+#include <stddef.h>
+#include <stdint.h>
 
 namespace platform {
 

@@ -2,8 +2,8 @@
 // table instead of the live firmware; the package itself never calls it.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+#include <stddef.h>
+#include <stdint.h>
 
 namespace platform {
 

@@ -4,7 +4,7 @@
 // systems it assembles the same raw layout from the tables Linux exposes under /sys.
 #pragma once
 
-#include <cstdint>
+#include <stdint.h>
 
 namespace platform {
 

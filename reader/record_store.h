@@ -2,8 +2,8 @@
 // load and the decoders write here; callers read the records through getRecord.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+#include <stddef.h>
+#include <stdint.h>
 
 #include "reader/records.h"
 

@@ -3,7 +3,7 @@
 // pointer to a zero-terminated 8-bit text owned by the record, null until a decoder stores one.
 #pragma once
 
-#include <cstdint>
+#include <stdint.h>
 
 // Category codes understood by getRecord; any other code gives null.
 enum RecordCategory : uint32_t {
