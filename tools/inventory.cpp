@@ -325,7 +325,9 @@ void writeInventoryText(FILE* out, const Inventory& inventory, const char* loadS
 
   unsigned long populated = 0;
   for (const InventoryProcessor& p : inventory.processors) populated += socketPopulated(p) == 1;
-  fprintf(out, "\nIn all: %lu processor%s (%lu populated), %lu memory array%s, %lu memory device%s; installed: ",
+  fprintf(out,
+          "\nIn all: %lu processor%s (%lu populated), %lu memory array%s, %lu memory device%s; "
+          "installed: ",
           static_cast<unsigned long>(inventory.processors.size()),
           inventory.processors.size() == 1 ? "" : "s", populated,
           static_cast<unsigned long>(inventory.arrays.size()),

@@ -15,15 +15,31 @@
 namespace {
 
 #if defined(_WIN32)
-int duplicate(int fd) { return _dup(fd); }
-int duplicateTo(int fd, int target) { return _dup2(fd, target); }
-int closeFd(int fd) { return _close(fd); }
-int fileNumber(FILE* file) { return _fileno(file); }
+int duplicate(int fd) {
+  return _dup(fd);
+}
+int duplicateTo(int fd, int target) {
+  return _dup2(fd, target);
+}
+int closeFd(int fd) {
+  return _close(fd);
+}
+int fileNumber(FILE* file) {
+  return _fileno(file);
+}
 #else
-int duplicate(int fd) { return dup(fd); }
-int duplicateTo(int fd, int target) { return dup2(fd, target); }
-int closeFd(int fd) { return close(fd); }
-int fileNumber(FILE* file) { return fileno(file); }
+int duplicate(int fd) {
+  return dup(fd);
+}
+int duplicateTo(int fd, int target) {
+  return dup2(fd, target);
+}
+int closeFd(int fd) {
+  return close(fd);
+}
+int fileNumber(FILE* file) {
+  return fileno(file);
+}
 #endif
 
 constexpr int kStdout = 1;

@@ -21,9 +21,9 @@ constexpr char kAllZero[] = "00 00 00 00 00 00 00 00";
 
 // Names that virtual machines and their firmware put into the BIOS and processor strings.
 constexpr const char* kVirtualMachineNames[] = {
-    "QEMU",   "KVM",       "Bochs",      "BOCHS",         "SeaBIOS",    "OVMF",
-    "VMware", "VirtualBox", "innotek",   "Xen",           "Parallels",  "Hyper-V",
-    "Virtual Machine",      "Amazon EC2", "Google Compute Engine",
+    "QEMU",      "KVM",     "Bochs",           "BOCHS",      "SeaBIOS",
+    "OVMF",      "VMware",  "VirtualBox",      "innotek",    "Xen",
+    "Parallels", "Hyper-V", "Virtual Machine", "Amazon EC2", "Google Compute Engine",
 };
 
 constexpr char kVirtualMachineBit[] = "System is a virtual machine";

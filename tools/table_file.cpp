@@ -38,15 +38,14 @@ uint32_t readU32Le(const uint8_t* bytes) {
 // The raw layout: calling-method flag 0, the version, the table length, then the table.
 void assembleRaw(uint8_t major, uint8_t minor, uint8_t dmiRevision, const uint8_t* table,
                  uint32_t length, TextBuffer* raw) {
-  const uint8_t header[platform::kRawHeaderSize] = {
-      0,
-      major,
-      minor,
-      dmiRevision,
-      static_cast<uint8_t>(length),
-      static_cast<uint8_t>(length >> 8),
-      static_cast<uint8_t>(length >> 16),
-      static_cast<uint8_t>(length >> 24)};
+  const uint8_t header[platform::kRawHeaderSize] = {0,
+                                                    major,
+                                                    minor,
+                                                    dmiRevision,
+                                                    static_cast<uint8_t>(length),
+                                                    static_cast<uint8_t>(length >> 8),
+                                                    static_cast<uint8_t>(length >> 16),
+                                                    static_cast<uint8_t>(length >> 24)};
   raw->clear();
   raw->append(header, sizeof header);
   raw->append(table, length);
@@ -59,16 +58,22 @@ bool looksLikeRsmb(const uint8_t* data, size_t size) {
 
 // True when the bytes start with one whole structure: a formatted length of at least the 4-byte
 // header that the file holds, then a string set closed by two zero bytes inside the file whose
-// strings are printable text. Text files have no zero bytes; most binary files fail on the
-// strings.
+// strings are mostly printable text (three bytes in four at least: firmware strings may hold a
+// stray control byte). Text files have no zero bytes; most binary files fail on the strings.
 bool startsWithWholeStructure(const uint8_t* data, size_t size) {
   if (size < 4 || data[1] < 4 || data[1] > size) return false;
   size_t i = data[1];
+  size_t text = 0;
+  size_t other = 0;
   while (i + 1 < size && (data[i] != 0 || data[i + 1] != 0)) {
-    if (data[i] != 0 && (data[i] < 0x20 || data[i] > 0x7E)) return false;
+    if (data[i] >= 0x20 && data[i] <= 0x7E) {
+      ++text;
+    } else if (data[i] != 0) {
+      ++other;
+    }
     ++i;
   }
-  return i + 1 < size;
+  return i + 1 < size && other * 3 <= text;
 }
 
 void appendAddress(TextBuffer* error, uint64_t address) {
@@ -100,8 +105,9 @@ bool fromDump(const uint8_t* data, size_t size, TextBuffer* raw, TextBuffer* err
       // Linux keeps the entry point and the table in two files: the user took only the first.
       error->append("only an SMBIOS entry point, whose table lies elsewhere (at ");
       appendAddress(error, ep.tableAddress);
-      error->append("): give --table the folder that holds smbios_entry_point and DMI, as "
-                    "/sys/firmware/dmi/tables does");
+      error->append(
+          "): give --table the folder that holds smbios_entry_point and DMI, as "
+          "/sys/firmware/dmi/tables does");
     } else {
       error->append("the entry point's table address ");
       appendAddress(error, ep.tableAddress);
@@ -182,11 +188,14 @@ bool convert(const char* name, const TextBuffer& bytes, TableFormat format, Text
 bool readTableFolder(const char* folder, TableFormat format, TextBuffer* raw, TextBuffer* error) {
   TextBuffer entryPath;
   TextBuffer tablePath;
-  entryPath.append(folder);
-  entryPath.append('/');
+  const size_t length = strlen(folder);
+  const bool separated = length > 0 && (folder[length - 1] == '/' || folder[length - 1] == '\\');
+  TextBuffer* const paths[] = {&entryPath, &tablePath};
+  for (TextBuffer* path : paths) {
+    path->append(folder);
+    if (!separated) path->append('/');
+  }
   entryPath.append(kEntryPointName);
-  tablePath.append(folder);
-  tablePath.append('/');
   tablePath.append(kTableName);
   if (format != TableFormat::Auto) {
     error->append(folder);
@@ -196,8 +205,9 @@ bool readTableFolder(const char* folder, TableFormat format, TextBuffer* raw, Te
   FILE* probe = fopen(entryPath.text(), "rb");
   if (probe == nullptr && errno == ENOENT) {
     error->append(folder);
-    error->append(": is a folder without the smbios_entry_point and DMI that "
-                  "/sys/firmware/dmi/tables holds");
+    error->append(
+        ": is a folder without the smbios_entry_point and DMI that "
+        "/sys/firmware/dmi/tables holds");
     return false;
   }
   if (probe != nullptr) fclose(probe);
@@ -242,8 +252,9 @@ bool rawTableFromFileBytes(const uint8_t* data, size_t size, TableFormat format,
     } else if (startsWithWholeStructure(data, size)) {
       format = TableFormat::Raw;
     } else {
-      error->append("not an SMBIOS table: no entry point at its start, no raw header of its "
-                    "length, no whole structure (--format raw loads it anyway)");
+      error->append(
+          "not an SMBIOS table: no entry point at its start, no raw header of its "
+          "length, no whole structure (a --format loads it anyway)");
       return false;
     }
   }

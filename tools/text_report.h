@@ -16,7 +16,8 @@ void writeValue(FILE* out, int indent, const char* label, const char* value, boo
 template <typename Record, size_t N>
 void writeFields(FILE* out, int indent, const Record& record, const Field<Record> (&fields)[N]) {
   for (const Field<Record>& field : fields) {
-    if (field.label != nullptr) writeValue(out, indent, field.label, record.*field.member, field.list);
+    if (field.label != nullptr)
+      writeValue(out, indent, field.label, record.*field.member, field.list);
   }
 }
 

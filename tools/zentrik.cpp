@@ -1,17 +1,13 @@
 // zentrik: shows what the package reads from the SMBIOS firmware table, from this machine or
 // from a captured table file, through the reader's own getRecord. Built without the C++ standard
 // library, like the package, so that it starts as fast as a C program.
-#include <errno.h>
-#include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/stat.h>
 
 #if defined(_WIN32)
+#include <fcntl.h>
 #include <io.h>
-#else
-#include <unistd.h>
 #endif
 
 #include "base/text_buffer.h"
@@ -21,6 +17,7 @@
 #include "tools/inventory.h"
 #include "tools/json_writer.h"
 #include "tools/load_output.h"
+#include "tools/private_file.h"
 #include "tools/processor_trust.h"
 #include "tools/record_report.h"
 #include "tools/table_file.h"
@@ -215,8 +212,8 @@ bool parseOptions(const char* command, int argc, char** argv, Accepts accepts, O
       options->table = value;
     } else if (takesValue && strcmp(name, "--format") == 0) {
       if (!parseFormat(value, &options->format)) {
-        *exitCode = usageError(command, "unknown table format '", value,
-                               "' (auto, rsmb, dump or raw)");
+        *exitCode =
+            usageError(command, "unknown table format '", value, "' (auto, rsmb, dump or raw)");
         return false;
       }
       options->hasFormat = true;
@@ -293,8 +290,8 @@ bool reportLiveFailure() {
 
 int runRecords(int argc, char** argv) {
   Options options;
-  const int parsed = commandOptions("records", argc, argv, {true, true}, kRecordsHelp,
-                                    kRecordsHelpTail, &options);
+  const int parsed =
+      commandOptions("records", argc, argv, {true, true}, kRecordsHelp, kRecordsHelpTail, &options);
   if (parsed >= 0) return parsed;
   TextBuffer raw;
   if (options.table != nullptr && !obtainTable(options, &raw)) return kExitUsage;
@@ -376,8 +373,7 @@ void writeIdJson(const ProcessorIdAssessment& a) {
 
 int runId(int argc, char** argv) {
   Options options;
-  const int parsed =
-      commandOptions("id", argc, argv, {true, true}, kIdHelp, kIdHelpTail, &options);
+  const int parsed = commandOptions("id", argc, argv, {true, true}, kIdHelp, kIdHelpTail, &options);
   if (parsed >= 0) return parsed;
   TextBuffer raw;
   if (!obtainTable(options, &raw)) return kExitUsage;
@@ -405,8 +401,8 @@ int runId(int argc, char** argv) {
 
 int runSerial(int argc, char** argv) {
   Options options;
-  const int parsed = commandOptions("serial", argc, argv, {true, false}, kSerialHelp,
-                                    kSerialHelpTail, &options);
+  const int parsed =
+      commandOptions("serial", argc, argv, {true, false}, kSerialHelp, kSerialHelpTail, &options);
   if (parsed >= 0) return parsed;
   TextBuffer raw;
   if (options.table != nullptr && !obtainTable(options, &raw)) return kExitUsage;
@@ -422,38 +418,6 @@ int runSerial(int argc, char** argv) {
   printf("%s\n", processor->id);
   return kExitOk;
 }
-
-#if defined(_WIN32)
-// Windows gives a new file the permissions of its folder; the mode only says read and write.
-int createPrivate(const char* path) {
-  return _open(path, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
-}
-int writeSome(int fd, const void* bytes, size_t count) {
-  return _write(fd, bytes, static_cast<unsigned>(count));
-}
-int closeFile(int fd) {
-  return _close(fd);
-}
-#else
-// The table holds serial numbers and UUIDs, and its source is readable by root only: the copy
-// is its owner's alone, even when the file was there before.
-int createPrivate(const char* path) {
-  const int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  if (fd >= 0 && fchmod(fd, 0600) != 0) {
-    const int chmodErrno = errno;
-    close(fd);
-    errno = chmodErrno;
-    return -1;
-  }
-  return fd;
-}
-int writeSome(int fd, const void* bytes, size_t count) {
-  return static_cast<int>(write(fd, bytes, count));
-}
-int closeFile(int fd) {
-  return close(fd);
-}
-#endif
 
 int runCapture(int argc, char** argv) {
   Options options;
@@ -477,22 +441,9 @@ int runCapture(int argc, char** argv) {
     return kExitNoTable;
   }
 
-  const int fd = createPrivate(path);
-  if (fd < 0) {
-    fprintf(stderr, "zentrik: %s: cannot create: %s\n", path, strerror(errno));
-    return kExitUsage;
-  }
-  size_t done = 0;
-  while (done < raw.size()) {
-    const int wrote = writeSome(fd, raw.bytes() + done, raw.size() - done);
-    if (wrote <= 0) break;
-    done += static_cast<size_t>(wrote);
-  }
-  const int writeErrno = errno;
-  const bool closed = closeFile(fd) == 0;
-  if (done < raw.size() || !closed) {
-    fprintf(stderr, "zentrik: %s: cannot write: %s\n", path,
-            strerror(done < raw.size() ? writeErrno : errno));
+  TextBuffer error;
+  if (!writePrivateFile(path, raw.bytes(), raw.size(), &error)) {
+    fprintf(stderr, "zentrik: %s\n", error.text());
     return kExitUsage;
   }
   printf("wrote %lu bytes to %s\n", static_cast<unsigned long>(raw.size()), path);
@@ -524,8 +475,11 @@ int main(int argc, char** argv) {
   static constexpr struct {
     const char* name;
     int (*run)(int, char**);
-  } kCommands[] = {{"records", runRecords}, {"inventory", runInventory}, {"id", runId},
-                   {"serial", runSerial},   {"capture", runCapture}};
+  } kCommands[] = {{"records", runRecords},
+                   {"inventory", runInventory},
+                   {"id", runId},
+                   {"serial", runSerial},
+                   {"capture", runCapture}};
   for (const auto& c : kCommands) {
     if (strcmp(command, c.name) == 0) return c.run(argc - 2, argv + 2);
   }
