@@ -126,8 +126,15 @@ bool fromDump(const uint8_t* data, size_t size, TextBuffer* raw, TextBuffer* err
 
 bool isFolder(const char* path) {
 #if defined(_WIN32)
+  // The C runtime there finds no folder behind a trailing separator ("tables/").
+  TextBuffer bare;
+  bare.append(path);
+  while (bare.size() > 1 &&
+         (bare.text()[bare.size() - 1] == '/' || bare.text()[bare.size() - 1] == '\\')) {
+    bare.truncate(bare.size() - 1);
+  }
   struct _stat info;
-  return _stat(path, &info) == 0 && (info.st_mode & _S_IFMT) == _S_IFDIR;
+  return _stat(bare.text(), &info) == 0 && (info.st_mode & _S_IFMT) == _S_IFDIR;
 #else
   struct stat info;
   return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
