@@ -5,9 +5,8 @@
 // of.
 #include <benchmark/benchmark.h>
 
-#include <string>
-
 #include "Engine.h"
+#include "base/text_buffer.h"
 #include "bench/bench_tables.h"
 #include "module_loader.h"
 #include "package/widen.h"
@@ -25,8 +24,8 @@ struct LoadedPackage {
 LoadedPackage& package() {
   static LoadedPackage loaded = [] {
     LoadedPackage p;
-    std::string error;
-    p.module = openModule(ZENTRIK_MODULE_PATH, &error);
+    char error[512];
+    p.module = openModule(ZENTRIK_MODULE_PATH, error, sizeof error);
     if (p.module == nullptr) return p;
     auto* cls = static_cast<UClass* const*>(findExport(p.module, "autoclassAQuorActor"));
     auto* native =
@@ -71,9 +70,11 @@ void copiesBench(benchmark::State& state) {
   FString result;
   for (auto _ : state) {
     benchmark::DoNotOptimize(id);
-    std::string narrow = id;
-    const std::basic_string<TCHAR> wide = widenSignExtended(narrow);
-    result = wide.c_str();
+    TextBuffer narrow;
+    narrow.append(id);
+    WideText wide;
+    wide.assignWidened(narrow.text(), narrow.size());
+    result = wide.text();
     benchmark::DoNotOptimize(*result);
   }
 }

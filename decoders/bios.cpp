@@ -1,7 +1,8 @@
 #include "decoders/bios.h"
 
-#include <string>
+#include <string.h>
 
+#include "base/text_buffer.h"
 #include "decoders/size_text.h"
 #include "decoders/value_text.h"
 #include "reader/record_store.h"
@@ -90,16 +91,22 @@ static_assert(joinedLength(kCharacteristics) + 1 + joinedLength(kExtensionByte1)
                   kBiosCharacteristicsSize,
               "characteristics text fits its array");
 
-// The texts of the set bits, ascending, separated by line feeds.
+static_assert(textLength(kNoCharacteristics) <= joinedLength(kCharacteristics),
+              "either characteristics text fits one work buffer");
+
+// Writes the texts of the set bits, ascending, separated by line feeds, into joined, which has
+// room for joinedLength(table) + 1 bytes.
 template <size_t N>
-std::string setBitTexts(const ValueText (&table)[N], uint32_t bits) {
-  std::string joined;
+void setBitTexts(const ValueText (&table)[N], uint32_t bits, char* joined) {
+  char* end = joined;
   for (const ValueText& entry : table) {
     if ((bits >> entry.value & 1) == 0) continue;
-    if (!joined.empty()) joined += '\n';
-    joined += entry.text;
+    if (end != joined) *end++ = '\n';
+    const size_t n = strlen(entry.text);
+    memcpy(end, entry.text, n);
+    end += n;
   }
-  return joined;
+  *end = '\0';
 }
 
 }  // namespace
@@ -108,7 +115,7 @@ void romSizeText(uint8_t romSize, uint16_t extendedRomSize, char** field) {
   // Room for five digits, a blank and "<OUT OF SPEC>".
   char sizeInformation[24];
   if (romSize != 0xFF) {
-    copyText(sizeInformation, sizeText((romSize + 1u) * 64u, 1).c_str());
+    copyText(sizeInformation, sizeText((romSize + 1u) * 64u, 1).text);
   } else {
     formatText(sizeInformation, sizeof sizeInformation, "%u %s", extendedRomSize & 0x3FFFu,
                kExtendedRomUnits[extendedRomSize >> 14]);
@@ -118,17 +125,25 @@ void romSizeText(uint8_t romSize, uint16_t extendedRomSize, char** field) {
 
 void characteristicsText(uint32_t lower, uint32_t /*upper: no bit has a text*/,
                          char* characteristics) {
-  const std::string characteristicsPie =
-      (lower & 0x8) != 0 ? std::string(kNoCharacteristics) : setBitTexts(kCharacteristics, lower);
-  copyText(characteristics, characteristicsPie.c_str());
+  char characteristicsPie[joinedLength(kCharacteristics) + 1];
+  if ((lower & 0x8) != 0) {
+    copyText(characteristicsPie, kNoCharacteristics);
+  } else {
+    setBitTexts(kCharacteristics, lower, characteristicsPie);
+  }
+  copyText(characteristics, characteristicsPie);
 }
 
 void extensionByte1Text(uint8_t byte, char* characteristics) {
-  appendLine(characteristics, setBitTexts(kExtensionByte1, byte).c_str());
+  char extensionPie[joinedLength(kExtensionByte1) + 1];
+  setBitTexts(kExtensionByte1, byte, extensionPie);
+  appendLine(characteristics, extensionPie);
 }
 
 void extensionByte2Text(uint8_t byte, char* characteristics) {
-  appendLine(characteristics, setBitTexts(kExtensionByte2, byte).c_str());
+  char extensionPie[joinedLength(kExtensionByte2) + 1];
+  setBitTexts(kExtensionByte2, byte, extensionPie);
+  appendLine(characteristics, extensionPie);
 }
 
 void decodeBiosInformation(const StructureHeader* header) {
@@ -147,14 +162,17 @@ void decodeBiosInformation(const StructureHeader* header) {
 void installableLanguagesText(const StructureHeader* header) {
   // Up to 255 strings of any length: the text grows as needed, and the strings are taken in one
   // pass over the set.
-  std::string languagePie;
+  TextBuffer languagePie;
   StructureStrings languages(header);
   const uint8_t count = readU8(header, 0x04);
   for (unsigned k = 1; k <= count; ++k) {
-    if (k > 1) languagePie += '\n';
-    languagePie += languages.next();
+    if (k > 1) languagePie.append('\n');
+    languagePie.append(languages.next());
   }
-  setTextField(&biosLanguageRecord.installableLanguages, languagePie.c_str());
+  // Without memory for the whole text the field keeps what it held, as setTextField does.
+  if (!languagePie.failed()) {
+    setTextField(&biosLanguageRecord.installableLanguages, languagePie.text());
+  }
 }
 
 void decodeBiosLanguage(const StructureHeader* header) {

@@ -1,7 +1,7 @@
 // BIOS Information (type 0) and BIOS Language Information (type 13) decoders.
 #pragma once
 
-#include <cstdint>
+#include <stdint.h>
 
 #include "reader/structure.h"
 

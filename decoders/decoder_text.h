@@ -1,8 +1,8 @@
 // Checks shared by the decoders that build texts in fixed-size work buffers.
 #pragma once
 
-#include <cstddef>
-#include <cstring>
+#include <stddef.h>
+#include <string.h>
 
 #include "reader/record_store.h"
 

@@ -1,7 +1,6 @@
 #include "decoders/memory.h"
 
-#include <cstring>
-#include <string>
+#include <string.h>
 
 #include "decoders/size_text.h"
 #include "decoders/value_text.h"
@@ -87,22 +86,23 @@ constexpr uint32_t kCapacityInExtendedField = 0x80000000;
 
 // Work buffers hold the longest text of their kind: ten digits and a unit.
 constexpr size_t kNumberTextCapacity = 24;
+static_assert(sizeof(SizeText{}.text) <= kNumberTextCapacity, "a size text fits a work buffer");
 
 void decodeMaximumCapacity(const StructureHeader* header) {
   const uint32_t maximumCapacity = readU32Le(header, 0x07);
-  std::string sizeInformation;
+  char sizeInformation[kNumberTextCapacity];
   if (maximumCapacity == kCapacityInExtendedField) {
     if (header->length < 0x17) {
-      sizeInformation = "Capacity Unknown";
+      copyText(sizeInformation, "Capacity Unknown");
     } else {
-      sizeInformation = sizeText(readU64Le(header, 0x0F), 0);  // a count of bytes
+      copyText(sizeInformation, sizeText(readU64Le(header, 0x0F), 0).text);  // a count of bytes
     }
   } else {
     const uint64_t capacity = maximumCapacity;  // a count of kB
-    sizeInformation = sizeText(capacity, 1);
+    copyText(sizeInformation, sizeText(capacity, 1).text);
   }
   if (memoryArrayRecord.present == 1) {
-    setTextField(&memoryArrayRecord.maximumCapacity, sizeInformation.c_str());
+    setTextField(&memoryArrayRecord.maximumCapacity, sizeInformation);
   }
 }
 
@@ -129,7 +129,7 @@ void memorySizeText(uint16_t size, char** field) {
   } else {
     uint32_t kilobytes = size & 0x7FFFu;
     if ((size & 0x8000) == 0) kilobytes *= 1024;  // the count is in MB
-    setTextField(field, sizeText(kilobytes, 1).c_str());
+    setTextField(field, sizeText(kilobytes, 1).text);
   }
 }
 

@@ -1,7 +1,7 @@
 // Physical Memory Array (type 16) and Memory Device (type 17) decoders.
 #pragma once
 
-#include <cstdint>
+#include <stdint.h>
 
 #include "reader/structure.h"
 

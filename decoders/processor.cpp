@@ -1,10 +1,8 @@
 #include "decoders/processor.h"
 
-#include <strings.h>
+#include <string.h>
 
-#include <cstring>
-#include <initializer_list>
-
+#include "base/ascii.h"
 #include "decoders/decoder_text.h"
 #include "decoders/processor_id.h"
 #include "reader/record_store.h"
@@ -318,8 +316,8 @@ const char* processorFamilyText(const StructureHeader* header) {
   // 0xBE names two processors; the manufacturer tells them apart.
   if (f == 0xBE) {
     const char* m = structureString(header, readU8(header, kManufacturerOffset));
-    if (strstr(m, "Intel") != nullptr || strncasecmp(m, "Intel", 5) == 0) return "Core 2";
-    if (strstr(m, "AMD") != nullptr || strncasecmp(m, "AMD", 3) == 0) return "K7";
+    if (strstr(m, "Intel") != nullptr || asciiEqualIgnoringCase(m, "Intel", 5)) return "Core 2";
+    if (strstr(m, "AMD") != nullptr || asciiEqualIgnoringCase(m, "AMD", 3)) return "K7";
     return "Core 2 or K7";
   }
 
@@ -412,9 +410,10 @@ void decodeProcessorInformation(const StructureHeader* header) {
   if (header->length < 0x20) {
     char unknownString[36] = {};
     copyText(unknownString, kUnknowable);
-    for (char** field :
-         {&record.serialNumber, &record.assetTag, &record.partNumber, &record.coreCount,
-          &record.coresEnabled, &record.threadCount, &record.characteristics}) {
+    char** const unknowableFields[] = {
+        &record.serialNumber, &record.assetTag,    &record.partNumber,     &record.coreCount,
+        &record.coresEnabled, &record.threadCount, &record.characteristics};
+    for (char** field : unknowableFields) {
       setTextField(field, unknownString);
     }
     return;

@@ -1,7 +1,7 @@
 // Processor Information (type 4) decoder.
 #pragma once
 
-#include <cstdint>
+#include <stdint.h>
 
 #include "decoders/value_text.h"
 #include "reader/structure.h"

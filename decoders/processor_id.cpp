@@ -1,6 +1,6 @@
 #include "decoders/processor_id.h"
 
-#include <cstring>
+#include <string.h>
 
 #include "decoders/decoder_text.h"
 #include "reader/record_store.h"

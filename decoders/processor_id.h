@@ -2,7 +2,7 @@
 // (type 4) as the id text, the decoded processor signature and the x86 feature flags.
 #pragma once
 
-#include <cstdint>
+#include <stdint.h>
 
 #include "reader/structure.h"
 

@@ -55,12 +55,11 @@ const char* sizeUnit(uint32_t low, uint32_t high, unsigned shift) {
   return index < sizeof kUnits / sizeof kUnits[0] ? kUnits[index] : kOutOfSpec;
 }
 
-std::string sizeText(uint64_t count, unsigned shift) {
+SizeText sizeText(uint64_t count, unsigned shift) {
   const auto low = static_cast<uint32_t>(count);
   const auto high = static_cast<uint32_t>(count >> 32);
-  // Seven digits, a blank and the longest unit.
-  char text[16];
-  formatText(text, sizeof text, "%lu %s", static_cast<unsigned long>(sizeValue(low, high)),
-             sizeUnit(low, high, shift));
-  return text;
+  SizeText size;
+  formatText(size.text, sizeof size.text, "%lu %s",
+             static_cast<unsigned long>(sizeValue(low, high)), sizeUnit(low, high, shift));
+  return size;
 }

@@ -2,7 +2,7 @@
 // value, so that a lookup can search them and a static_assert can check their order.
 #pragma once
 
-#include <cstddef>
+#include <stddef.h>
 
 struct ValueText {
   unsigned value;

@@ -1,9 +1,22 @@
 #include "package/QuorActor.h"
 
-#include <string>
-
+#include "base/text_buffer.h"
 #include "package/widen.h"
 #include "reader/records.h"
+
+#if defined(_MSC_VER) && defined(_M_IX86)
+// The engine allocates instances with the registered size and reaches its own fields in them by
+// offset: the class must have the size of the engine build this package targets.
+static_assert(sizeof(AQuorActor) == 524, "AQuorActor has the engine's object size");
+#endif
+
+namespace {
+
+// Thrown when the native's local strings cannot get memory; the guard records the native in the
+// unwind history and passes it on, as for any exception that is not the engine's.
+struct OutOfMemory {};
+
+}  // namespace
 
 const TCHAR* GPackage = TEXT("Zentrik");
 
@@ -41,12 +54,14 @@ void AQuorActor::execGetCPUSerialNumber(FFrame& Stack, void* const Result) {
   guard(AQuorActor::execGetCPUSerialNumber);
   // No parameters: step over the byte that closes the empty parameter list.
   Stack.Code++;
-  std::string CPUSn;
+  TextBuffer CPUSn;
   const auto* processor = static_cast<const ProcessorRecord*>(getRecord(kProcessorCategory));
   if (processor != nullptr && processor->id != nullptr) {
-    CPUSn = processor->id;
-    const std::basic_string<TCHAR> WideCPUSn = widenSignExtended(CPUSn);
-    *static_cast<FString*>(Result) = WideCPUSn.c_str();
+    WideText WideCPUSn;
+    if (!CPUSn.append(processor->id) || !WideCPUSn.assignWidened(CPUSn.text(), CPUSn.size())) {
+      throw OutOfMemory();
+    }
+    *static_cast<FString*>(Result) = WideCPUSn.text();
   } else {
     GLog->Logf(TEXT("Couldn't get the relevant information. Contact the author!!"));
     *static_cast<FString*>(Result) = "";

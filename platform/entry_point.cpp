@@ -1,6 +1,6 @@
 #include "platform/entry_point.h"
 
-#include <cstring>
+#include <string.h>
 
 namespace platform {
 

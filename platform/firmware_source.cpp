@@ -1,11 +1,10 @@
 #include "platform/firmware_source.h"
 
-#include <atomic>
-#include <cstring>
-#include <mutex>
-#include <string>
-#include <vector>
+#include <stdarg.h>
+#include <stdlib.h>
+#include <string.h>
 
+#include "base/bounded_format.h"
 #include "platform/firmware_table.h"
 #include "platform/firmware_table_os.h"
 
@@ -13,59 +12,72 @@ namespace platform {
 
 namespace {
 
-std::mutex sourceMutex;
+// What serveRawTable was given: a private copy, or null when it was empty or could not be copied.
 bool serving = false;
-std::vector<uint8_t> served;
-std::string lastError;
-std::atomic<uint32_t> callCount{0};
+uint8_t* served = nullptr;
+size_t servedSize = 0;
+char lastError[kErrorCapacity] = "";
+uint32_t callCount = 0;
 
 }  // namespace
 
+void setError(char* error, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  vformatBounded(error, kErrorCapacity, format, args);
+  va_end(args);
+}
+
 void serveRawTable(const void* raw, size_t size) {
-  std::lock_guard<std::mutex> lock(sourceMutex);
-  const auto* bytes = static_cast<const uint8_t*>(raw);
-  served.assign(bytes, bytes + size);
+  free(served);
+  served = size > 0 ? static_cast<uint8_t*>(malloc(size)) : nullptr;
+  if (served != nullptr) memcpy(served, raw, size);
+  servedSize = size;
   serving = true;
 }
 
 void serveLiveTable() {
-  std::lock_guard<std::mutex> lock(sourceMutex);
-  served.clear();
+  free(served);
+  served = nullptr;
+  servedSize = 0;
   serving = false;
 }
 
 uint32_t firmwareTableCallCount() {
-  return callCount.load();
+  return callCount;
 }
 void resetFirmwareTableCallCount() {
-  callCount.store(0);
+  callCount = 0;
 }
 
 const char* firmwareTableError() {
-  return lastError.c_str();
+  return lastError;
 }
 
 uint32_t GetSystemFirmwareTable(uint32_t provider, uint32_t tableId, void* buffer,
                                 uint32_t bufferSize) {
   ++callCount;
-  std::lock_guard<std::mutex> lock(sourceMutex);
-  lastError.clear();
-  if (!serving) return liveFirmwareTable(provider, tableId, buffer, bufferSize, &lastError);
+  lastError[0] = '\0';
+  if (!serving) return liveFirmwareTable(provider, tableId, buffer, bufferSize, lastError);
   if (provider != kProviderRsmb || tableId != 0) {
-    lastError = "no such firmware table";
+    setError(lastError, "no such firmware table");
     return 0;
   }
-  if (served.empty()) {
-    lastError = "the served table is empty";
+  if (servedSize == 0) {
+    setError(lastError, "the served table is empty");
     return 0;
   }
-  if (served.size() > UINT32_MAX) {
-    lastError = "the served table is too large";
+  if (servedSize > UINT32_MAX) {
+    setError(lastError, "the served table is too large");
     return 0;
   }
-  const auto size = static_cast<uint32_t>(served.size());
+  if (served == nullptr) {
+    setError(lastError, "no memory for a copy of the served table");
+    return 0;
+  }
+  const auto size = static_cast<uint32_t>(servedSize);
   if (buffer == nullptr || bufferSize < size) return size;
-  memcpy(buffer, served.data(), size);
+  memcpy(buffer, served, size);
   return size;
 }
 

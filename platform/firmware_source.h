@@ -1,5 +1,6 @@
 // Where the firmware table service takes its data from. Hosts and tools use it to show a captured
-// table instead of the live firmware; the package itself never calls it.
+// table instead of the live firmware; the package itself never calls it. It takes no lock: choose
+// the source before any thread reads the table.
 #pragma once
 
 #include <stddef.h>

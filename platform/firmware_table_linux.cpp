@@ -1,12 +1,12 @@
 // Linux exposes the SMBIOS entry point and the structure table as two files; this assembles the
 // raw layout the reader expects from them: calling-method flag 0, the version from the entry
 // point, the table length, then the table.
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <string>
-#include <vector>
+#include <errno.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
 
+#include "base/text_buffer.h"
 #include "platform/entry_point.h"
 #include "platform/firmware_table.h"
 #include "platform/firmware_table_os.h"
@@ -19,21 +19,26 @@ constexpr const char* kEntryPointPath = "/sys/firmware/dmi/tables/smbios_entry_p
 constexpr const char* kTablePath = "/sys/firmware/dmi/tables/DMI";
 constexpr size_t kLargestTable = 64u << 20;  // far above any real table; guards a runaway read
 
-bool readWholeFile(const char* path, std::vector<uint8_t>* out, std::string* error) {
+bool readWholeFile(const char* path, TextBuffer* out, char* error) {
   FILE* file = fopen(path, "rb");
   if (file == nullptr) {
-    *error = std::string("cannot open ") + path + ": " + strerror(errno) +
-             (errno == EACCES ? " (the firmware tables need root)" : "");
+    const int openErrno = errno;
+    setError(error, "cannot open %s: %s%s", path, strerror(openErrno),
+             openErrno == EACCES ? " (the firmware tables need root)" : "");
     return false;
   }
   out->clear();
-  uint8_t chunk[65536];
+  unsigned char chunk[65536];
   size_t got;
   while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) {
-    out->insert(out->end(), chunk, chunk + got);
+    if (!out->append(chunk, got)) {
+      fclose(file);
+      setError(error, "no memory to read %s", path);
+      return false;
+    }
     if (out->size() > kLargestTable) {
       fclose(file);
-      *error = std::string(path) + " is larger than 64 MiB";
+      setError(error, "%s is larger than 64 MiB", path);
       return false;
     }
   }
@@ -41,7 +46,7 @@ bool readWholeFile(const char* path, std::vector<uint8_t>* out, std::string* err
   const int readErrno = errno;
   fclose(file);
   if (failed) {
-    *error = std::string("cannot read ") + path + ": " + strerror(readErrno);
+    setError(error, "cannot read %s: %s", path, strerror(readErrno));
     return false;
   }
   return true;
@@ -49,45 +54,52 @@ bool readWholeFile(const char* path, std::vector<uint8_t>* out, std::string* err
 
 }  // namespace
 
-bool rawTableFromSysfs(const std::string& entryPointPath, const std::string& tablePath,
-                       std::vector<uint8_t>* raw, std::string* error) {
-  std::vector<uint8_t> entry;
-  std::vector<uint8_t> table;
-  if (!readWholeFile(entryPointPath.c_str(), &entry, error)) return false;
+uint8_t* rawTableFromSysfs(const char* entryPointPath, const char* tablePath, uint32_t* size,
+                           char* error) {
+  TextBuffer entry;
+  TextBuffer table;
+  if (!readWholeFile(entryPointPath, &entry, error)) return nullptr;
   EntryPoint ep{};
-  if (!parseEntryPoint(entry.data(), entry.size(), &ep)) {
-    *error = entryPointPath + " holds no SMBIOS entry point";
-    return false;
+  if (!parseEntryPoint(entry.bytes(), entry.size(), &ep)) {
+    setError(error, "%s holds no SMBIOS entry point", entryPointPath);
+    return nullptr;
   }
-  if (!readWholeFile(tablePath.c_str(), &table, error)) return false;
+  if (!readWholeFile(tablePath, &table, error)) return nullptr;
   if (table.empty()) {
-    *error = tablePath + " is empty";
-    return false;
+    setError(error, "%s is empty", tablePath);
+    return nullptr;
   }
   const auto length = static_cast<uint32_t>(table.size());
-  *raw = {0,
-          ep.major,
-          ep.minor,
-          ep.dmiRevision,
-          static_cast<uint8_t>(length),
-          static_cast<uint8_t>(length >> 8),
-          static_cast<uint8_t>(length >> 16),
-          static_cast<uint8_t>(length >> 24)};
-  raw->insert(raw->end(), table.begin(), table.end());
-  return true;
+  auto* raw = static_cast<uint8_t*>(malloc(kRawHeaderSize + length));
+  if (raw == nullptr) {
+    setError(error, "no memory for the firmware table of %s", tablePath);
+    return nullptr;
+  }
+  const uint8_t header[kRawHeaderSize] = {0,
+                                          ep.major,
+                                          ep.minor,
+                                          ep.dmiRevision,
+                                          static_cast<uint8_t>(length),
+                                          static_cast<uint8_t>(length >> 8),
+                                          static_cast<uint8_t>(length >> 16),
+                                          static_cast<uint8_t>(length >> 24)};
+  memcpy(raw, header, kRawHeaderSize);
+  memcpy(raw + kRawHeaderSize, table.bytes(), length);
+  *size = kRawHeaderSize + length;
+  return raw;
 }
 
 uint32_t liveFirmwareTable(uint32_t provider, uint32_t tableId, void* buffer, uint32_t bufferSize,
-                           std::string* error) {
+                           char* error) {
   if (provider != kProviderRsmb || tableId != 0) {
-    *error = "no such firmware table";
+    setError(error, "no such firmware table");
     return 0;
   }
-  std::vector<uint8_t> raw;
-  if (!rawTableFromSysfs(kEntryPointPath, kTablePath, &raw, error)) return 0;
-  const auto size = static_cast<uint32_t>(raw.size());
-  if (buffer == nullptr || bufferSize < size) return size;
-  memcpy(buffer, raw.data(), size);
+  uint32_t size = 0;
+  uint8_t* raw = rawTableFromSysfs(kEntryPointPath, kTablePath, &size, error);
+  if (raw == nullptr) return 0;
+  if (buffer != nullptr && bufferSize >= size) memcpy(buffer, raw, size);
+  free(raw);
   return size;
 }
 

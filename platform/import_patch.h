@@ -3,9 +3,8 @@
 // Hosts and tests link it; the package never does.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-#include <string>
+#include <stddef.h>
+#include <stdint.h>
 
 namespace platform {
 
@@ -15,9 +14,9 @@ namespace platform {
 void* patchImport(void* module, const char* dllName, const char* functionName, void* replacement);
 
 // Makes the module's calls of kernel32's GetSystemFirmwareTable get a copy of raw (8-byte raw
-// header, then the table) with the kernel's two-call protocol. False when the module does not
-// import the function; *error then says so.
-bool steerFirmwareTable(void* module, const void* raw, size_t size, std::string* error);
+// header, then the table) with the kernel's two-call protocol. False when that cannot be done;
+// *error then says why.
+bool steerFirmwareTable(void* module, const void* raw, size_t size, const char** error);
 
 // Calls that steered modules made of GetSystemFirmwareTable since the last reset.
 uint32_t steeredFirmwareTableCallCount();

@@ -1,8 +1,7 @@
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
 #include <windows.h>
-
-#include <cstdint>
-#include <cstring>
-#include <vector>
 
 #include "platform/firmware_table.h"
 #include "platform/import_patch.h"
@@ -11,22 +10,24 @@ namespace platform {
 
 namespace {
 
-std::vector<uint8_t> steeredTable;
+uint8_t* steeredTable = nullptr;  // a private copy; null when empty
+size_t steeredSize = 0;
 uint32_t steeredCalls = 0;
 
 // The kernel function's shape and behaviour, over the steered copy.
 UINT WINAPI steeredFirmwareTable(DWORD provider, DWORD tableId, PVOID buffer, DWORD bufferSize) {
   ++steeredCalls;
-  if (provider != kProviderRsmb || tableId != 0 || steeredTable.empty()) {
+  if (provider != kProviderRsmb || tableId != 0 || steeredTable == nullptr ||
+      steeredSize > UINT32_MAX) {
     SetLastError(ERROR_NOT_FOUND);
     return 0;
   }
-  const auto size = static_cast<UINT>(steeredTable.size());
+  const auto size = static_cast<UINT>(steeredSize);
   if (buffer == nullptr || bufferSize < size) {
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return size;
   }
-  memcpy(buffer, steeredTable.data(), size);
+  memcpy(buffer, steeredTable, size);
   return size;
 }
 
@@ -83,9 +84,15 @@ void resetSteeredFirmwareTableCallCount() {
   steeredCalls = 0;
 }
 
-bool steerFirmwareTable(void* module, const void* raw, size_t size, std::string* error) {
-  const auto* bytes = static_cast<const uint8_t*>(raw);
-  steeredTable.assign(bytes, bytes + size);
+bool steerFirmwareTable(void* module, const void* raw, size_t size, const char** error) {
+  free(steeredTable);
+  steeredTable = size > 0 ? static_cast<uint8_t*>(malloc(size)) : nullptr;
+  steeredSize = steeredTable != nullptr ? size : 0;
+  if (steeredTable != nullptr) memcpy(steeredTable, raw, size);
+  if (size > 0 && steeredTable == nullptr) {
+    *error = "no memory for a copy of the table";
+    return false;
+  }
   if (patchImport(module, "kernel32.dll", "GetSystemFirmwareTable",
                   reinterpret_cast<void*>(&steeredFirmwareTable)) != nullptr) {
     return true;

@@ -1,9 +1,11 @@
 #include "reader/record_store.h"
 
-#include <cstdarg>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "base/bounded_format.h"
 
 BiosRecord biosRecord;
 BiosLanguageRecord biosLanguageRecord;
@@ -68,7 +70,7 @@ void copyText(char* destination, const char* text) {
 int formatText(char* buffer, size_t capacity, const char* format, ...) {
   va_list args;
   va_start(args, format);
-  const int needed = vsnprintf(buffer, capacity, format, args);
+  const int needed = vformatBounded(buffer, capacity, format, args);
   va_end(args);
   return needed;
 }

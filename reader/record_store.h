@@ -5,6 +5,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "base/compiler.h"
 #include "reader/records.h"
 
 extern BiosRecord biosRecord;
@@ -31,8 +32,7 @@ void copyText(char* destination, const char* text);
 
 // printf into buffer, never writing more than capacity bytes (NUL included). Returns the length
 // the whole text needs, as snprintf does, so a caller can tell that it did not fit.
-int formatText(char* buffer, size_t capacity, const char* format, ...)
-    __attribute__((format(printf, 3, 4)));
+int formatText(char* buffer, size_t capacity, const char* format, ...) ZENTRIK_PRINTF_FORMAT(3, 4);
 
 // Gives the memory device list deviceCount cleared entries and restarts the fill position.
 // A second call writes "BiosReader: trying to over allocate!" to standard output and keeps the

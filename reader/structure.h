@@ -2,8 +2,8 @@
 // area, and the lookup of its strings. Decoders never add offsets to pointers themselves.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+#include <stddef.h>
+#include <stdint.h>
 
 struct StructureHeader {
   uint8_t type;

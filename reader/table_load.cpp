@@ -1,31 +1,29 @@
 #include "reader/table_load.h"
 
-#include <cstdlib>
-#include <mutex>
+#include <stdlib.h>
 
 #include "platform/firmware_table.h"
 #include "reader/load_state.h"
 #include "reader/record_store.h"
 #include "reader/table_walk.h"
 
-std::atomic<int32_t> tableLoaded{0};
+platform::OnceFlag loadOnce;
+int32_t tableLoaded = 0;
 uint8_t* rawTableBuffer = nullptr;
 
 namespace {
 
-std::mutex loadMutex;
+void loadAndMark() {
+  loadRecords();
+  tableLoaded = 1;
+}
 
 }  // namespace
 
 void* getRecord(uint32_t code) {
-  // Later calls are a flag test; callers that race the first call wait for the one load.
-  if (tableLoaded.load(std::memory_order_acquire) == 0) {
-    std::lock_guard<std::mutex> lock(loadMutex);
-    if (tableLoaded.load(std::memory_order_relaxed) == 0) {
-      loadRecords();
-      tableLoaded.store(1, std::memory_order_release);
-    }
-  }
+  // After the load this is one flag test; callers that race the first call wait for the one
+  // load, and every caller sees the records it wrote.
+  platform::runOnce(&loadOnce, loadAndMark);
   switch (code) {
     case kMemoryArrayCategory:
       return &memoryArrayRecord;

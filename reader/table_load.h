@@ -1,7 +1,7 @@
 // The one-time load behind getRecord: fetch the raw table from the platform, count and walk it.
 #pragma once
 
-#include <cstdint>
+#include <stdint.h>
 
 // The raw buffer as the platform delivered it: the 8-byte header and the structure table.
 struct RawTable {

@@ -1,7 +1,7 @@
 #include "reader/table_walk.h"
 
-#include <cstdarg>
-#include <cstdio>
+#include <stdarg.h>
+#include <stdio.h>
 
 #include "decoders/bios.h"
 #include "decoders/memory.h"

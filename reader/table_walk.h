@@ -2,12 +2,13 @@
 // be decoded to their decoder, stops at a broken table, and reports what it found wrong.
 #pragma once
 
-#include <cstdint>
+#include <stdint.h>
 
+#include "base/compiler.h"
 #include "reader/structure.h"
 
 void walkTable(uint8_t* table, uint32_t tableLength, uint16_t count);
 void decodeStructure(const StructureHeader* header);
 void fixupEntryLength(StructureHeader* header, int report);
-void printStructureError(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void printStructureError(const char* format, ...) ZENTRIK_PRINTF_FORMAT(1, 2);
 void printSeparator();

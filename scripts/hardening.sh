@@ -37,7 +37,7 @@ run_fuzzers() {
   local seconds=$1
   # Only the harnesses: the other programs would need the sanitizer runtimes linked in too.
   cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_CXX_COMPILER=clang++ -DZENTRIK_FUZZ=ON -DZENTRIK_TESTS=OFF >/dev/null
+    -DCMAKE_CXX_COMPILER=clang++ -DZENTRIK_FUZZ=ON -DZENTRIK_TESTS=OFF -DZENTRIK_WERROR=ON >/dev/null
   # shellcheck disable=SC2046
   cmake --build build-fuzz -j "$(nproc)" --target $(fuzz_harnesses)
   mkdir -p fuzz/findings
@@ -94,7 +94,7 @@ fuzz_summary() {
 # first getRecord call.
 run_tsan() {
   configure_build build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-    -DZENTRIK_TSAN=ON
+    -DZENTRIK_TSAN=ON -DZENTRIK_WERROR=ON
   TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 run_ctest build-tsan -j "$(nproc)"
 }
 

@@ -109,6 +109,9 @@ TEST(EngineHost, NamesWhatIsMissingInOneLine) {
       {served + "'" + scratch("no_such_module.so") + "'", 1, "engine-host: cannot load module "},
       {"--table '" + scratch("no_such_table") + "' " + kModule, 1,
        "engine-host: cannot read table file "},
+      // A folder opens but cannot be read: no empty table is served in its place.
+      {"--table '" + testing::TempDir() + "' " + kModule, 1,
+       "engine-host: cannot read table file "},
       {served + kModule + " Pawn", 1,
        std::string("engine-host: module ") + ZENTRIK_MODULE_PATH + " has no export autoclassAPawn"},
       {served + kModule + " QuorActor GetName", 1,

@@ -11,6 +11,15 @@ namespace {
 
 typedef std::basic_string<TCHAR> Text;
 
+std::string utf8(const TCHAR* text) {
+  const INT length = appToUtf8(text, nullptr, 0);
+  std::string out(static_cast<size_t>(length) + 1, '?');
+  EXPECT_EQ(appToUtf8(text, &out[0], length + 1), length);
+  EXPECT_EQ(out.back(), '\0');
+  out.pop_back();
+  return out;
+}
+
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 // Under the Itanium C++ ABI a pointer to a virtual member holds 1 + the slot's byte offset in
 // the dispatch table; the destructor takes two slots (complete and deleting) after Release.
@@ -77,9 +86,11 @@ TEST(EngineStandin, TheDefaultLogWritesLogLinesToStandardError) {
   testing::internal::CaptureStderr();
   GLog->Logf(TEXT("%s has %d items, %u%% done, 0x%X"), TEXT("Zentrik"), -3, 50u, 0xC1u);
   GLog->Logf(TEXT("\xFFC1 and %q stay"));
+  GLog->Logf(TEXT("%d %i %x %u"), INT32_MIN, 0, 0xABCDEFu, 4294967295u);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "Log: Zentrik has -3 items, 50% done, 0xC1\n"
-            "Log: \xEF\xBF\x81 and %q stay\n");
+            "Log: \xEF\xBF\x81 and %q stay\n"
+            "Log: -2147483648 0 abcdef 4294967295\n");
 }
 
 TEST(EngineStandin, UnwindHistoryCollectsEntriesInOrder) {
@@ -100,14 +111,46 @@ TEST(EngineStandin, StringsAssignFromBothWidths) {
   EXPECT_EQ(s.Len(), 8);
   s = "";
   EXPECT_EQ(Text(*s), TEXT(""));
+  EXPECT_EQ(s.Len(), 0);
+
+  FString original(TEXT("kept"));
+  FString copy(original);
+  s = original;
+  original = TEXT("changed");
+  EXPECT_EQ(Text(*copy), TEXT("kept"));
+  EXPECT_EQ(Text(*s), TEXT("kept"));
+  const FString& same = s;
+  s = same;
+  EXPECT_TRUE(s == TEXT("kept"));
 }
 
 TEST(EngineStandin, Utf8OfSixteenBitText) {
-  EXPECT_EQ(appToUtf8(TEXT("A\x00E9\xFFC1")), "A\xC3\xA9\xEF\xBF\x81");
+  EXPECT_EQ(utf8(TEXT("A\x00E9\xFFC1")), "A\xC3\xA9\xEF\xBF\x81");
   const TCHAR pair[] = {0xD83D, 0xDE00, 0};
-  EXPECT_EQ(appToUtf8(pair), "\xF0\x9F\x98\x80");
+  EXPECT_EQ(utf8(pair), "\xF0\x9F\x98\x80");
   const TCHAR lone[] = {0xDC00, 'x', 0};
-  EXPECT_EQ(appToUtf8(lone), "\xEF\xBF\xBDx");
+  EXPECT_EQ(utf8(lone), "\xEF\xBF\xBDx");
+  EXPECT_EQ(utf8(TEXT("")), "");
+}
+
+// A buffer too small takes whole characters only, stays terminated, and the result still tells
+// the whole length.
+TEST(EngineStandin, Utf8IntoASmallBufferIsCutAtACharacter) {
+  const TCHAR* text = TEXT("ab\x00E9z");  // 'a', 'b', two bytes, 'z': 5 bytes
+  const struct {
+    INT capacity;
+    const char* written;
+  } cases[] = {{1, ""}, {3, "ab"}, {4, "ab"}, {5, "ab\xC3\xA9"}, {6, "ab\xC3\xA9z"}};
+  for (const auto& c : cases) {
+    char buffer[8];
+    memset(buffer, 'Z', sizeof buffer);
+    EXPECT_EQ(appToUtf8(text, buffer, c.capacity), 5) << c.capacity;
+    EXPECT_STREQ(buffer, c.written) << c.capacity;
+    EXPECT_EQ(buffer[c.capacity], 'Z') << c.capacity;
+  }
+  char untouched = 'Z';
+  EXPECT_EQ(appToUtf8(text, &untouched, 0), 5);
+  EXPECT_EQ(untouched, 'Z');
 }
 
 TEST(EngineStandin, ClassesAreFoundByNameWhileTheyExist) {

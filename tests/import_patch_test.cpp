@@ -63,16 +63,16 @@ TEST_F(ImportPatchTest, LeavesModulesWithoutTheImportAlone) {
             nullptr);
 
   // kernel32 imports nothing from itself.
-  std::string error;
+  const char* error = "";
   const uint8_t raw[] = {0, 3, 0, 0, 0, 0, 0, 0};
   EXPECT_FALSE(
       platform::steerFirmwareTable(GetModuleHandleW(L"kernel32.dll"), raw, sizeof raw, &error));
-  EXPECT_EQ(error, "the module does not import GetSystemFirmwareTable from kernel32.dll");
+  EXPECT_STREQ(error, "the module does not import GetSystemFirmwareTable from kernel32.dll");
 }
 
 TEST_F(ImportPatchTest, SteeredTableFollowsTheTwoCallProtocol) {
   const std::vector<uint8_t> raw = {0, 3, 4, 0, 6, 0, 0, 0, 127, 4, 0, 0, 0, 0};
-  std::string error;
+  const char* error = "";
   ASSERT_TRUE(platform::steerFirmwareTable(self(), raw.data(), raw.size(), &error)) << error;
   platform::resetSteeredFirmwareTableCallCount();
 

@@ -3,7 +3,6 @@
 // starts with an unread firmware table.
 #include <gtest/gtest.h>
 
-#include <new>
 #include <string>
 #include <vector>
 
@@ -89,11 +88,13 @@ class PackageTest : public ::testing::Test {
   // Serves raw as the firmware table, then loads the module.
   void load(const Bytes& raw) {
     platform::serveRawTable(raw.data(), raw.size());
-    std::string error;
-    module_ = openModule(ZENTRIK_MODULE_PATH, &error);
+    char error[512] = "";
+    module_ = openModule(ZENTRIK_MODULE_PATH, error, sizeof error);
     ASSERT_NE(module_, nullptr) << error;
 #if defined(_WIN32)
-    ASSERT_TRUE(platform::steerFirmwareTable(module_, raw.data(), raw.size(), &error)) << error;
+    const char* steerError = "";
+    ASSERT_TRUE(platform::steerFirmwareTable(module_, raw.data(), raw.size(), &steerError))
+        << steerError;
 #endif
   }
 
@@ -151,10 +152,10 @@ TEST_F(PackageTest, RegistersTheClassAndTheNativeWhenLoaded) {
   EXPECT_EQ(cls->GetPropertiesSize(), sizeof(AQuorActor));
   EXPECT_TRUE(cls->GetStaticConstructor() == &UObject::StaticConstructor);
 
-  const auto natives = standinNativeRegistrations();
-  ASSERT_EQ(natives.size(), 1u);
-  EXPECT_EQ(natives[0].index, -1);
-  EXPECT_TRUE(natives[0].function == exported<Native>("intAQuorActorexecGetCPUSerialNumber"));
+  ASSERT_EQ(standinNativeRegistrationCount(), 1);
+  const StandinNativeRegistration native = standinNativeRegistration(0);
+  EXPECT_EQ(native.index, -1);
+  EXPECT_TRUE(native.function == exported<Native>("intAQuorActorexecGetCPUSerialNumber"));
   EXPECT_EQ(tableReads(), 0u) << "loading must not read the firmware";
   // The firmware reader linked into the module stays private to it.
   EXPECT_EQ(findExport(module_, "_Z9getRecordj"), nullptr);
@@ -253,7 +254,7 @@ TEST_F(PackageTest, TheGuardPassesEngineErrorsOnAndRecordsOthers) {
     EXPECT_EQ(Text(*result), TEXT("previous"));
 
     standinInjectFault(s.site, StandinFault::OutOfMemory);
-    EXPECT_THROW(call(&result), std::bad_alloc);
+    EXPECT_THROW(call(&result), StandinOutOfMemory);
     EXPECT_EQ(Text(appUnwindHistory()), kFunctionName);
     EXPECT_EQ(Text(*result), TEXT("previous"));
     EXPECT_EQ(log_.lines.size(), s.logLines);
@@ -261,8 +262,10 @@ TEST_F(PackageTest, TheGuardPassesEngineErrorsOnAndRecordsOthers) {
 }
 
 TEST(WidenSignExtended, KeepsAsciiAndSignExtendsHighBytes) {
-  const Text wide = widenSignExtended(std::string("A 0\x7F\x80\xC1\xFF", 7));
-  EXPECT_EQ(wide, (Text{0x41, 0x20, 0x30, 0x7F, 0xFF80, 0xFFC1, 0xFFFF}));
+  WideText wide;
+  EXPECT_EQ(Text(wide.text()), TEXT(""));
+  ASSERT_TRUE(wide.assignWidened("A 0\x7F\x80\xC1\xFF!", 7));
+  EXPECT_EQ(Text(wide.text()), (Text{0x41, 0x20, 0x30, 0x7F, 0xFF80, 0xFFC1, 0xFFFF}));
 }
 
 }  // namespace

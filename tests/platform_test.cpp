@@ -38,11 +38,17 @@ TEST_F(PlatformTest, TwoCallProtocol) {
 
 #ifndef _WIN32
 TEST_F(PlatformTest, MissingFilesSayWhy) {
-  std::vector<uint8_t> raw;
-  std::string error;
-  EXPECT_FALSE(platform::rawTableFromSysfs("/nonexistent/smbios_entry_point", "/nonexistent/DMI",
-                                           &raw, &error));
-  EXPECT_EQ(error, "cannot open /nonexistent/smbios_entry_point: No such file or directory");
+  uint32_t size = 0;
+  char error[platform::kErrorCapacity];
+  EXPECT_EQ(platform::rawTableFromSysfs("/nonexistent/smbios_entry_point", "/nonexistent/DMI",
+                                        &size, error),
+            nullptr);
+  EXPECT_STREQ(error, "cannot open /nonexistent/smbios_entry_point: No such file or directory");
+
+  // A reason longer than its buffer is cut short, never written past it.
+  const std::string deep = "/nonexistent/" + std::string(2 * platform::kErrorCapacity, 'd');
+  EXPECT_EQ(platform::rawTableFromSysfs(deep.c_str(), "/nonexistent/DMI", &size, error), nullptr);
+  EXPECT_EQ(std::string(error), ("cannot open " + deep).substr(0, platform::kErrorCapacity - 1));
 }
 
 TEST_F(PlatformTest, AssemblesTheRawLayoutFromSysfsPairs) {
@@ -58,13 +64,14 @@ TEST_F(PlatformTest, AssemblesTheRawLayoutFromSysfsPairs) {
   for (const Case& c : cases) {
     const std::string base = dir + "/" + c.name;
     const Bytes table = readFile(base + ".DMI");
-    std::vector<uint8_t> raw;
-    std::string error;
-    ASSERT_TRUE(
-        platform::rawTableFromSysfs(base + ".smbios_entry_point", base + ".DMI", &raw, &error))
-        << error;
-    EXPECT_EQ(raw, rawBuffer(table, c.major, c.minor)) << c.name;
+    uint32_t size = 0;
+    char error[platform::kErrorCapacity] = "";
+    uint8_t* raw = platform::rawTableFromSysfs((base + ".smbios_entry_point").c_str(),
+                                               (base + ".DMI").c_str(), &size, error);
+    ASSERT_NE(raw, nullptr) << error;
+    EXPECT_EQ(Bytes(raw, raw + size), rawBuffer(table, c.major, c.minor)) << c.name;
     EXPECT_EQ(raw[3], c.dmiRevision);
+    free(raw);
   }
 }
 #endif

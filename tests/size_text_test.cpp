@@ -42,7 +42,7 @@ TEST(SizeTextTest, ValueAndUnitAgree) {
     const auto high = static_cast<uint32_t>(c.count >> 32);
     EXPECT_EQ(sizeValue(low, high), c.value) << c.count;
     EXPECT_STREQ(sizeUnit(low, high, c.shift), c.unit) << c.count;
-    EXPECT_EQ(sizeText(c.count, c.shift), std::to_string(c.value) + " " + c.unit) << c.count;
+    EXPECT_EQ(sizeText(c.count, c.shift).text, std::to_string(c.value) + " " + c.unit) << c.count;
     EXPECT_LT(sizeValue(low, high), 1u << 20) << c.count;
   }
 }

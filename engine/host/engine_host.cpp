@@ -1,16 +1,15 @@
 // engine-host: does with a package module what the engine does: loads it, finds its exports,
 // spawns an instance of its class and calls one native function on it, then prints the string
 // the function returns. Engine log lines go to standard error as "Log: <text>".
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <exception>
-#include <fstream>
-#include <iterator>
-#include <string>
-#include <vector>
+#include <errno.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
 
 #include "Engine.h"
+#include "base/compiler.h"
+#include "base/text_buffer.h"
 #include "module_loader.h"
 #include "platform/firmware_source.h"
 #include "platform/firmware_table.h"
@@ -27,8 +26,14 @@ namespace {
 constexpr int kFailure = 1;
 constexpr int kUsage = 2;
 
-int fail(const std::string& message) {
-  fprintf(stderr, "engine-host: %s\n", message.c_str());
+int fail(const char* format, ...) ZENTRIK_PRINTF_FORMAT(1, 2);
+int fail(const char* format, ...) {
+  fputs("engine-host: ", stderr);
+  va_list args;
+  va_start(args, format);
+  vfprintf(stderr, format, args);
+  va_end(args);
+  fputc('\n', stderr);
   return kFailure;
 }
 
@@ -37,8 +42,79 @@ int usage() {
   return kUsage;
 }
 
-std::basic_string<TCHAR> widen(const std::string& text) {
-  return std::basic_string<TCHAR>(text.begin(), text.end());
+// One of the host's own texts, joined from parts on the heap; "" where memory ran out.
+class Text {
+ public:
+  Text(const char* a, const char* b = "", const char* c = "") {
+    buffer_.append(a);
+    buffer_.append(b);
+    buffer_.append(c);
+  }
+  const char* text() const { return buffer_.failed() ? "" : buffer_.text(); }
+
+ private:
+  TextBuffer buffer_;
+};
+
+// 16-bit engine text as UTF-8, for printing.
+class Utf8 {
+ public:
+  explicit Utf8(const TCHAR* text) {
+    const INT length = appToUtf8(text, nullptr, 0);
+    bytes_ = static_cast<char*>(malloc(static_cast<size_t>(length) + 1));
+    if (bytes_ != nullptr) appToUtf8(text, bytes_, length + 1);
+  }
+  ~Utf8() { free(bytes_); }
+  Utf8(const Utf8&) = delete;
+  Utf8& operator=(const Utf8&) = delete;
+  const char* text() const { return bytes_ != nullptr ? bytes_ : ""; }
+
+ private:
+  char* bytes_ = nullptr;
+};
+
+// 8-bit text as engine text, each character keeping its value (as char converts).
+class Wide {
+ public:
+  explicit Wide(const char* text) {
+    const size_t length = strlen(text);
+    chars_ = static_cast<TCHAR*>(malloc((length + 1) * sizeof(TCHAR)));
+    if (chars_ == nullptr) return;
+    for (size_t i = 0; i <= length; ++i) chars_[i] = static_cast<TCHAR>(text[i]);
+  }
+  ~Wide() { free(chars_); }
+  Wide(const Wide&) = delete;
+  Wide& operator=(const Wide&) = delete;
+  const TCHAR* text() const { return chars_ != nullptr ? chars_ : TEXT(""); }
+
+ private:
+  TCHAR* chars_ = nullptr;
+};
+
+bool sameText(const TCHAR* a, const TCHAR* b) {
+  while (*a != 0 && *a == *b) ++a, ++b;
+  return *a == *b;
+}
+
+// The whole file into raw; false with errno set when it cannot be read.
+bool readFile(const char* path, TextBuffer* raw) {
+  FILE* file = fopen(path, "rb");
+  if (file == nullptr) return false;
+  char chunk[65536];
+  size_t got;
+  bool complete = true;
+  while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) {
+    if (!raw->append(chunk, got)) {
+      errno = ENOMEM;
+      complete = false;
+      break;
+    }
+  }
+  if (complete && ferror(file) != 0) complete = false;
+  const int readErrno = errno;
+  fclose(file);
+  errno = readErrno;
+  return complete;
 }
 
 }  // namespace
@@ -49,68 +125,73 @@ int main(int argc, char** argv) {
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
 #endif
-  std::string tablePath;
-  std::vector<std::string> positional;
+  const char* tablePath = nullptr;
+  const char* positional[3] = {};
+  int positionalCount = 0;
   for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--table") {
+    const char* arg = argv[i];
+    if (strcmp(arg, "--table") == 0) {
       if (i + 1 >= argc) return usage();
       tablePath = argv[++i];
-    } else if (arg.size() > 1 && arg[0] == '-') {
+    } else if (strlen(arg) > 1 && arg[0] == '-') {
       return usage();
     } else {
-      positional.push_back(arg);
+      if (positionalCount == 3) return usage();
+      positional[positionalCount++] = arg;
     }
   }
-  if (positional.empty() || positional.size() > 3) return usage();
-  const std::string modulePath = positional[0];
-  const std::string className = positional.size() > 1 ? positional[1] : "QuorActor";
-  const std::string nativeName = positional.size() > 2 ? positional[2] : "GetCPUSerialNumber";
+  if (positionalCount == 0) return usage();
+  const char* const modulePath = positional[0];
+  const char* const className = positionalCount > 1 ? positional[1] : "QuorActor";
+  const char* const nativeName = positionalCount > 2 ? positional[2] : "GetCPUSerialNumber";
 
-  std::vector<char> raw;
-  if (!tablePath.empty()) {
-    std::ifstream in(tablePath, std::ios::binary);
-    if (!in) return fail("cannot read table file " + tablePath + ": " + strerror(errno));
-    raw.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    platform::serveRawTable(raw.data(), raw.size());
+  const bool serving = tablePath != nullptr && tablePath[0] != '\0';
+  TextBuffer raw;
+  if (serving) {
+    if (!readFile(tablePath, &raw)) {
+      return fail("cannot read table file %s: %s", tablePath, strerror(errno));
+    }
+    platform::serveRawTable(raw.bytes(), raw.size());
   }
 
-  std::string loadError;
-  void* module = openModule(modulePath, &loadError);
-  if (module == nullptr) return fail("cannot load module " + modulePath + ": " + loadError);
+  char loadError[512] = "";
+  void* module = openModule(modulePath, loadError, sizeof loadError);
+  if (module == nullptr) return fail("cannot load module %s: %s", modulePath, loadError);
 #if defined(_WIN32)
   // There the module carries its own copy of the platform layer, which asks the kernel: point
   // the module's import of the kernel's function at the captured table instead.
-  if (!tablePath.empty()) {
-    std::string steerError;
-    if (!platform::steerFirmwareTable(module, raw.data(), raw.size(), &steerError)) {
-      return fail("cannot serve the table to module " + modulePath + ": " + steerError);
+  if (serving) {
+    const char* steerError = "";
+    if (!platform::steerFirmwareTable(module, raw.bytes(), raw.size(), &steerError)) {
+      return fail("cannot serve the table to module %s: %s", modulePath, steerError);
     }
   }
 #endif
 
-  const std::string classExport = "autoclassA" + className;
-  const std::string nativeExport = "intA" + className + "exec" + nativeName;
-  for (const std::string& name : {std::string("GPackage"), classExport, nativeExport}) {
+  const Text classExport("autoclassA", className);
+  const Text nativeExport("intA", className, Text("exec", nativeName).text());
+  const char* const exports[] = {"GPackage", classExport.text(), nativeExport.text()};
+  for (const char* name : exports) {
     if (findExport(module, name) == nullptr) {
-      return fail("module " + modulePath + " has no export " + name);
+      return fail("module %s has no export %s", modulePath, name);
     }
   }
   const auto* package = static_cast<const TCHAR* const*>(findExport(module, "GPackage"));
-  UClass* const exportedClass = *static_cast<UClass* const*>(findExport(module, classExport));
-  const Native native = *static_cast<const Native*>(findExport(module, nativeExport));
+  UClass* const exportedClass =
+      *static_cast<UClass* const*>(findExport(module, classExport.text()));
+  const Native native = *static_cast<const Native*>(findExport(module, nativeExport.text()));
 
-  UClass* cls = UClass::FindClass(widen(className).c_str());
+  UClass* cls = UClass::FindClass(Wide(className).text());
   if (cls == nullptr || cls != exportedClass) {
-    return fail("class " + className + " is not registered by module " + modulePath);
+    return fail("class %s is not registered by module %s", className, modulePath);
   }
-  if (*package == nullptr || std::basic_string<TCHAR>(cls->GetPackageName()) != *package) {
-    return fail("class " + className + " is not registered in the package of " + modulePath);
+  if (*package == nullptr || !sameText(cls->GetPackageName(), *package)) {
+    return fail("class %s is not registered in the package of %s", className, modulePath);
   }
   if (!cls->IsChildOf(AActor::StaticClass()) || cls->GetConstructor() == nullptr) {
-    return fail("class " + className + " cannot be spawned as an actor");
+    return fail("class %s cannot be spawned as an actor", className);
   }
-  if (native == nullptr) return fail("export " + nativeExport + " holds no function");
+  if (native == nullptr) return fail("export %s holds no function", nativeExport.text());
 
   UObject* actor = UObject::StaticSpawn(cls);
   // The call site's byte code: only the end of the (empty) parameter list.
@@ -120,12 +201,9 @@ int main(int argc, char** argv) {
   try {
     (actor->*native)(stack, &result);
   } catch (const TCHAR* error) {
-    return fail(nativeName + " raised an engine error: " + appToUtf8(error));
-  } catch (const std::exception& error) {
-    return fail(nativeName + " failed: " + error.what() + " (" + appToUtf8(appUnwindHistory()) +
-                ")");
+    return fail("%s raised an engine error: %s", nativeName, Utf8(error).text());
   } catch (...) {
-    return fail(nativeName + " failed (" + appToUtf8(appUnwindHistory()) + ")");
+    return fail("%s failed (%s)", nativeName, Utf8(appUnwindHistory()).text());
   }
 
 #if defined(_WIN32)
@@ -136,9 +214,9 @@ int main(int argc, char** argv) {
   const char* tableError = platform::firmwareTableError();
   if (tableError[0] != '\0') {
     fprintf(stderr, "engine-host: cannot read the %s firmware table: %s\n",
-            tablePath.empty() ? "live" : "served", tableError);
+            serving ? "served" : "live", tableError);
   }
-  printf("%s\n", appToUtf8(*result).c_str());
+  printf("%s\n", Utf8(*result).text());
   fflush(stdout);
 
   delete actor;

@@ -1,10 +1,11 @@
 // Loading a package module at run time and finding its exports by name.
 #pragma once
 
-#include <string>
+#include <stddef.h>
 
-// The loaded module, or null with the loader's reason in *error.
-void* openModule(const std::string& path, std::string* error);
+// The loaded module, or null with the loader's reason in error (capacity bytes, cut short where
+// it does not fit).
+void* openModule(const char* path, char* error, size_t capacity);
 // The address of an exported name, or null.
-void* findExport(void* module, const std::string& name);
+void* findExport(void* module, const char* name);
 void closeModule(void* module);

@@ -1,25 +1,39 @@
 // Kept apart from the engine headers: windows.h defines its own TEXT and TCHAR.
+#include <string.h>
 #include <windows.h>
 
+#include "base/bounded_format.h"
 #include "module_loader.h"
 
-void* openModule(const std::string& path, std::string* error) {
-  HMODULE module = LoadLibraryA(path.c_str());
+namespace {
+
+void formatError(char* error, size_t capacity, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  vformatBounded(error, capacity, format, args);
+  va_end(args);
+}
+
+}  // namespace
+
+void* openModule(const char* path, char* error, size_t capacity) {
+  HMODULE module = LoadLibraryA(path);
   if (module == nullptr) {
     char reason[512] = "";
     FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                    GetLastError(), 0, reason, sizeof reason, nullptr);
-    std::string text(reason);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
-      text.pop_back();
+    size_t length = strlen(reason);
+    while (length > 0 && (reason[length - 1] == '\n' || reason[length - 1] == '\r' ||
+                          reason[length - 1] == ' ')) {
+      reason[--length] = '\0';
     }
-    *error = text.empty() ? "unknown loader error" : text;
+    formatError(error, capacity, "%s", length == 0 ? "unknown loader error" : reason);
   }
   return module;
 }
 
-void* findExport(void* module, const std::string& name) {
-  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(module), name.c_str()));
+void* findExport(void* module, const char* name) {
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(module), name));
 }
 
 void closeModule(void* module) {

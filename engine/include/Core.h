@@ -1,16 +1,23 @@
 // Stand-in for the engine's Core module: the object model, strings, script frames, the log and
 // the guard that the package relies on, written to the package's needs only. A package builds
-// against these headers and links the stand-in's shared library in place of the engine's.
+// against these headers and links the stand-in's Core and Engine modules in place of the
+// engine's. Like the engine's own, it needs no C++ standard library.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-#include <string>
+#include <stddef.h>
+#include <stdint.h>
 
 #if defined(_WIN32)
 #define DLL_EXPORT __declspec(dllexport)
 #define DLL_IMPORT __declspec(dllimport)
+// The engine's 16-bit text, wchar_t. The engine's modules were built without a built-in wchar_t
+// type, where it is unsigned short (and L"" texts are of it): so is TCHAR when this compiler has
+// none (clang-cl -Xclang -fno-wchar), whether or not some header has named wchar_t yet.
+#if defined(_MSC_VER) && !defined(_NATIVE_WCHAR_T_DEFINED)
+typedef unsigned short TCHAR;
+#else
 typedef wchar_t TCHAR;
+#endif
 #ifndef TEXT
 #define TEXT(s) L##s
 #endif
@@ -23,7 +30,7 @@ typedef char16_t TCHAR;
 #endif
 #endif
 
-#if defined(ENGINE_STANDIN_BUILD)
+#if defined(STANDIN_CORE_BUILD)
 #define CORE_API DLL_EXPORT
 #else
 #define CORE_API DLL_IMPORT
@@ -76,7 +83,13 @@ class CORE_API FString {
   bool operator==(const TCHAR* text) const;
 
  private:
-  std::basic_string<TCHAR> text_;
+  // Replace the text with a copy of length characters of text, or with each of length 8-bit
+  // characters widened to the code point of the same value.
+  void assign(const TCHAR* text, INT length);
+  void assignWidened(const char* text, INT length);
+
+  TCHAR* Data;  // null while empty
+  INT Length;
 };
 
 // A script call in progress: the object running it and its position in the byte code.
@@ -88,9 +101,6 @@ struct FFrame {
 
 // Script byte code token that closes a function's parameter list.
 constexpr BYTE EX_EndFunctionParms = 0x16;
-
-// Shape of a native function: a member taking the caller's frame and the address of the result.
-typedef void (UObject::*Native)(FFrame& Stack, void* const Result);
 
 class CORE_API FOutputDevice {
  public:
@@ -110,11 +120,10 @@ CORE_API void appUnwindf(const TCHAR* format, ...);
 CORE_API const TCHAR* appUnwindHistory();
 CORE_API void appClearUnwindHistory();
 
-// 16-bit text as UTF-8 (lone surrogates become U+FFFD).
-CORE_API std::string appToUtf8(const TCHAR* text);
-
-// Registers a native function; index -1 binds it by its exported name instead of a number.
-CORE_API BYTE GRegisterNative(INT index, const Native& function);
+// 16-bit text as UTF-8 (lone surrogates become U+FFFD) into buffer: whole characters only,
+// never more than capacity bytes, terminated when capacity is above 0. Returns the length of the
+// whole UTF-8 text, so a caller can tell that it did not fit.
+CORE_API INT appToUtf8(const TCHAR* text, char* buffer, INT capacity);
 
 class CORE_API FUnknown {
  public:
@@ -167,6 +176,19 @@ class CORE_API UObject : public FUnknown {
   UClass* Class;
   DWORD ObjectFlags;
 };
+
+// Shape of a native function: a member taking the caller's frame and the address of the result.
+// Declared once UObject is complete: in Microsoft's ABI a member pointer whose size is needed
+// before its class is complete takes the most general form (16 bytes), not the engine's one code
+// pointer.
+typedef void (UObject::*Native)(FFrame& Stack, void* const Result);
+
+#if defined(_MSC_VER) && defined(_M_IX86)
+static_assert(sizeof(Native) == 4, "a native is one code pointer, as in the engine");
+#endif
+
+// Registers a native function; index -1 binds it by its exported name instead of a number.
+CORE_API BYTE GRegisterNative(INT index, const Native& function);
 
 class CORE_API UClass : public UObject {
  public:

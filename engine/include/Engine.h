@@ -3,7 +3,7 @@
 
 #include "Core.h"
 
-#if defined(ENGINE_STANDIN_BUILD)
+#if defined(STANDIN_ENGINE_BUILD)
 #define ENGINE_API DLL_EXPORT
 #else
 #define ENGINE_API DLL_IMPORT
@@ -59,4 +59,15 @@ class ENGINE_API AActor : public UObject {
   FVector Location;
   FVector Velocity;
   FLOAT LifeSpan;
+
+#if defined(_MSC_VER) && defined(_M_IX86)
+  // The rest of the engine's own actor, which the stand-in does not use. In the engine's ABI the
+  // engine allocates actors of the size a class registers and reaches its fields by offset, so
+  // there an actor has the engine's size: 524 bytes with these 40.
+  BYTE ReservedEngineFields[484];
+#endif
 };
+
+#if defined(_MSC_VER) && defined(_M_IX86)
+static_assert(sizeof(AActor) == 524, "AActor has the engine's object size");
+#endif

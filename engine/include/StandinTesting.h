@@ -2,15 +2,20 @@
 // was asked to do. Not part of the engine's interface; packages never include it.
 #pragma once
 
-#include <cstddef>
-#include <vector>
+#include <stddef.h>
 
 #include "Core.h"
+
+// What the stand-in throws when it runs out of memory, and for an injected OutOfMemory fault:
+// an exception that is not the engine's error.
+struct CORE_API StandinOutOfMemory {
+  const char* what() const;
+};
 
 enum class StandinFaultSite { StringAssign, Logf };
 enum class StandinFault {
   EngineError,  // throws standinEngineErrorText(), as the engine reports its own errors
-  OutOfMemory,  // throws std::bad_alloc
+  OutOfMemory,  // throws StandinOutOfMemory
 };
 
 // The next call at that site (any FString assignment, or Logf) throws the fault instead.
@@ -21,8 +26,10 @@ struct StandinNativeRegistration {
   INT index;
   Native function;
 };
-// Every GRegisterNative call since the start or the last reset, in order.
-CORE_API std::vector<StandinNativeRegistration> standinNativeRegistrations();
+// The GRegisterNative calls since the start or the last reset, in order: how many, and each by
+// its position (0 is the first).
+CORE_API INT standinNativeRegistrationCount();
+CORE_API StandinNativeRegistration standinNativeRegistration(INT position);
 
 // The size the last UObject::operator delete was given, and how often an object's destruction
 // ran through ConditionalDestroy.

@@ -1,19 +1,14 @@
 #include "Core.h"
 
-#include <cstdarg>
-#include <cstdio>
-#include <cstdlib>
-#include <iterator>
-#include <map>
-#include <new>
-#include <string>
-#include <vector>
+#include <stdarg.h>
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
 
 #include "StandinTesting.h"
 
 namespace {
-
-typedef std::basic_string<TCHAR> Text;
 
 // One pending fault per site.
 bool faultArmed[2] = {false, false};
@@ -24,85 +19,174 @@ void raiseInjectedFault(StandinFaultSite site) {
   const int i = static_cast<int>(site);
   if (!faultArmed[i]) return;
   faultArmed[i] = false;
-  if (faultKind[i] == StandinFault::OutOfMemory) throw std::bad_alloc();
+  if (faultKind[i] == StandinFault::OutOfMemory) throw StandinOutOfMemory();
   throw kEngineErrorText;
 }
 
-Text unwindHistory;
-std::vector<StandinNativeRegistration> nativeRegistrations;
-size_t lastDeleteSize = 0;
-int conditionalDestroyCount = 0;
+void* allocateOrThrow(size_t size) {
+  void* block = malloc(size);
+  if (block == nullptr) throw StandinOutOfMemory();
+  return block;
+}
 
-size_t textLength(const TCHAR* text) {
-  size_t n = 0;
+INT textLength(const TCHAR* text) {
+  INT n = 0;
   while (text[n] != 0) ++n;
   return n;
 }
 
-void appendNumber(Text* out, const char* format, unsigned long long value, bool isSigned) {
-  char digits[32];
-  if (isSigned) {
-    snprintf(digits, sizeof digits, format, static_cast<long long>(value));
-  } else {
-    snprintf(digits, sizeof digits, format, value);
+// A growable, zero-terminated 16-bit text on the C heap, for what the stand-in builds up.
+class WideBuffer {
+ public:
+  WideBuffer() = default;
+  ~WideBuffer() { free(data_); }
+  WideBuffer(const WideBuffer&) = delete;
+  WideBuffer& operator=(const WideBuffer&) = delete;
+
+  void append(const TCHAR* text, INT count) {
+    if (count > capacity_ - size_ - 1 || data_ == nullptr) grow(count);
+    memcpy(data_ + size_, text, static_cast<size_t>(count) * sizeof(TCHAR));
+    size_ += count;
+    data_[size_] = 0;
   }
-  for (const char* p = digits; *p != 0; ++p) out->push_back(static_cast<TCHAR>(*p));
+  void append(const TCHAR* text) { append(text, textLength(text)); }
+  void append(TCHAR c) { append(&c, 1); }
+  void clear() {
+    size_ = 0;
+    if (data_ != nullptr) data_[0] = 0;
+  }
+  const TCHAR* text() const { return data_ != nullptr ? data_ : TEXT(""); }
+  bool empty() const { return size_ == 0; }
+
+ private:
+  void grow(INT count) {
+    INT wanted = size_ + count + 1;
+    if (wanted < capacity_ + capacity_ / 2) wanted = capacity_ + capacity_ / 2;
+    if (wanted < 32) wanted = 32;
+    auto* data = static_cast<TCHAR*>(realloc(data_, static_cast<size_t>(wanted) * sizeof(TCHAR)));
+    if (data == nullptr) throw StandinOutOfMemory();
+    data_ = data;
+    capacity_ = wanted;
+  }
+
+  TCHAR* data_ = nullptr;
+  INT size_ = 0;
+  INT capacity_ = 0;
+};
+
+// Appends value in base 10 or 16 (upper or lower case digits), with a minus sign when negative.
+void appendNumber(WideBuffer* out, uint32_t magnitude, bool negative, unsigned base,
+                  bool upperCase) {
+  const char* digits = upperCase ? "0123456789ABCDEF" : "0123456789abcdef";
+  TCHAR reversed[12];
+  int n = 0;
+  do {
+    reversed[n++] = static_cast<TCHAR>(digits[magnitude % base]);
+    magnitude /= base;
+  } while (magnitude != 0);
+  if (negative) reversed[n++] = '-';
+  while (n > 0) out->append(reversed[--n]);
 }
 
 // The few conversions the engine's callers use; anything else is copied as it stands.
-Text formatText(const TCHAR* format, va_list args) {
-  Text out;
+void formatText(WideBuffer* out, const TCHAR* format, va_list args) {
   for (const TCHAR* p = format; *p != 0; ++p) {
     if (*p != '%' || p[1] == 0) {
-      out.push_back(*p);
+      out->append(*p);
       continue;
     }
     switch (*++p) {
       case 's': {
         const TCHAR* text = va_arg(args, const TCHAR*);
-        out += text != nullptr ? text : TEXT("(null)");
+        out->append(text != nullptr ? text : TEXT("(null)"));
         break;
       }
       case 'd':
-      case 'i':
-        appendNumber(&out, "%lld", static_cast<long long>(va_arg(args, int)), true);
+      case 'i': {
+        const int value = va_arg(args, int);
+        const uint32_t magnitude =
+            value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+        appendNumber(out, magnitude, value < 0, 10, false);
         break;
+      }
       case 'u':
-        appendNumber(&out, "%llu", va_arg(args, unsigned), false);
+        appendNumber(out, va_arg(args, unsigned), false, 10, false);
         break;
       case 'x':
-        appendNumber(&out, "%llx", va_arg(args, unsigned), false);
+        appendNumber(out, va_arg(args, unsigned), false, 16, false);
         break;
       case 'X':
-        appendNumber(&out, "%llX", va_arg(args, unsigned), false);
+        appendNumber(out, va_arg(args, unsigned), false, 16, true);
         break;
       case '%':
-        out.push_back('%');
+        out->append('%');
         break;
       default:
-        out.push_back('%');
-        out.push_back(*p);
+        out->append('%');
+        out->append(*p);
         break;
     }
   }
-  return out;
 }
 
 class StandardErrorLog : public FOutputDevice {
  public:
   void Serialize(const TCHAR* text) override {
-    const std::string line = "Log: " + appToUtf8(text) + "\n";
-    fwrite(line.data(), 1, line.size(), stderr);
+    const INT length = appToUtf8(text, nullptr, 0);
+    char* line = static_cast<char*>(allocateOrThrow(static_cast<size_t>(length) + 1));
+    appToUtf8(text, line, length + 1);
+    fputs("Log: ", stderr);
+    fwrite(line, 1, static_cast<size_t>(length), stderr);
+    fputc('\n', stderr);
     fflush(stderr);
+    free(line);
   }
 };
 
 StandardErrorLog standardErrorLog;
 
-// Classes by name; when a name is registered twice, the later registration is found.
-std::multimap<Text, UClass*>& classRegistry() {
-  static std::multimap<Text, UClass*> registry;
-  return registry;
+WideBuffer unwindHistory;
+
+// A growable list of plain values on the C heap. It has no destructor: a global list is ready
+// before any module's static initialisation runs, and lives until the process ends.
+template <typename T>
+class List {
+ public:
+  void add(const T& item) {
+    if (count_ == capacity_) {
+      const INT wanted = capacity_ < 8 ? 8 : capacity_ * 2;
+      auto* items = static_cast<T*>(realloc(items_, static_cast<size_t>(wanted) * sizeof(T)));
+      if (items == nullptr) throw StandinOutOfMemory();
+      items_ = items;
+      capacity_ = wanted;
+    }
+    items_[count_++] = item;
+  }
+  void removeAt(INT i) {
+    memmove(items_ + i, items_ + i + 1, static_cast<size_t>(count_ - i - 1) * sizeof(T));
+    --count_;
+  }
+  void clear() { count_ = 0; }
+  INT count() const { return count_; }
+  T& operator[](INT i) { return items_[i]; }
+
+ private:
+  T* items_ = nullptr;
+  INT count_ = 0;
+  INT capacity_ = 0;
+};
+
+List<StandinNativeRegistration> nativeRegistrations;
+size_t lastDeleteSize = 0;
+int conditionalDestroyCount = 0;
+
+// Classes in the order they were registered; when a name is registered twice, the later
+// registration is found.
+List<UClass*> classRegistry;
+
+bool sameText(const TCHAR* a, const TCHAR* b) {
+  while (*a != 0 && *a == *b) ++a, ++b;
+  return *a == *b;
 }
 
 }  // namespace
@@ -119,41 +203,72 @@ bool FGuid::operator==(const FGuid& other) const {
 
 // --- FString
 
-FString::FString() = default;
-FString::FString(const TCHAR* text) : text_(text != nullptr ? text : TEXT("")) {}
-FString::FString(const FString& other) = default;
-FString::~FString() = default;
+FString::FString() : Data(nullptr), Length(0) {}
+FString::FString(const TCHAR* text) : Data(nullptr), Length(0) {
+  if (text != nullptr) assign(text, textLength(text));
+}
+FString::FString(const FString& other) : Data(nullptr), Length(0) {
+  assign(other.Data, other.Length);
+}
+FString::~FString() {
+  free(Data);
+}
+
+// The new text is complete before the old one goes, so a failure leaves the string as it was.
+void FString::assign(const TCHAR* text, INT length) {
+  TCHAR* data = nullptr;
+  if (length > 0) {
+    data = static_cast<TCHAR*>(allocateOrThrow((static_cast<size_t>(length) + 1) * sizeof(TCHAR)));
+    memcpy(data, text, static_cast<size_t>(length) * sizeof(TCHAR));
+    data[length] = 0;
+  }
+  free(Data);
+  Data = data;
+  Length = length;
+}
+
+void FString::assignWidened(const char* text, INT length) {
+  TCHAR* data = nullptr;
+  if (length > 0) {
+    data = static_cast<TCHAR*>(allocateOrThrow((static_cast<size_t>(length) + 1) * sizeof(TCHAR)));
+    for (INT i = 0; i < length; ++i)
+      data[i] = static_cast<TCHAR>(static_cast<unsigned char>(text[i]));
+    data[length] = 0;
+  }
+  free(Data);
+  Data = data;
+  Length = length;
+}
 
 FString& FString::operator=(const FString& other) {
   raiseInjectedFault(StandinFaultSite::StringAssign);
-  text_ = other.text_;
+  if (this != &other) assign(other.Data, other.Length);
   return *this;
 }
 
 FString& FString::operator=(const TCHAR* text) {
   raiseInjectedFault(StandinFaultSite::StringAssign);
-  text_.assign(text != nullptr ? text : TEXT(""));
+  if (text == nullptr) text = TEXT("");
+  assign(text, textLength(text));
   return *this;
 }
 
 FString& FString::operator=(const char* text) {
   raiseInjectedFault(StandinFaultSite::StringAssign);
-  Text wide;
-  for (const char* p = text != nullptr ? text : ""; *p != 0; ++p) {
-    wide.push_back(static_cast<TCHAR>(static_cast<unsigned char>(*p)));
-  }
-  text_.swap(wide);
+  const size_t length = text != nullptr ? strlen(text) : 0;
+  if (length > static_cast<size_t>(INT32_MAX - 1)) throw StandinOutOfMemory();
+  assignWidened(text, static_cast<INT>(length));
   return *this;
 }
 
 const TCHAR* FString::operator*() const {
-  return text_.c_str();
+  return Data != nullptr ? Data : TEXT("");
 }
 INT FString::Len() const {
-  return static_cast<INT>(text_.size());
+  return Length;
 }
 bool FString::operator==(const TCHAR* text) const {
-  return text_ == text;
+  return sameText(**this, text);
 }
 
 // --- log, unwind history, natives
@@ -162,33 +277,37 @@ FOutputDevice::~FOutputDevice() = default;
 
 void FOutputDevice::Logf(const TCHAR* format, ...) {
   raiseInjectedFault(StandinFaultSite::Logf);
+  WideBuffer line;
   va_list args;
   va_start(args, format);
-  const Text line = formatText(format, args);
+  formatText(&line, format, args);
   va_end(args);
-  Serialize(line.c_str());
+  Serialize(line.text());
 }
 
 void appUnwindf(const TCHAR* format, ...) {
+  WideBuffer entry;
   va_list args;
   va_start(args, format);
-  const Text entry = formatText(format, args);
+  formatText(&entry, format, args);
   va_end(args);
-  if (!unwindHistory.empty()) unwindHistory += TEXT(" <- ");
-  unwindHistory += entry;
+  if (!unwindHistory.empty()) unwindHistory.append(TEXT(" <- "));
+  unwindHistory.append(entry.text());
 }
 
 const TCHAR* appUnwindHistory() {
-  return unwindHistory.c_str();
+  return unwindHistory.text();
 }
 void appClearUnwindHistory() {
   unwindHistory.clear();
 }
 
-std::string appToUtf8(const TCHAR* text) {
-  std::string out;
-  const size_t n = textLength(text);
-  for (size_t i = 0; i < n; ++i) {
+INT appToUtf8(const TCHAR* text, char* buffer, INT capacity) {
+  INT used = 0;
+  bool full = capacity <= 0;
+  if (!full) buffer[0] = '\0';
+  const INT n = textLength(text);
+  for (INT i = 0; i < n; ++i) {
     uint32_t c = static_cast<uint16_t>(text[i]);
     if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n) {
       const uint32_t low = static_cast<uint16_t>(text[i + 1]);
@@ -198,27 +317,41 @@ std::string appToUtf8(const TCHAR* text) {
       }
     }
     if (c >= 0xD800 && c <= 0xDFFF) c = 0xFFFD;
+    char bytes[4];
+    INT count;
     if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
+      bytes[0] = static_cast<char>(c);
+      count = 1;
     } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+      bytes[0] = static_cast<char>(0xC0 | (c >> 6));
+      bytes[1] = static_cast<char>(0x80 | (c & 0x3F));
+      count = 2;
     } else if (c < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+      bytes[0] = static_cast<char>(0xE0 | (c >> 12));
+      bytes[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      bytes[2] = static_cast<char>(0x80 | (c & 0x3F));
+      count = 3;
     } else {
-      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+      bytes[0] = static_cast<char>(0xF0 | (c >> 18));
+      bytes[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      bytes[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      bytes[3] = static_cast<char>(0x80 | (c & 0x3F));
+      count = 4;
     }
+    // Once one character does not fit, no later one is written: the text is cut, not holed.
+    if (!full && count < capacity - used) {
+      memcpy(buffer + used, bytes, static_cast<size_t>(count));
+      buffer[used + count] = '\0';
+    } else {
+      full = true;
+    }
+    used += count;
   }
-  return out;
+  return used;
 }
 
 BYTE GRegisterNative(INT index, const Native& function) {
-  nativeRegistrations.push_back({index, function});
+  nativeRegistrations.add({index, function});
   return 0;
 }
 
@@ -284,7 +417,7 @@ const TCHAR* UObject::StaticConfigName() {
 
 void* UObject::operator new(size_t size) {
   void* block = calloc(1, size);
-  if (block == nullptr) throw std::bad_alloc();
+  if (block == nullptr) throw StandinOutOfMemory();
   return block;
 }
 
@@ -327,25 +460,25 @@ UClass::UClass(ENativeConstructor, DWORD size, DWORD classFlags, UClass* baseCla
       ClassConstructor(constructor),
       ClassStaticConstructor(staticConstructor) {
   ObjectFlags = flags;
-  classRegistry().emplace(Text(*Name), this);
+  classRegistry.add(this);
 }
 
 UClass::~UClass() {
-  auto& registry = classRegistry();
-  auto range = registry.equal_range(Text(*Name));
-  for (auto it = range.first; it != range.second; ++it) {
-    if (it->second == this) {
-      registry.erase(it);
+  List<UClass*>& registry = classRegistry;
+  for (INT i = registry.count(); i-- > 0;) {
+    if (registry[i] == this) {
+      registry.removeAt(i);
       break;
     }
   }
 }
 
 UClass* UClass::FindClass(const TCHAR* name) {
-  auto& registry = classRegistry();
-  auto range = registry.equal_range(Text(name));
-  if (range.first == range.second) return nullptr;
-  return std::prev(range.second)->second;
+  List<UClass*>& registry = classRegistry;
+  for (INT i = registry.count(); i-- > 0;) {
+    if (sameText(registry[i]->GetName(), name)) return registry[i];
+  }
+  return nullptr;
 }
 
 bool UClass::IsChildOf(const UClass* other) const {
@@ -357,6 +490,10 @@ bool UClass::IsChildOf(const UClass* other) const {
 
 // --- test seam
 
+const char* StandinOutOfMemory::what() const {
+  return "out of memory";
+}
+
 void standinInjectFault(StandinFaultSite site, StandinFault fault) {
   faultArmed[static_cast<int>(site)] = true;
   faultKind[static_cast<int>(site)] = fault;
@@ -366,8 +503,11 @@ const TCHAR* standinEngineErrorText() {
   return kEngineErrorText;
 }
 
-std::vector<StandinNativeRegistration> standinNativeRegistrations() {
-  return nativeRegistrations;
+INT standinNativeRegistrationCount() {
+  return nativeRegistrations.count();
+}
+StandinNativeRegistration standinNativeRegistration(INT position) {
+  return nativeRegistrations[position];
 }
 
 size_t standinLastDeleteSize() {

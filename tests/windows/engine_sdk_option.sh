@@ -14,10 +14,10 @@ build=$win/engine-sdk-option/build
 rm -rf "$sdk"
 mkdir -p "$sdk/Core/Inc" "$sdk/Core/Lib" "$sdk/Engine/Inc" "$sdk/Engine/Lib"
 cp engine/include/*.h "$sdk/Core/Inc/"
-cp "$win/lib/static/libengine-standin.dll.a" "$sdk/Core/Lib/Core.lib"
-cp "$win/lib/static/libengine-standin.dll.a" "$sdk/Engine/Lib/Engine.lib"
+cp "$win/lib/static/libCore.dll.a" "$sdk/Core/Lib/Core.lib"
+cp "$win/lib/static/libEngine.dll.a" "$sdk/Engine/Lib/Engine.lib"
 
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -Wno-dev \
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZENTRIK_WERROR=ON -Wno-dev \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.toolchain.cmake -DZENTRIK_ENGINE_SDK="$PWD/$sdk" \
   >/dev/null 2>&1
 cmake --build "$build" >/dev/null
