@@ -11,6 +11,7 @@
 #endif
 
 #include "reader/records.h"
+#include "tools/stdout_redirect.h"
 
 namespace {
 
@@ -85,12 +86,6 @@ bool loadCapturing(TextBuffer* loadStdout, TextBuffer* loadStderr) {
 }
 
 void loadWithStdoutOnStderr() {
-  // Unbuffered, every byte reaches standard error when the load writes it, between its own
-  // standard error lines, as on a terminal.
-  setvbuf(stdout, nullptr, _IONBF, 0);
-  const int savedOut = duplicate(kStdout);
-  duplicateTo(kStderr, kStdout);
+  const StdoutOnStderr redirect;
   getRecord(kProcessorCategory);
-  duplicateTo(savedOut, kStdout);
-  closeFd(savedOut);
 }

@@ -241,6 +241,23 @@ bool readTableFolder(const char* folder, TableFormat format, TextBuffer* raw, Te
 
 }  // namespace
 
+bool parseTableFormat(const char* name, TableFormat* format) {
+  static constexpr struct {
+    const char* name;
+    TableFormat format;
+  } kFormats[] = {{"auto", TableFormat::Auto},
+                  {"rsmb", TableFormat::Rsmb},
+                  {"dump", TableFormat::Dump},
+                  {"raw", TableFormat::Raw}};
+  for (const auto& entry : kFormats) {
+    if (strcmp(name, entry.name) == 0) {
+      *format = entry.format;
+      return true;
+    }
+  }
+  return false;
+}
+
 bool rawTableFromFileBytes(const uint8_t* data, size_t size, TableFormat format, TextBuffer* raw,
                            TextBuffer* error) {
   if (size == 0) {

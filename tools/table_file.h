@@ -19,6 +19,9 @@ constexpr size_t kLargestTableFile = 64u << 20;
 
 enum class TableFormat { Auto, Rsmb, Dump, Raw };
 
+// The format of its name on the command line (auto, rsmb, dump, raw); false for any other name.
+bool parseTableFormat(const char* name, TableFormat* format);
+
 // Turns the bytes of a table file into the raw layout (8-byte header, table) in *raw. Auto
 // recognises the layout and refuses bytes that are none of them: no entry point at offset 0, no
 // raw header whose length matches the file, and no whole structure with printable strings at

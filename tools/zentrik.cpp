@@ -157,23 +157,6 @@ struct Accepts {
   bool json;
 };
 
-bool parseFormat(const char* name, TableFormat* format) {
-  static constexpr struct {
-    const char* name;
-    TableFormat format;
-  } kFormats[] = {{"auto", TableFormat::Auto},
-                  {"rsmb", TableFormat::Rsmb},
-                  {"dump", TableFormat::Dump},
-                  {"raw", TableFormat::Raw}};
-  for (const auto& entry : kFormats) {
-    if (strcmp(name, entry.name) == 0) {
-      *format = entry.format;
-      return true;
-    }
-  }
-  return false;
-}
-
 // Parses the arguments after the command. On a usage error prints it, sets *exitCode and returns
 // false.
 bool parseOptions(const char* command, int argc, char** argv, Accepts accepts, Options* options,
@@ -211,7 +194,7 @@ bool parseOptions(const char* command, int argc, char** argv, Accepts accepts, O
     } else if (takesValue && strcmp(name, "--table") == 0) {
       options->table = value;
     } else if (takesValue && strcmp(name, "--format") == 0) {
-      if (!parseFormat(value, &options->format)) {
+      if (!parseTableFormat(value, &options->format)) {
         *exitCode =
             usageError(command, "unknown table format '", value, "' (auto, rsmb, dump or raw)");
         return false;
