@@ -190,8 +190,15 @@ void assessProcessorId(const char* id, const Inventory& inventory, const CpuidLe
   const uint32_t eax = parsed ? readU32Le(bytes) : 0;
   const uint32_t edx = parsed ? readU32Le(bytes + 4) : 0;
   if (parsed) {
-    snprintf(out->processorId, sizeof out->processorId, "%08lX%08lX",
-             static_cast<unsigned long>(edx), static_cast<unsigned long>(eax));
+    // EDX, then EAX, each as eight upper-case hexadecimal digits.
+    static const char kHex[] = "0123456789ABCDEF";
+    const uint32_t words[] = {edx, eax};
+    for (int w = 0; w < 2; ++w) {
+      for (int digit = 0; digit < 8; ++digit) {
+        out->processorId[w * 8 + digit] = kHex[words[w] >> (28 - 4 * digit) & 0xF];
+      }
+    }
+    out->processorId[16] = '\0';
   }
 
   if (strcmp(id, kAllZero) == 0) {
