@@ -53,7 +53,9 @@ void collectStructure(const InventoryStructure* s, void* context) {
   if (s->bios != nullptr) {
     // ROM size is the one text outside the field list; the characteristics are inline.
     BiosRecord record = *s->bios;
-    const bool copied = copyTexts(&record, kBiosFields) & copyTexts(&record, {kBiosRomSize});
+    // Both copies are made even when the first fails, so that every text is ours to free.
+    const bool fieldsCopied = copyTexts(&record, kBiosFields);
+    const bool copied = copyTexts(&record, {kBiosRomSize}) && fieldsCopied;
     if (inventory.bios.push(InventoryBios{s->handle, record})) {
       kept = copied;
     } else {
