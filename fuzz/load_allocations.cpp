@@ -39,3 +39,11 @@ void releaseLoad() {
   resetRecords();
   resetReaderForTesting();
 }
+
+size_t textCopyCount() {
+  return textCopies().size();
+}
+
+void forgetTextCopiesFrom(size_t count) {
+  if (count < textCopies().size()) textCopies().resize(count);
+}

@@ -8,6 +8,7 @@
 #include "platform/firmware_source.h"
 #include "reader/record_store.h"
 #include "reader/records.h"
+#include "reader/structure_inventory.h"
 
 namespace {
 
@@ -169,4 +170,19 @@ void checkLoadedRecords(size_t rawBytes) {
     if (getRecord(code) != nullptr) fail("getRecord", "a record for an unknown category");
   }
   if (platform::firmwareTableCallCount() != platformCalls) fail("getRecord", "loaded again");
+}
+
+void checkInventoryStructure(const InventoryStructure* s) {
+  if (s->bios != nullptr) {
+    checkTexts(*s->bios, kBiosTexts);
+    checkText(s->bios->characteristics, "bios.characteristics");
+  }
+  if (s->biosLanguage != nullptr) checkTexts(*s->biosLanguage, kBiosLanguageTexts);
+  if (s->processor != nullptr) {
+    checkTexts(*s->processor, kProcessorTexts);
+    checkProcessorId(s->processor->id);
+  }
+  if (s->memoryArray != nullptr) checkTexts(*s->memoryArray, kMemoryArrayTexts);
+  if (s->memoryDevice != nullptr) checkTexts(*s->memoryDevice, kMemoryDeviceTexts);
+  if (s->type == 4 && s->statusByte > 0xFF) fail("inventory.statusByte", "not a byte");
 }

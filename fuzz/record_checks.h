@@ -9,3 +9,7 @@
 // raw table served. Aborts with a one-line reason on standard error when a record breaks an
 // invariant.
 void checkLoadedRecords(size_t rawBytes);
+
+struct InventoryStructure;
+// The same checks for the records of one structure decoded on its own.
+void checkInventoryStructure(const InventoryStructure* structure);

@@ -112,13 +112,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                             {TableFormat::Raw, "raw"}};
   std::vector<uint8_t> detected;
   for (const Layout& layout : layouts) {
-    std::vector<uint8_t> raw;
-    std::string error;
-    if (rawTableFromFileBytes(file.get(), size, layout.format, &raw, &error)) {
+    TextBuffer converted;
+    TextBuffer error;
+    if (rawTableFromFileBytes(file.get(), size, layout.format, &converted, &error)) {
+      std::vector<uint8_t> raw(converted.bytes(), converted.bytes() + converted.size());
       checkRaw(file.get(), size, layout.format, layout.name, raw);
       if (layout.format == TableFormat::Auto) detected = std::move(raw);
     } else {
-      checkError(error, layout.name);
+      checkError(error.text(), layout.name);
     }
   }
   if (!detected.empty()) loadAndCheck(detected);

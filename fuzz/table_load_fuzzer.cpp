@@ -1,21 +1,67 @@
 // Serves each input as the raw firmware table (8-byte raw header, then the structure table), runs
 // the whole one-time load with every decoder, then reads every record through getRecord and
-// checks what must hold whatever the table held.
+// checks what must hold whatever the table held. Then decodes the same table structure by
+// structure, as the inventory does, and checks that this leaves the loaded records as they were.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
 #include "fuzz/load_allocations.h"
 #include "fuzz/record_checks.h"
 #include "platform/firmware_source.h"
+#include "reader/record_store.h"
 #include "reader/records.h"
+#include "reader/structure_inventory.h"
 #include "reader/testing.h"
 
 namespace {
 
 // Real tables are a few KiB; larger inputs only slow the fuzzer down.
 constexpr size_t kMaxInputBytes = 1 << 20;
+
+// Every record's bytes (text pointers included) and the list's position, as a caller sees them.
+struct RecordBytes {
+  BiosRecord bios;
+  BiosLanguageRecord language;
+  ProcessorRecord processor;
+  MemoryArrayRecord array;
+  MemoryDeviceRecord* devices;
+  uint32_t fillIndex;
+};
+
+RecordBytes recordBytes() {
+  RecordBytes out;
+  memset(&out, 0, sizeof out);
+  memcpy(&out.bios, getRecord(kBiosCategory), sizeof out.bios);
+  memcpy(&out.language, getRecord(kBiosLanguageCategory), sizeof out.language);
+  memcpy(&out.processor, getRecord(kProcessorCategory), sizeof out.processor);
+  memcpy(&out.array, getRecord(kMemoryArrayCategory), sizeof out.array);
+  out.devices = *static_cast<MemoryDeviceRecord**>(getRecord(kMemoryDevicesCategory));
+  out.fillIndex = deviceFillIndex;
+  return out;
+}
+
+void checkInventory(const uint8_t* raw, size_t size) {
+  if (size < 8) return;
+  const uint32_t announced = static_cast<uint32_t>(raw[4]) | static_cast<uint32_t>(raw[5]) << 8 |
+                             static_cast<uint32_t>(raw[6]) << 16 |
+                             static_cast<uint32_t>(raw[7]) << 24;
+  const uint32_t length = announced < size - 8 ? announced : static_cast<uint32_t>(size - 8);
+  const RecordBytes before = recordBytes();
+  const size_t copies = textCopyCount();
+  walkStructureInventory(
+      raw + 8, length, [](const InventoryStructure* s, void*) { checkInventoryStructure(s); },
+      nullptr);
+  forgetTextCopiesFrom(copies);
+  const RecordBytes after = recordBytes();
+  if (memcmp(&before, &after, sizeof before) != 0) {
+    fprintf(stderr, "inventory check failed: the loaded records changed\n");
+    abort();
+  }
+}
 
 }  // namespace
 
@@ -29,6 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   platform::resetFirmwareTableCallCount();
   platform::serveRawTable(raw.get(), size);
   getRecord(kProcessorCategory);
+  checkLoadedRecords(size);
+  checkInventory(raw.get(), size);
   checkLoadedRecords(size);
   releaseLoad();
   return 0;

@@ -61,7 +61,9 @@ run_fuzzers() {
     name=${names[$i]}
     if wait "${pids[$i]}"; then
       fuzz_summary "$name"
+      count_test passed
     else
+      count_test failed
       echo "FAILED: $name (log: build-fuzz/$name.log)" >&2
       grep -E 'ERROR|SUMMARY|Test unit written' "build-fuzz/$name.log" | head -20 >&2
       # The fuzzer closed standard error; one more run of the input shows the whole report.
@@ -93,8 +95,7 @@ fuzz_summary() {
 run_tsan() {
   configure_build build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
     -DZENTRIK_TSAN=ON -DZENTRIK_WERROR=ON
-  TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-    ctest --test-dir build-tsan --output-on-failure -j "$(nproc)"
+  TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 run_ctest build-tsan -j "$(nproc)"
 }
 
 # Memcheck over the unit tests (and the tool on the samples, once both are there), in build/:
@@ -110,17 +111,39 @@ run_valgrind() {
   # /proc/cpuinfo says of the real one.
   # The bad-input suite checks the tool in processes of its own, which valgrind does not follow;
   # the tool gets its own runs below.
+  local log=build/valgrind-unit-tests.log status=0 failed=0
   "${vg[@]}" build/bin/unit_tests --gtest_brief=1 \
-    --gtest_filter=-ProcessorCpuidTest.*:ZentrikBadInput.*:*/ZentrikTruncatedSamples.*
-  local sample
+    --gtest_filter=-ProcessorCpuidTest.*:ZentrikBadInput.*:*/ZentrikTruncatedSamples.* \
+    2>&1 | tee "$log" || status=$?
+  count_gtest_log "$log"
+  # Memcheck's own findings (exit 99) fail the leg even where every test passed.
+  if [ "$status" -eq 99 ]; then
+    echo "FAILED: memcheck found errors in the unit tests" >&2
+    count_test failed
+    failed=1
+  elif [ "$status" -ne 0 ]; then
+    failed=1
+  fi
+  local sample args
   for sample in samples/*.rsmb; do
     [ -f "$sample" ] || continue
     echo "zentrik on $sample"
-    # valgrind reports on fd 3 (the terminal's standard error); the tool's own output is dropped.
-    "${vg[@]}" --log-fd=3 build/bin/zentrik records --table "$sample" >/dev/null 2>&1 3>&2
-    "${vg[@]}" --log-fd=3 build/bin/zentrik records --json --table "$sample" >/dev/null 2>&1 3>&2
-    # No processor ID is exit 1, as the tool says; valgrind's errors are exit 99.
-    "${vg[@]}" --log-fd=3 build/bin/zentrik serial --table "$sample" >/dev/null 2>&1 3>&2 ||
-      [ $? -eq 1 ]
+    for args in "records" "records --json" "inventory" "inventory --json" "id" "serial"; do
+      status=0
+      # valgrind reports on fd 3 (the terminal's standard error); the tool's own output is
+      # dropped.
+      # shellcheck disable=SC2086
+      "${vg[@]}" --log-fd=3 build/bin/zentrik $args --table "$sample" >/dev/null 2>&1 3>&2 ||
+        status=$?
+      # No processor ID is exit 1, as the tool says; valgrind's errors are exit 99.
+      if [ "$status" -le 1 ]; then
+        count_test passed
+      else
+        echo "FAILED: zentrik $args --table $sample (exit $status)" >&2
+        count_test failed
+        failed=1
+      fi
+    done
   done
+  return $failed
 }

@@ -13,6 +13,7 @@
 
 #include "tests/support/reader_fixture.h"
 #include "tests/support/table_builder.h"
+#include "tests/support/table_files.h"
 
 namespace {
 
@@ -87,13 +88,55 @@ TEST(EngineHost, AnEmptyResultIsAnEmptyLineWithTheLogLine) {
   EXPECT_EQ(run.out, "\n");
   EXPECT_EQ(run.err, kLogLine);
 
+  // As the zentrik tool does, the host refuses a file that holds no table, before loading.
   const TableFile empty("empty", {});
   run = runHost(empty.option() + kModule);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err,
+            "engine-host: cannot read table file " + scratch("empty") + ": the file is empty\n");
+}
+
+// Every layout the zentrik tool reads, standard input and a table folder included, serves the
+// same table; the result is alone on standard output, whatever the load writes there.
+TEST(EngineHost, TakesEveryTableLayout) {
+  const Bytes table =
+      tableOf({Structure(4, 0x1A).bytes(0x08, {0xA7, 0x06, 0x03, 0x00, 0xFF, 0xFB, 0xEB, 0xBF}),
+               Structure(16, 0x0F).u8(0x05, 3).u16(0x0D, 1),
+               Structure(16, 0x0F).u8(0x05, 3).u16(0x0D, 1), endOfTable()});
+  Bytes dump(0x20, 0);
+  const char anchor[] = "_SM3_";
+  std::copy(anchor, anchor + 5, dump.begin());
+  dump[0x06] = 0x18;  // entry point length
+  dump[0x07] = 3;     // version 3.2
+  dump[0x08] = 2;
+  dump[0x0C] = 0xFF;  // maximum size
+  dump[0x10] = 0x20;  // table address
+  const Bytes entryPoint(dump.begin(), dump.begin() + 0x18);
+  dump.insert(dump.end(), table.begin(), table.end());
+  const TableFile rsmb("layout.rsmb", rawBuffer(table));
+  const TableFile bare("layout.dmi", table);
+  const TableFile dumped("layout.bin", dump);
+  const TempDir folder;
+  folder.write("smbios_entry_point", entryPoint);
+  folder.write("DMI", table);
+  for (const std::string& option :
+       {rsmb.option(), bare.option(), dumped.option(), dumped.option() + "--format dump ",
+        "--table '" + folder.path("") + "' ", "--table - <" + rsmb.option().substr(8)}) {
+    SCOPED_TRACE(option);
+    const HostRun run = runHost(option + kModule);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "A7 06 03 00 FF FB EB BF\n");
+    // The second array's message, which the load writes to standard output.
+    EXPECT_EQ(run.err, "BiosReader: trying to over allocate!");
+  }
+}
+
+TEST(EngineHost, HelpIsNoError) {
+  const HostRun run = runHost("--help");
   EXPECT_EQ(run.exitCode, 0);
-  EXPECT_EQ(run.out, "\n");
-  EXPECT_EQ(run.err, kLogLine +
-                         "engine-host: cannot read the served firmware table: the served table "
-                         "is empty\n");
+  EXPECT_EQ(run.out.rfind("usage: engine-host [--table IN", 0), 0u) << run.out;
+  EXPECT_EQ(run.err, "");
 }
 
 TEST(EngineHost, NamesWhatIsMissingInOneLine) {

@@ -8,12 +8,13 @@
 
 #include "tests/support/json_reader.h"
 #include "tests/support/reader_fixture.h"
+#include "tools/json_writer.h"
 
 namespace {
 
-std::string textReport() {
+std::string textReport(const char* loadStdout = "", const char* loadStderr = "") {
   FILE* file = tmpfile();
-  writeTextReport(file);
+  writeTextReport(file, loadStdout, loadStderr);
   std::string text(static_cast<size_t>(ftell(file)), '\0');
   rewind(file);
   EXPECT_EQ(fread(text.data(), 1, text.size(), file), text.size());
@@ -35,7 +36,9 @@ TEST(JsonString, EscapesWhatRfc8259Requires) {
       {"\xe9\xff", "\"\\u00e9\\u00ff\""},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(jsonString(c.text), c.json);
+    TextBuffer json;
+    appendJsonString(&json, c.text.data(), c.text.size());
+    EXPECT_EQ(std::string(json.text(), json.size()), c.json);
     Json parsed;
     std::string error;
     ASSERT_TRUE(parseJson(c.json, &parsed, &error)) << error;
@@ -61,8 +64,58 @@ TEST_F(RecordReport, ListsAndUnsetFields) {
       std::string::npos);
   EXPECT_NE(report.find("  Installable Languages:\n    en|US|iso8859-1\n    fr|FR|iso8859-1\n"),
             std::string::npos);
-  EXPECT_NE(report.find("\nProcessor\n  Socket Designation: (not set)\n"), std::string::npos);
   EXPECT_NE(report.find("\nMemory Devices: none\n"), std::string::npos);
+}
+
+// A record with nothing in it and an empty slot take one line each; firmware padding is not
+// shown.
+TEST_F(RecordReport, EmptyPartsTakeOneLine) {
+  loadTable(tableOf({
+      Structure(16, 0x17).u8(0x05, 3).u16(0x0D, 3),
+      // Size 0: no module; a run of empty slots is one block.
+      Structure(17, 0x28).u8(0x10, 1).str("DIMM_A1  "),
+      Structure(17, 0x28).u8(0x10, 1).str("DIMM_A2"),
+      Structure(17, 0x28)
+          .u16(0x0C, 0x2000)
+          .u8(0x10, 1)
+          .u8(0x17, 2)
+          .str("DIMM_B1")
+          .str("Hynix Semiconductor           "),
+      endOfTable(),
+  }));
+  const std::string report = textReport();
+  for (const char* line : {"\nBIOS: none\n", "\nBIOS Language: none\n", "\nProcessor: none\n",
+                           "\n\nMemory Device 1 of 3: DIMM_A1, empty\n"
+                           "Memory Device 2 of 3: DIMM_A2, empty\n\nMemory Device 3 of 3\n",
+                           "  Manufacturer: Hynix Semiconductor\n"}) {
+    EXPECT_NE(report.find(line), std::string::npos) << line << "\nin\n" << report;
+  }
+  EXPECT_EQ(report.find(" \n"), std::string::npos) << "a line ends in a blank";
+  EXPECT_EQ(report.find("Diagnostics"), std::string::npos);
+}
+
+// Each message of the load, in the order of each stream, with one line on what it means; a run
+// of equal messages is written once.
+TEST_F(RecordReport, DiagnosticsAreExplained) {
+  loadTable(tableOf({endOfTable()}));
+  const std::string report = textReport(
+      "BiosReader: trying to over allocate!BiosReader: trying to over allocate!\t<TRUNCATED>\n\n",
+      "Invalid entry length (3). DMI table is broken! Stop.\n\n"
+      "Wrong DMI structures count: 5 announced, only 4 decoded.\n");
+  const size_t heading = report.find("\nDiagnostics: what the reader reported about this table\n");
+  ASSERT_NE(heading, std::string::npos) << report;
+  const char* const messages[] = {
+      "  BiosReader: trying to over allocate! (2 times)\n    The table has more than one system",
+      "  <TRUNCATED>\n    The last structure runs past the end of the table",
+      "  Invalid entry length (3). DMI table is broken! Stop.\n    A structure gives a length",
+      "  Wrong DMI structures count: 5 announced, only 4 decoded.\n    The walk ended before",
+  };
+  size_t at = heading;
+  for (const char* message : messages) {
+    const size_t found = report.find(message, at);
+    EXPECT_NE(found, std::string::npos) << message << "\nin\n" << report.substr(heading);
+    at = found == std::string::npos ? at : found;
+  }
 }
 
 TEST_F(RecordReport, EmptyListSaysNone) {

@@ -20,10 +20,22 @@ struct Converted {
   std::string error;
 };
 
+Converted collect(bool ok, const TextBuffer& raw, const TextBuffer& error) {
+  return {ok, Bytes(raw.bytes(), raw.bytes() + raw.size()), error.text()};
+}
+
 Converted convert(const Bytes& file, TableFormat format = TableFormat::Auto) {
-  Converted c;
-  c.ok = rawTableFromFileBytes(file.data(), file.size(), format, &c.raw, &c.error);
-  return c;
+  TextBuffer raw;
+  TextBuffer error;
+  const bool ok = rawTableFromFileBytes(file.data(), file.size(), format, &raw, &error);
+  return collect(ok, raw, error);
+}
+
+Converted read(const std::string& path, TableFormat format = TableFormat::Auto) {
+  TextBuffer raw;
+  TextBuffer error;
+  const bool ok = readTableInput(path.c_str(), format, &raw, &error);
+  return collect(ok, raw, error);
 }
 
 Bytes concat(const Bytes& a, const Bytes& b) {
@@ -90,11 +102,11 @@ TEST(TableFile, DumpTableIsBoundedByEntryPointAndFile) {
 }
 
 TEST(TableFile, NamedRsmbIsServedAsItStands) {
-  // The header announces more than the file holds: auto takes it for a bare table, rsmb serves
-  // it unchanged and leaves the mismatch to the reader.
+  // The header announces more than the file holds: auto finds no layout in it, rsmb serves it
+  // unchanged and leaves the mismatch to the reader.
   const Bytes file = rawBufferAnnouncing(kTable, 4000);
   EXPECT_EQ(convert(file, TableFormat::Rsmb).raw, file);
-  EXPECT_EQ(convert(file, TableFormat::Auto).raw, rawBuffer(file, 0, 0));
+  EXPECT_FALSE(convert(file, TableFormat::Auto).ok);
   // Even a header cut short is handed on; the reader then finds nothing to decode.
   EXPECT_EQ(convert(Bytes{0, 3}, TableFormat::Rsmb).raw, (Bytes{0, 3}));
 }
@@ -109,9 +121,10 @@ TEST(TableFile, UnusableBytesAreRefusedWithAReason) {
   } cases[] = {
       {"empty file", {}, TableFormat::Auto, "the file is empty"},
       {"empty file, named", {}, TableFormat::Rsmb, "the file is empty"},
-      // The table address points at the end of the file: no table in it.
-      {"address at the end", sm3, TableFormat::Auto,
-       "the entry point's table address 0x20 lies outside the file (24 bytes)"},
+      // An entry point alone, as Linux keeps it apart from its table.
+      {"entry point alone", sm3, TableFormat::Auto,
+       "only an SMBIOS entry point, whose table lies elsewhere (at 0x20): give --table the "
+       "folder that holds smbios_entry_point and DMI, as /sys/firmware/dmi/tables does"},
       {"address far outside", dumpFile(entryPoint64(3, 0, 0, 100, 0x6A162000), kTable),
        TableFormat::Auto,
        "the entry point's table address 0x6A162000 lies outside the file (" +
@@ -132,20 +145,75 @@ TEST(TableFile, UnusableBytesAreRefusedWithAReason) {
   }
 }
 
-TEST(TableFile, ReadingNamesTheFile) {
+TEST(TableFile, ReadingNamesTheInput) {
   TempDir dir;
-  Bytes raw;
-  std::string error;
-  EXPECT_FALSE(readTableFile(dir.path("missing.rsmb"), TableFormat::Auto, &raw, &error));
-  EXPECT_EQ(error, dir.path("missing.rsmb") + ": cannot open: No such file or directory");
-  EXPECT_FALSE(readTableFile(dir.path(""), TableFormat::Auto, &raw, &error));
-  EXPECT_EQ(error, dir.path("") + ": is a directory");
+  Converted got = read(dir.path("missing.rsmb"));
+  EXPECT_FALSE(got.ok);
+  EXPECT_EQ(got.error, dir.path("missing.rsmb") + ": cannot open: No such file or directory");
+  got = read(dir.path(""));
+  EXPECT_FALSE(got.ok);
+  EXPECT_EQ(got.error, dir.path("") +
+                           ": is a folder without the smbios_entry_point and DMI that "
+                           "/sys/firmware/dmi/tables holds");
   const std::string empty = dir.write("empty.bin", {});
-  EXPECT_FALSE(readTableFile(empty, TableFormat::Auto, &raw, &error));
-  EXPECT_EQ(error, empty + ": the file is empty");
-  const std::string good = dir.write("good.dmi", kTable);
-  ASSERT_TRUE(readTableFile(good, TableFormat::Auto, &raw, &error)) << error;
-  EXPECT_EQ(raw, rawBuffer(kTable, 0, 0));
+  got = read(empty);
+  EXPECT_FALSE(got.ok);
+  EXPECT_EQ(got.error, empty + ": the file is empty");
+  got = read(dir.write("good.dmi", kTable));
+  ASSERT_TRUE(got.ok) << got.error;
+  EXPECT_EQ(got.raw, rawBuffer(kTable, 0, 0));
+}
+
+// Auto takes a file for a bare table only when it starts with a whole structure whose strings
+// are text; a named layout loads whatever it is given.
+TEST(TableFile, AutoRefusesWhatIsNoTable) {
+  const std::string markdown = "# Tables\n\nSome notes, no zero byte anywhere.\n";
+  const Bytes binaryStrings = {0x7F, 'E', 'L', 'F', 0x02, 0x01, 0x01, 0x00, 0x90, 0x91, 0, 0};
+  const struct {
+    const char* what;
+    Bytes file;
+  } refused[] = {
+      {"a text file", Bytes(markdown.begin(), markdown.end())},
+      {"strings that are not text", binaryStrings},
+      {"a formatted length beyond the file", {0x00, 0x40, 0x00, 0x00, 0, 0}},
+      {"a formatted length below the header", {0x00, 0x02, 0x00, 0x00, 0, 0}},
+      {"no double zero", {0x00, 0x04, 0x00, 0x00, 'a', 0, 'b'}},
+  };
+  for (const auto& c : refused) {
+    SCOPED_TRACE(c.what);
+    const Converted got = convert(c.file);
+    EXPECT_FALSE(got.ok);
+    EXPECT_EQ(got.error,
+              "not an SMBIOS table: no entry point at its start, no raw header of its length, no "
+              "whole structure (a --format loads it anyway)");
+    EXPECT_EQ(convert(c.file, TableFormat::Raw).raw, rawBuffer(c.file, 0, 0));
+  }
+  // The smallest table: one structure without strings; and a stray control byte in a string.
+  EXPECT_TRUE(convert({0x7F, 0x04, 0xFF, 0xFF, 0, 0}).ok);
+  EXPECT_TRUE(convert({0x00, 0x04, 0x00, 0x00, 'C', ':', '\t', 'v', '2', 0, 0}).ok);
+}
+
+// A copy of /sys/firmware/dmi/tables: the version from the entry point, the table from DMI.
+TEST(TableFile, FolderOfEntryPointAndTable) {
+  TempDir dir;
+  dir.write("smbios_entry_point", entryPoint64(3, 4, 1, 0x1000, 0xBCD3D000u));
+  dir.write("DMI", kTable);
+  Converted got = read(dir.path(""));
+  ASSERT_TRUE(got.ok) << got.error;
+  Bytes expected = rawBuffer(kTable, 3, 4);
+  expected[3] = 1;  // the docrev
+  EXPECT_EQ(got.raw, expected);
+
+  got = read(dir.path(""), TableFormat::Raw);
+  EXPECT_FALSE(got.ok);
+  EXPECT_EQ(got.error,
+            dir.path("") + ": is a folder, whose layout is fixed: --format applies to files only");
+
+  dir.write("DMI", {});
+  EXPECT_EQ(read(dir.path("")).error, dir.path("DMI") + ": the file is empty");
+  dir.write("smbios_entry_point", kTable);
+  EXPECT_EQ(read(dir.path("")).error,
+            dir.path("smbios_entry_point") + ": holds no SMBIOS entry point");
 }
 
 TEST(TableFile, FileOverTheLimitIsRefused) {
@@ -153,13 +221,13 @@ TEST(TableFile, FileOverTheLimitIsRefused) {
   const std::string path = dir.write("huge.bin", {});
   // A sparse file: no disk is used for its zeros.
   std::filesystem::resize_file(path, tablefile::kLargestTableFile + 1);
-  Bytes raw;
-  std::string error;
-  EXPECT_FALSE(readTableFile(path, TableFormat::Raw, &raw, &error));
-  EXPECT_EQ(error, path + ": the file is larger than 64 MiB");
+  Converted got = read(path, TableFormat::Raw);
+  EXPECT_FALSE(got.ok);
+  EXPECT_EQ(got.error, path + ": the file is larger than 64 MiB");
   // At the limit itself the file is taken.
   std::filesystem::resize_file(path, tablefile::kLargestTableFile);
-  EXPECT_TRUE(readTableFile(path, TableFormat::Raw, &raw, &error)) << error;
+  got = read(path, TableFormat::Raw);
+  EXPECT_TRUE(got.ok) << got.error;
 }
 
 // The real machines' tables in each of their layouts.
@@ -185,15 +253,37 @@ TEST(TableFile, RealTablesAreRecognised) {
     SCOPED_TRACE(c.file);
     const Bytes file = readFile(dir + "/" + c.file);
     ASSERT_FALSE(file.empty());
-    Bytes raw;
-    std::string error;
-    ASSERT_TRUE(readTableFile(dir + "/" + c.file, TableFormat::Auto, &raw, &error)) << error;
+    const Converted got = read(dir + "/" + c.file);
+    ASSERT_TRUE(got.ok) << got.error;
+    const Bytes& raw = got.raw;
     ASSERT_EQ(raw.size(), 8 + c.length);
     EXPECT_EQ(raw[1], c.major);
     EXPECT_EQ(raw[2], c.minor);
     EXPECT_EQ(raw[4] | raw[5] << 8 | raw[6] << 16 | raw[7] << 24, static_cast<int>(c.length));
     EXPECT_TRUE(std::equal(raw.begin() + 8, raw.end(), file.begin() + c.tableOffset));
   }
+  // Linux's pairs, put in a folder under the names Linux gives them.
+  const struct {
+    const char* name;
+    uint8_t major, minor;
+  } pairs[] = {{"fwupd-sysfs-T440s", 2, 7},
+               {"fwupd-sysfs-XPS13-9365", 3, 0},
+               {"fwupdtf-intel-me-ROG-Z790", 3, 5}};
+  for (const auto& pair : pairs) {
+    SCOPED_TRACE(pair.name);
+    const std::string base = dir + "/" + pair.name;
+    TempDir folder;
+    folder.write("smbios_entry_point", readFile(base + ".smbios_entry_point"));
+    const Bytes table = readFile(base + ".DMI");
+    folder.write("DMI", table);
+    const Converted got = read(folder.path(""));
+    ASSERT_TRUE(got.ok) << got.error;
+    EXPECT_EQ(got.raw, rawBuffer(table, pair.major, pair.minor));
+    // The entry point alone says where to go.
+    EXPECT_NE(read(base + ".smbios_entry_point").error.find("give --table the folder"),
+              std::string::npos);
+  }
+  EXPECT_NE(read(dir + "/SOURCES.md").error.find("not an SMBIOS table"), std::string::npos);
 }
 
 }  // namespace

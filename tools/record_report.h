@@ -2,16 +2,12 @@
 // records through getRecord, so they show exactly what the package holds.
 #pragma once
 
-#include <cstdio>
-#include <string>
+#include <stdio.h>
 
-// One section per record, each field labelled; list values one item per line, null fields
-// "(not set)".
-void writeTextReport(FILE* out);
+// One section per record, each field labelled: list values one item per line, null fields
+// "(not set)", a record with nothing in it and an empty memory slot on one line each. Then the
+// load's diagnostics, if it wrote any, with what each means.
+void writeTextReport(FILE* out, const char* loadStdout, const char* loadStderr);
 
 // One JSON object: the load's own output, then every record with its field names as keys.
-void writeJsonReport(FILE* out, const std::string& loadStdout, const std::string& loadStderr);
-
-// The text as a JSON string literal, quotes included (RFC 8259; bytes above 0x7E as \u00XX, so
-// the output stays valid UTF-8 whatever the table holds).
-std::string jsonString(const std::string& text);
+void writeJsonReport(FILE* out, const char* loadStdout, const char* loadStderr);

@@ -1,16 +1,29 @@
 #include "tools/table_file.h"
 
+#include <errno.h>
+#include <stdio.h>
+#include <string.h>
 #include <sys/stat.h>
+#include <sys/types.h>
 
-#include <cerrno>
-#include <cinttypes>
-#include <cstdio>
-#include <cstring>
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include "platform/entry_point.h"
 #include "platform/firmware_table.h"
+#include "tools/text_format.h"
 
 namespace {
+
+// A dump keeps its table behind the entry point, usually at this offset; a file no longer than
+// this holds an entry point and nothing else.
+constexpr size_t kUsualTableOffset = 0x20;
+
+// The names Linux gives the two files of /sys/firmware/dmi/tables.
+constexpr char kEntryPointName[] = "smbios_entry_point";
+constexpr char kTableName[] = "DMI";
 
 bool startsWith(const uint8_t* data, size_t size, const char* anchor) {
   const size_t n = strlen(anchor);
@@ -24,11 +37,18 @@ uint32_t readU32Le(const uint8_t* bytes) {
 
 // The raw layout: calling-method flag 0, the version, the table length, then the table.
 void assembleRaw(uint8_t major, uint8_t minor, uint8_t dmiRevision, const uint8_t* table,
-                 uint32_t length, std::vector<uint8_t>* raw) {
-  raw->assign({0, major, minor, dmiRevision, static_cast<uint8_t>(length),
-               static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length >> 16),
-               static_cast<uint8_t>(length >> 24)});
-  raw->insert(raw->end(), table, table + length);
+                 uint32_t length, TextBuffer* raw) {
+  const uint8_t header[platform::kRawHeaderSize] = {0,
+                                                    major,
+                                                    minor,
+                                                    dmiRevision,
+                                                    static_cast<uint8_t>(length),
+                                                    static_cast<uint8_t>(length >> 8),
+                                                    static_cast<uint8_t>(length >> 16),
+                                                    static_cast<uint8_t>(length >> 24)};
+  raw->clear();
+  raw->append(header, sizeof header);
+  raw->append(table, length);
 }
 
 // True when the file is the raw layout itself: an 8-byte header whose length matches the file.
@@ -36,24 +56,63 @@ bool looksLikeRsmb(const uint8_t* data, size_t size) {
   return size >= platform::kRawHeaderSize && readU32Le(data + 4) == size - platform::kRawHeaderSize;
 }
 
-bool fromDump(const uint8_t* data, size_t size, std::vector<uint8_t>* raw, std::string* error) {
-  platform::EntryPoint ep{};
+// True when the bytes start with one whole structure: a formatted length of at least the 4-byte
+// header that the file holds, then a string set closed by two zero bytes inside the file whose
+// strings are mostly printable text (three bytes in four at least: firmware strings may hold a
+// stray control byte). Text files have no zero bytes; most binary files fail on the strings.
+bool startsWithWholeStructure(const uint8_t* data, size_t size) {
+  if (size < 4 || data[1] < 4 || data[1] > size) return false;
+  size_t i = data[1];
+  size_t text = 0;
+  size_t other = 0;
+  while (i + 1 < size && (data[i] != 0 || data[i + 1] != 0)) {
+    if (data[i] >= 0x20 && data[i] <= 0x7E) {
+      ++text;
+    } else if (data[i] != 0) {
+      ++other;
+    }
+    ++i;
+  }
+  return i + 1 < size && other * 3 <= text;
+}
+
+void appendAddress(TextBuffer* error, uint64_t address) {
+  const unsigned long high = static_cast<unsigned long>(address >> 32);
+  const unsigned long low = static_cast<unsigned long>(address & 0xFFFFFFFFu);
+  if (high != 0) {
+    appendFormat(error, "0x%lX%08lX", high, low);
+  } else {
+    appendFormat(error, "0x%lX", low);
+  }
+}
+
+bool fromDump(const uint8_t* data, size_t size, TextBuffer* raw, TextBuffer* error) {
+  platform::EntryPoint ep = {};
   if (!platform::parseEntryPoint(data, size, &ep)) {
     if (startsWith(data, size, "_SM3_")) {
-      *error = "the \"_SM3_\" entry point is cut short (" + std::to_string(size) + " bytes)";
+      appendFormat(error, "the \"_SM3_\" entry point is cut short (%lu bytes)",
+                   static_cast<unsigned long>(size));
     } else if (startsWith(data, size, "_SM_")) {
-      *error = "the \"_SM_\" entry point is cut short (" + std::to_string(size) + " bytes)";
+      appendFormat(error, "the \"_SM_\" entry point is cut short (%lu bytes)",
+                   static_cast<unsigned long>(size));
     } else {
-      *error = "no SMBIOS entry point (\"_SM_\" or \"_SM3_\") at offset 0";
+      error->append("no SMBIOS entry point (\"_SM_\" or \"_SM3_\") at offset 0");
     }
     return false;
   }
   if (ep.tableAddress >= size) {
-    char text[160];
-    snprintf(text, sizeof text,
-             "the entry point's table address 0x%" PRIX64 " lies outside the file (%zu bytes)",
-             ep.tableAddress, size);
-    *error = text;
+    if (size <= kUsualTableOffset) {
+      // Linux keeps the entry point and the table in two files: the user took only the first.
+      error->append("only an SMBIOS entry point, whose table lies elsewhere (at ");
+      appendAddress(error, ep.tableAddress);
+      error->append(
+          "): give --table the folder that holds smbios_entry_point and DMI, as "
+          "/sys/firmware/dmi/tables does");
+    } else {
+      error->append("the entry point's table address ");
+      appendAddress(error, ep.tableAddress);
+      appendFormat(error, " lies outside the file (%lu bytes)", static_cast<unsigned long>(size));
+    }
     return false;
   }
   // "_SM_" gives the table length, "_SM3_" only a maximum; either way a file that ends early
@@ -65,16 +124,148 @@ bool fromDump(const uint8_t* data, size_t size, std::vector<uint8_t>* raw, std::
   return true;
 }
 
+bool isFolder(const char* path) {
+#if defined(_WIN32)
+  // The C runtime there finds no folder behind a trailing separator ("tables/").
+  TextBuffer bare;
+  bare.append(path);
+  while (bare.size() > 1 &&
+         (bare.text()[bare.size() - 1] == '/' || bare.text()[bare.size() - 1] == '\\')) {
+    bare.truncate(bare.size() - 1);
+  }
+  struct _stat info;
+  return _stat(bare.text(), &info) == 0 && (info.st_mode & _S_IFMT) == _S_IFDIR;
+#else
+  struct stat info;
+  return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
+#endif
+}
+
+// Reads the whole stream, at most one byte more than the limit, so that a file over it is told
+// apart without reading it all. name is what the error calls the input.
+bool readStream(FILE* file, const char* name, TextBuffer* bytes, TextBuffer* error) {
+  bytes->clear();
+  uint8_t chunk[65536];
+  size_t got = 0;
+  while (bytes->size() <= tablefile::kLargestTableFile &&
+         (got = fread(chunk, 1, sizeof chunk, file)) > 0) {
+    bytes->append(chunk, got);
+  }
+  if (ferror(file) != 0) {
+    const int readErrno = errno;
+    error->append(name);
+    error->append(": cannot read: ");
+    error->append(strerror(readErrno));
+    return false;
+  }
+  if (bytes->failed()) {
+    error->append(name);
+    error->append(": not enough memory to read it");
+    return false;
+  }
+  return true;
+}
+
+bool readFile(const char* path, TextBuffer* bytes, TextBuffer* error) {
+  FILE* file = fopen(path, "rb");
+  if (file == nullptr) {
+    const int openErrno = errno;
+    error->append(path);
+    error->append(": cannot open: ");
+    error->append(strerror(openErrno));
+    return false;
+  }
+  const bool read = readStream(file, path, bytes, error);
+  fclose(file);
+  return read;
+}
+
+// The bytes converted, or the reason prefixed with the input's name.
+bool convert(const char* name, const TextBuffer& bytes, TableFormat format, TextBuffer* raw,
+             TextBuffer* error) {
+  TextBuffer reason;
+  if (rawTableFromFileBytes(bytes.bytes(), bytes.size(), format, raw, &reason)) return true;
+  error->append(name);
+  error->append(": ");
+  error->append(reason.text());
+  return false;
+}
+
+// A copy of /sys/firmware/dmi/tables: the version from the entry point, the table from DMI.
+bool readTableFolder(const char* folder, TableFormat format, TextBuffer* raw, TextBuffer* error) {
+  TextBuffer entryPath;
+  TextBuffer tablePath;
+  const size_t length = strlen(folder);
+  const bool separated = length > 0 && (folder[length - 1] == '/' || folder[length - 1] == '\\');
+  TextBuffer* const paths[] = {&entryPath, &tablePath};
+  for (TextBuffer* path : paths) {
+    path->append(folder);
+    if (!separated) path->append('/');
+  }
+  entryPath.append(kEntryPointName);
+  tablePath.append(kTableName);
+  if (format != TableFormat::Auto) {
+    error->append(folder);
+    error->append(": is a folder, whose layout is fixed: --format applies to files only");
+    return false;
+  }
+  FILE* probe = fopen(entryPath.text(), "rb");
+  if (probe == nullptr && errno == ENOENT) {
+    error->append(folder);
+    error->append(
+        ": is a folder without the smbios_entry_point and DMI that "
+        "/sys/firmware/dmi/tables holds");
+    return false;
+  }
+  if (probe != nullptr) fclose(probe);
+
+  TextBuffer entry;
+  TextBuffer table;
+  if (!readFile(entryPath.text(), &entry, error)) return false;
+  platform::EntryPoint ep = {};
+  if (!platform::parseEntryPoint(entry.bytes(), entry.size(), &ep)) {
+    error->append(entryPath.text());
+    error->append(": holds no SMBIOS entry point");
+    return false;
+  }
+  if (!readFile(tablePath.text(), &table, error)) return false;
+  if (table.empty() || table.size() > tablefile::kLargestTableFile) {
+    error->append(tablePath.text());
+    error->append(table.empty() ? ": the file is empty" : ": the file is larger than 64 MiB");
+    return false;
+  }
+  assembleRaw(ep.major, ep.minor, ep.dmiRevision, table.bytes(),
+              static_cast<uint32_t>(table.size()), raw);
+  return true;
+}
+
 }  // namespace
 
-bool rawTableFromFileBytes(const uint8_t* data, size_t size, TableFormat format,
-                           std::vector<uint8_t>* raw, std::string* error) {
+bool parseTableFormat(const char* name, TableFormat* format) {
+  static constexpr struct {
+    const char* name;
+    TableFormat format;
+  } kFormats[] = {{"auto", TableFormat::Auto},
+                  {"rsmb", TableFormat::Rsmb},
+                  {"dump", TableFormat::Dump},
+                  {"raw", TableFormat::Raw}};
+  for (const auto& entry : kFormats) {
+    if (strcmp(name, entry.name) == 0) {
+      *format = entry.format;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool rawTableFromFileBytes(const uint8_t* data, size_t size, TableFormat format, TextBuffer* raw,
+                           TextBuffer* error) {
   if (size == 0) {
-    *error = "the file is empty";
+    error->append("the file is empty");
     return false;
   }
   if (size > tablefile::kLargestTableFile) {
-    *error = "the file is larger than 64 MiB";
+    error->append("the file is larger than 64 MiB");
     return false;
   }
   if (format == TableFormat::Auto) {
@@ -82,14 +273,20 @@ bool rawTableFromFileBytes(const uint8_t* data, size_t size, TableFormat format,
       format = TableFormat::Dump;
     } else if (looksLikeRsmb(data, size)) {
       format = TableFormat::Rsmb;
-    } else {
+    } else if (startsWithWholeStructure(data, size)) {
       format = TableFormat::Raw;
+    } else {
+      error->append(
+          "not an SMBIOS table: no entry point at its start, no raw header of its "
+          "length, no whole structure (a --format loads it anyway)");
+      return false;
     }
   }
   switch (format) {
     case TableFormat::Rsmb:
       // Served as it stands: the reader itself copes with a header that disagrees with the file.
-      raw->assign(data, data + size);
+      raw->clear();
+      raw->append(data, size);
       return true;
     case TableFormat::Dump:
       return fromDump(data, size, raw, error);
@@ -101,45 +298,15 @@ bool rawTableFromFileBytes(const uint8_t* data, size_t size, TableFormat format,
   return true;
 }
 
-bool readTableFile(const std::string& path, TableFormat format, std::vector<uint8_t>* raw,
-                   std::string* error) {
-  FILE* file = fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    const int openErrno = errno;
-    // Windows refuses to open a folder at all; say what it is there too.
-    struct stat info {};
-    if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
-      *error = path + ": is a directory";
-      return false;
-    }
-    *error = path + ": cannot open: " + strerror(openErrno);
-    return false;
+bool readTableInput(const char* path, TableFormat format, TextBuffer* raw, TextBuffer* error) {
+  TextBuffer bytes;
+  if (strcmp(path, "-") == 0) {
+#if defined(_WIN32)
+    _setmode(_fileno(stdin), _O_BINARY);
+#endif
+    const char* name = "standard input";
+    return readStream(stdin, name, &bytes, error) && convert(name, bytes, format, raw, error);
   }
-  struct stat info {};
-  if (fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
-    fclose(file);
-    *error = path + ": is a directory";
-    return false;
-  }
-  // Read one byte past the limit, so that a file over it is told apart without reading it all.
-  std::vector<uint8_t> bytes;
-  uint8_t chunk[65536];
-  size_t got = 0;
-  while (bytes.size() <= tablefile::kLargestTableFile &&
-         (got = fread(chunk, 1, sizeof chunk, file)) > 0) {
-    bytes.insert(bytes.end(), chunk, chunk + got);
-  }
-  const bool failed = ferror(file) != 0;
-  const int readErrno = errno;
-  fclose(file);
-  if (failed) {
-    *error = path + ": cannot read: " + strerror(readErrno);
-    return false;
-  }
-  std::string reason;
-  if (!rawTableFromFileBytes(bytes.data(), bytes.size(), format, raw, &reason)) {
-    *error = path + ": " + reason;
-    return false;
-  }
-  return true;
+  if (isFolder(path)) return readTableFolder(path, format, raw, error);
+  return readFile(path, &bytes, error) && convert(path, bytes, format, raw, error);
 }

@@ -1,12 +1,13 @@
-// Table files as users capture them: the raw layout the platform serves (8-byte header, then the
-// table), a binary dump that starts with an SMBIOS entry point, or a bare table as Linux exposes
-// it. Whatever the layout, the result is the raw layout, ready for platform::serveRawTable.
+// Table inputs as users capture them: the raw layout the platform serves (8-byte header, then the
+// table), a binary dump that starts with an SMBIOS entry point, a bare table as Linux exposes it,
+// a copy of Linux's table folder (smbios_entry_point and DMI), or any of the files on standard
+// input. Whatever the layout, the result is the raw layout, ready for platform::serveRawTable.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <vector>
+#include <stddef.h>
+#include <stdint.h>
+
+#include "base/text_buffer.h"
 
 namespace tablefile {
 
@@ -18,11 +19,18 @@ constexpr size_t kLargestTableFile = 64u << 20;
 
 enum class TableFormat { Auto, Rsmb, Dump, Raw };
 
-// Turns the bytes of a table file into the raw layout the platform serves (8-byte header, table).
-// False with a one-line reason (no file name in it) when the bytes cannot be served.
-bool rawTableFromFileBytes(const uint8_t* data, size_t size, TableFormat format,
-                           std::vector<uint8_t>* raw, std::string* error);
+// The format of its name on the command line (auto, rsmb, dump, raw); false for any other name.
+bool parseTableFormat(const char* name, TableFormat* format);
 
-// Reads the file (at most 64 MiB) and converts it; the error names the file.
-bool readTableFile(const std::string& path, TableFormat format, std::vector<uint8_t>* raw,
-                   std::string* error);
+// Turns the bytes of a table file into the raw layout (8-byte header, table) in *raw. Auto
+// recognises the layout and refuses bytes that are none of them: no entry point at offset 0, no
+// raw header whose length matches the file, and no whole structure with printable strings at
+// the start. False with a one-line reason (no file name in it) in *error when the bytes cannot
+// be served.
+bool rawTableFromFileBytes(const uint8_t* data, size_t size, TableFormat format, TextBuffer* raw,
+                           TextBuffer* error);
+
+// Reads a table input and converts it: a file of at most 64 MiB, "-" for standard input, or a
+// folder holding smbios_entry_point and DMI (where format must be Auto). The error names the
+// input.
+bool readTableInput(const char* path, TableFormat format, TextBuffer* raw, TextBuffer* error);

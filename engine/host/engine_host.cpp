@@ -1,6 +1,7 @@
 // engine-host: does with a package module what the engine does: loads it, finds its exports,
 // spawns an instance of its class and calls one native function on it, then prints the string
-// the function returns. Engine log lines go to standard error as "Log: <text>".
+// the function returns, alone on standard output. Engine log lines go to standard error as
+// "Log: <text>", and so does whatever the module writes to standard output.
 #include <errno.h>
 #include <stdarg.h>
 #include <stdio.h>
@@ -13,6 +14,8 @@
 #include "module_loader.h"
 #include "platform/firmware_source.h"
 #include "platform/firmware_table.h"
+#include "tools/stdout_redirect.h"
+#include "tools/table_file.h"
 
 #if defined(_WIN32)
 #include <fcntl.h>
@@ -24,7 +27,7 @@
 namespace {
 
 constexpr int kFailure = 1;
-constexpr int kUsage = 2;
+constexpr int kUsageError = 2;
 
 int fail(const char* format, ...) ZENTRIK_PRINTF_FORMAT(1, 2);
 int fail(const char* format, ...) {
@@ -37,9 +40,27 @@ int fail(const char* format, ...) {
   return kFailure;
 }
 
+constexpr char kUsage[] =
+    "usage: engine-host [--table IN [--format auto|rsmb|dump|raw]] MODULE [CLASS [NATIVE]]\n";
+
+constexpr char kHelp[] =
+    "\n"
+    "Loads MODULE as the engine does, spawns an actor of CLASS (QuorActor) and calls its native\n"
+    "NATIVE (GetCPUSerialNumber), then prints the string it returns, alone on standard output.\n"
+    "Engine log lines, and whatever the module writes to standard output, go to standard error.\n"
+    "\n"
+    "  --table IN     serve a captured table instead of this machine's firmware: a file, '-'\n"
+    "                 for standard input, or a folder holding smbios_entry_point and DMI, in\n"
+    "                 every layout 'zentrik' reads\n"
+    "  --format FMT   the layout of the file: auto (the default), rsmb, dump or raw\n"
+    "  --help         show this help\n"
+    "\n"
+    "Exit status: 0 the native returned; 1 the module, class, native or table cannot be used;\n"
+    "2 bad usage.\n";
+
 int usage() {
-  fputs("usage: engine-host [--table FILE] MODULE [CLASS [NATIVE]]\n", stderr);
-  return kUsage;
+  fputs(kUsage, stderr);
+  return kUsageError;
 }
 
 // One of the host's own texts, joined from parts on the heap; "" where memory ran out.
@@ -96,27 +117,6 @@ bool sameText(const TCHAR* a, const TCHAR* b) {
   return *a == *b;
 }
 
-// The whole file into raw; false with errno set when it cannot be read.
-bool readFile(const char* path, TextBuffer* raw) {
-  FILE* file = fopen(path, "rb");
-  if (file == nullptr) return false;
-  char chunk[65536];
-  size_t got;
-  bool complete = true;
-  while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) {
-    if (!raw->append(chunk, got)) {
-      errno = ENOMEM;
-      complete = false;
-      break;
-    }
-  }
-  if (complete && ferror(file) != 0) complete = false;
-  const int readErrno = errno;
-  fclose(file);
-  errno = readErrno;
-  return complete;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -126,13 +126,27 @@ int main(int argc, char** argv) {
   _setmode(_fileno(stderr), _O_BINARY);
 #endif
   const char* tablePath = nullptr;
+  TableFormat format = TableFormat::Auto;
+  bool hasFormat = false;
   const char* positional[3] = {};
   int positionalCount = 0;
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
-    if (strcmp(arg, "--table") == 0) {
+    if (strcmp(arg, "--help") == 0) {
+      fputs(kUsage, stdout);
+      fputs(kHelp, stdout);
+      return 0;
+    }
+    if (strcmp(arg, "--table") == 0 || strcmp(arg, "--format") == 0) {
       if (i + 1 >= argc) return usage();
-      tablePath = argv[++i];
+      const char* value = argv[++i];
+      if (arg[2] == 't') {
+        tablePath = value;
+      } else if (!parseTableFormat(value, &format)) {
+        return usage();
+      } else {
+        hasFormat = true;
+      }
     } else if (strlen(arg) > 1 && arg[0] == '-') {
       return usage();
     } else {
@@ -140,16 +154,17 @@ int main(int argc, char** argv) {
       positional[positionalCount++] = arg;
     }
   }
-  if (positionalCount == 0) return usage();
+  if (positionalCount == 0 || (hasFormat && tablePath == nullptr)) return usage();
   const char* const modulePath = positional[0];
   const char* const className = positionalCount > 1 ? positional[1] : "QuorActor";
   const char* const nativeName = positionalCount > 2 ? positional[2] : "GetCPUSerialNumber";
 
-  const bool serving = tablePath != nullptr && tablePath[0] != '\0';
+  const bool serving = tablePath != nullptr;
   TextBuffer raw;
   if (serving) {
-    if (!readFile(tablePath, &raw)) {
-      return fail("cannot read table file %s: %s", tablePath, strerror(errno));
+    TextBuffer error;
+    if (!readTableInput(tablePath, format, &raw, &error)) {
+      return fail("cannot read table file %s", error.text());
     }
     platform::serveRawTable(raw.bytes(), raw.size());
   }
@@ -198,12 +213,17 @@ int main(int argc, char** argv) {
   BYTE code[] = {EX_EndFunctionParms};
   FFrame stack(actor, code);
   FString result;
-  try {
-    (actor->*native)(stack, &result);
-  } catch (const TCHAR* error) {
-    return fail("%s raised an engine error: %s", nativeName, Utf8(error).text());
-  } catch (...) {
-    return fail("%s failed (%s)", nativeName, Utf8(appUnwindHistory()).text());
+  {
+    // The one-time load may write diagnostics to standard output: they go to standard error,
+    // so that standard output holds the result alone.
+    const StdoutOnStderr redirect;
+    try {
+      (actor->*native)(stack, &result);
+    } catch (const TCHAR* error) {
+      return fail("%s raised an engine error: %s", nativeName, Utf8(error).text());
+    } catch (...) {
+      return fail("%s failed (%s)", nativeName, Utf8(appUnwindHistory()).text());
+    }
   }
 
 #if defined(_WIN32)

@@ -1,0 +1,160 @@
+#include "reader/structure_inventory.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include "decoders/memory.h"
+#include "reader/record_store.h"
+#include "reader/structure.h"
+#include "reader/table_walk.h"
+
+namespace {
+
+constexpr unsigned kHeaderSize = 4;
+constexpr uint8_t kManagementDeviceThresholdType = 34;
+
+// The process-wide state the decoders write, kept aside while structures are decoded one by one.
+struct SavedRecords {
+  BiosRecord bios;
+  BiosLanguageRecord biosLanguage;
+  ProcessorRecord processor;
+  MemoryArrayRecord memoryArray;
+  ReservedRecord reserved;
+  MemoryDeviceRecord* devices;
+  uint32_t deviceCapacity;
+  uint32_t fillIndex;
+};
+
+void saveRecords(SavedRecords* saved) {
+  saved->bios = biosRecord;
+  saved->biosLanguage = biosLanguageRecord;
+  saved->processor = processorRecord;
+  saved->memoryArray = memoryArrayRecord;
+  saved->reserved = reservedRecord;
+  saved->devices = memoryDevices;
+  saved->deviceCapacity = memoryDeviceCapacity;
+  saved->fillIndex = deviceFillIndex;
+}
+
+void restoreRecords(const SavedRecords& saved) {
+  biosRecord = saved.bios;
+  biosLanguageRecord = saved.biosLanguage;
+  processorRecord = saved.processor;
+  memoryArrayRecord = saved.memoryArray;
+  reservedRecord = saved.reserved;
+  memoryDevices = saved.devices;
+  memoryDeviceCapacity = saved.deviceCapacity;
+  deviceFillIndex = saved.fillIndex;
+}
+
+// The copies one structure's decoder stored; each field is stored at most once per structure.
+template <size_t N>
+void releaseTexts(char** const (&fields)[N]) {
+  for (char** field : fields) {
+    free(*field);
+    *field = nullptr;
+  }
+}
+
+void releaseScratchTexts(MemoryDeviceRecord* device) {
+  BiosRecord& b = biosRecord;
+  releaseTexts({&b.vendor, &b.version, &b.releaseDate, &b.romSize});
+  BiosLanguageRecord& l = biosLanguageRecord;
+  releaseTexts({&l.currentLanguage, &l.installableLanguages});
+  ProcessorRecord& p = processorRecord;
+  releaseTexts({&p.socketDesignation, &p.type, &p.family, &p.manufacturer, &p.flags, &p.version,
+                &p.voltage, &p.externalClock, &p.maxSpeed, &p.currentSpeed, &p.serialNumber,
+                &p.partNumber, &p.assetTag, &p.coreCount, &p.coresEnabled, &p.threadCount,
+                &p.characteristics, &p.id, &p.signature});
+  MemoryArrayRecord& a = memoryArrayRecord;
+  releaseTexts({&a.maximumCapacity, &a.location});
+  MemoryDeviceRecord& d = *device;
+  releaseTexts({&d.formFactor, &d.size, &d.locator, &d.type, &d.bankLocator, &d.manufacturer,
+                &d.serialNumber, &d.partNumber, &d.assetTag, &d.speed, &d.configuredMemorySpeed,
+                &d.configuredVoltage, &d.reserved});
+}
+
+bool isInventoried(uint8_t type) {
+  return type == 0 || type == 4 || type == 13 || type == 16 || type == 17;
+}
+
+// Decodes one structure into empty records and hands it to visit. A device gets a list of one
+// entry of its own; the list an array's decoder allocates is released again.
+void decodeAlone(const StructureHeader* header, InventoryVisitor visit, void* context) {
+  resetRecords();
+  MemoryDeviceRecord device = {};
+  InventoryStructure s = {};
+  s.type = header->type;
+  s.handle = header->handle;
+  s.statusByte = -1;
+  s.arrayHandle = -1;
+  switch (header->type) {
+    case 0:
+      s.bios = &biosRecord;
+      break;
+    case 4:
+      if (header->length > 0x18) s.statusByte = readU8(header, 0x18);
+      s.processor = &processorRecord;
+      break;
+    case 13:
+      s.biosLanguage = &biosLanguageRecord;
+      break;
+    case 16:
+      if (header->length > 0x05) s.memoryUse = memoryUseText(readU8(header, 0x05));
+      s.memoryArray = &memoryArrayRecord;
+      break;
+    case 17:
+      if (header->length >= 0x06) s.arrayHandle = readU16Le(header, 0x04);
+      memoryDevices = &device;
+      memoryDeviceCapacity = 1;
+      deviceFillIndex = 0;
+      s.memoryDevice = &device;
+      break;
+  }
+  decodeStructure(header);
+  visit(&s, context);
+  releaseScratchTexts(&device);
+  if (header->type == 16) free(memoryDevices);
+  memoryDevices = nullptr;
+  memoryDeviceCapacity = 0;
+}
+
+}  // namespace
+
+bool walkStructureInventory(const uint8_t* bytes, uint32_t length, InventoryVisitor visit,
+                            void* context) {
+  if (length < kHeaderSize) return true;
+  // String lookups rewrite unprintable bytes in place: work on a copy.
+  uint8_t* table = static_cast<uint8_t*>(malloc(length));
+  if (table == nullptr) return false;
+  memcpy(table, bytes, length);
+  SavedRecords saved;
+  saveRecords(&saved);
+
+  // The load's stepping, without its count and its diagnostics; offsets in 64 bits never wrap.
+  uint64_t p = 0;
+  while (p <= length - kHeaderSize) {
+    StructureHeader header;
+    header.type = table[p];
+    header.length = table[p + 1];
+    header.handle = static_cast<uint16_t>(table[p + 2] | table[p + 3] << 8);
+    header.data = table + p;
+    header.available = static_cast<uint32_t>(length - p);
+    if (header.length < kHeaderSize) break;
+    if (header.type == kManagementDeviceThresholdType) fixupEntryLength(&header, 0);
+    // A formatted area that the table cuts off is never decoded, as in the load.
+    if (isInventoried(header.type) && header.length <= header.available) {
+      decodeAlone(&header, visit, context);
+    }
+
+    uint64_t next = p + header.length;
+    while (next + 1 < length && (table[next] != 0 || table[next + 1] != 0)) ++next;
+    next += 2;
+    if (next > length) break;
+    p = next;
+  }
+
+  restoreRecords(saved);
+  free(table);
+  return true;
+}

@@ -1,0 +1,69 @@
+// The whole machine as the table describes it: every BIOS, BIOS language, processor, memory array
+// and memory device structure, each decoded on its own by the package's decoders, grouped as a
+// person reads a machine (each array with the devices that name it), for people and as JSON.
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+#include <stdio.h>
+
+#include "reader/records.h"
+#include "tools/growable_array.h"
+
+struct InventoryBios {
+  uint16_t handle;
+  BiosRecord record;
+};
+
+struct InventoryLanguage {
+  uint16_t handle;
+  BiosLanguageRecord record;
+};
+
+struct InventoryProcessor {
+  uint16_t handle;
+  int statusByte;  // -1: the structure is too short to say
+  ProcessorRecord record;
+};
+
+struct InventoryArray {
+  uint16_t handle;
+  const char* use;  // static text of the Use byte; null when the structure is too short
+  MemoryArrayRecord record;
+};
+
+struct InventoryDevice {
+  uint16_t handle;
+  int32_t arrayHandle;  // -1: the structure is too short to name one
+  MemoryDeviceRecord record;
+};
+
+// Whether the processor's socket holds a processor: 1 yes, 0 no, -1 the structure does not say.
+int socketPopulated(const InventoryProcessor& processor);
+
+class Inventory {
+ public:
+  Inventory() = default;
+  ~Inventory();
+  Inventory(const Inventory&) = delete;
+  Inventory& operator=(const Inventory&) = delete;
+
+  // Decodes every structure of the raw layout (8-byte header, then the table, as long as the
+  // header says and the bytes allow, as the load reads it). False when memory ran out.
+  bool collect(const uint8_t* raw, size_t size);
+
+  // The array a device belongs to: the first whose handle it names; null when none does.
+  const InventoryArray* arrayOf(const InventoryDevice& device) const;
+
+  GrowableArray<InventoryBios> bios;
+  GrowableArray<InventoryLanguage> languages;
+  GrowableArray<InventoryProcessor> processors;
+  GrowableArray<InventoryArray> arrays;
+  GrowableArray<InventoryDevice> devices;  // in table order, whatever array they name
+  bool failed = false;
+};
+
+void writeInventoryText(FILE* out, const Inventory& inventory, const char* loadStdout,
+                        const char* loadStderr);
+void writeInventoryJson(FILE* out, const Inventory& inventory, const char* loadStdout,
+                        const char* loadStderr);

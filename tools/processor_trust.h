@@ -1,0 +1,35 @@
+// What script gets from GetCPUSerialNumber and how far to trust it: the ID, the socket whose
+// structure it comes from, the same ID as Windows management tools show it, and one warning
+// line for each reason to doubt it.
+#pragma once
+
+#include <stdint.h>
+
+#include "base/text_buffer.h"
+#include "tools/inventory.h"
+
+// The two registers of CPUID leaf 1 that the processor ID holds.
+struct CpuidLeaf1 {
+  uint32_t eax;  // signature
+  uint32_t edx;  // feature flags
+};
+
+// Reads CPUID leaf 1 of the processor this runs on; false where there is no CPUID (not x86).
+bool readCpuidLeaf1(CpuidLeaf1* out);
+
+struct ProcessorIdAssessment {
+  const char* id = nullptr;         // the text script gets; null when there is none
+  const char* socket = nullptr;     // socket designation of the structure the ID comes from
+  const char* signature = nullptr;  // that structure's decoded signature
+  char processorId[17] = {};        // EDX then EAX as 16 hex digits; empty without an ID
+  TextBuffer warnings;              // one line per warning, each ending in a line feed
+};
+
+// The line every answer carries: what the processor ID is.
+extern const char kProcessorIdNote[];
+
+// id: the record's ID text (null when the table gave none). inventory: every structure of the
+// same table. cpuid: this machine's CPUID leaf 1 when the table is this machine's own, else null.
+// The texts of the result point into id and inventory.
+void assessProcessorId(const char* id, const Inventory& inventory, const CpuidLeaf1* cpuid,
+                       ProcessorIdAssessment* out);
