@@ -156,6 +156,37 @@ count_gtest_log() {
   count_tests "${passed:-0}" "${failed:-0}" "${skipped:-0}"
 }
 
+# run_checks LOG COMMAND...: runs a script that prints one "ok" or "FAIL" line per check (and
+# "skipped:" for what it could not check), shows its output and keeps it in LOG, and counts the
+# checks. Returns 1 when the script failed; a failure without a FAIL line counts as one.
+run_checks() {
+  local log=$1 status=0 before=$verdict_failed
+  shift
+  "$@" 2>&1 | tee "$log" || status=$?
+  count_tests "$(grep -c '^ok ' "$log" || true)" "$(grep -c '^FAIL ' "$log" || true)" \
+    "$(grep -c '^skipped:' "$log" || true)"
+  if [ "$status" -ne 0 ] && [ "$verdict_failed" -eq "$before" ]; then
+    count_test failed
+  fi
+  [ "$status" -eq 0 ]
+}
+
+# end_with_verdict: whatever ends the run from here on, its last line is the verdict; a step
+# that stopped the run early counts as failed.
+end_with_verdict() {
+  trap finish_with_verdict EXIT
+}
+finish_with_verdict() {
+  local status=$?
+  trap - EXIT
+  if [ "$status" -ne 0 ] && [ "$verdict_failed" -eq 0 ]; then
+    echo "the run stopped early (exit status $status)" >&2
+    count_test failed
+  fi
+  print_verdict || status=1
+  exit "$status"
+}
+
 # print_verdict: the last line of a run. Returns 1 when a test failed.
 print_verdict() {
   printf '\n%d passed, %d failed, %d skipped\n' "$verdict_passed" "$verdict_failed" \

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # The Windows leg of ./test (./test --windows): cross-builds build-windows/ with clang-cl for
 # 32-bit x86 Windows in Microsoft's C++ ABI, then runs its tests, the end-to-end checks against a
-# native build and the build through ZENTRIK_ENGINE_SDK, all under Wine.
+# native build and the build through ZENTRIK_ENGINE_SDK, all under Wine. Ends with one line for
+# the whole run: "N passed, N failed, N skipped".
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/common.sh
+end_with_verdict
+failed=0
 
 ensure_packages cmake ninja-build g++ libgtest-dev python3
 ensure_windows_packages
@@ -26,11 +29,14 @@ configure_build build-windows --no-warn-unused-cli -DCMAKE_BUILD_TYPE=RelWithDeb
   -DCMAKE_TOOLCHAIN_FILE=cmake/clang-cl-i686.toolchain.cmake -DZENTRIK_WERROR=ON
 use_wine_prefix build-windows
 section "Windows tests under Wine"
-ctest --test-dir build-windows --output-on-failure
+run_ctest build-windows || failed=1
 
 section "native build (build/), to compare against"
 configure_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZENTRIK_WERROR=ON
 section "end-to-end checks under Wine"
-tests/windows/end_to_end.sh build-windows build
+run_checks build-windows/end-to-end.log tests/windows/end_to_end.sh build-windows build ||
+  failed=1
 section "the package built with ZENTRIK_ENGINE_SDK (the stand-in posing as the SDK)"
-tests/windows/engine_sdk_option.sh build-windows
+run_checks build-windows/engine-sdk-option.log tests/windows/engine_sdk_option.sh build-windows ||
+  failed=1
+exit $failed

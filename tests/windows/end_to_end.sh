@@ -67,15 +67,14 @@ expect live-host err $'Log: Couldn\'t get the relevant information. Contact the 
 expect live-host status $'0\n'
 
 # The tool on the live table, and the table it captures there read by the native build.
-if [ -f "$tool" ]; then
-  run live-serial wine "$tool" serial
-  expect live-serial out ''
-  expect live-serial err $'Couldn\'t get the relevant information. Contact the author!!\n'
-  expect live-serial status $'1\n'
+run live-serial wine "$tool" serial
+expect live-serial out ''
+expect live-serial err $'Couldn\'t get the relevant information. Contact the author!!\n'
+expect live-serial status $'1\n'
 
-  run live-records wine "$tool" records --json
-  expect live-records status $'0\n'
-  if python3 - "$work/live-records.out" <<'PY'; then
+run live-records wine "$tool" records --json
+expect live-records status $'0\n'
+if python3 - "$work/live-records.out" <<'PY'; then
 import json, sys
 records = json.load(open(sys.argv[1]))
 bios = records["bios"]
@@ -83,22 +82,19 @@ assert bios["present"] == 1, "no BIOS record"
 assert records["processor"]["present"] == 0, "a processor record"
 print("      BIOS record: " + json.dumps(bios))
 PY
-    pass "live-records: the JSON shows Wine's BIOS record and no processor"
-  else
-    fail "live-records: the JSON does not show Wine's BIOS record"
-  fi
-  # The live table, captured under Wine, reads the same in the native build.
-  run live-capture wine "$tool" capture "$work/wine-live.rsmb"
-  expect live-capture status $'0\n'
-  run live-records.native "$native/bin/zentrik" records --table "$work/wine-live.rsmb" --json
-  if cmp -s "$work/live-records.out" "$work/live-records.native.out"; then
-    pass "live-records: the native build reads the captured live table the same"
-  else
-    fail "live-records: the native build reads the captured live table differently"
-    diff "$work/live-records.native.out" "$work/live-records.out" | head -20 || true
-  fi
+  pass "live-records: the JSON shows Wine's BIOS record and no processor"
 else
-  echo "skipped: the zentrik tool is not part of this Windows build"
+  fail "live-records: the JSON does not show Wine's BIOS record"
+fi
+# The live table, captured under Wine, reads the same in the native build.
+run live-capture wine "$tool" capture "$work/wine-live.rsmb"
+expect live-capture status $'0\n'
+run live-records.native "$native/bin/zentrik" records --table "$work/wine-live.rsmb" --json
+if cmp -s "$work/live-records.out" "$work/live-records.native.out"; then
+  pass "live-records: the native build reads the captured live table the same"
+else
+  fail "live-records: the native build reads the captured live table differently"
+  diff "$work/live-records.native.out" "$work/live-records.out" | head -20 || true
 fi
 
 section "sample and shared tables: Windows build against the native build"
@@ -115,13 +111,20 @@ fi
 # An empty file: nothing to serve.
 : >"$work/empty.rsmb"
 tables+=("$work/empty.rsmb")
+# A copy of /sys/firmware/dmi/tables: a folder holding smbios_entry_point and DMI.
+if [ -f "$shared/fwupd-sysfs-T440s.DMI" ]; then
+  mkdir -p "$work/sysfs-T440s"
+  cp "$shared/fwupd-sysfs-T440s.DMI" "$work/sysfs-T440s/DMI"
+  cp "$shared/fwupd-sysfs-T440s.smbios_entry_point" "$work/sysfs-T440s/smbios_entry_point"
+  tables+=("$work/sysfs-T440s")
+fi
 for table in "${tables[@]}"; do
   name=$(basename "$table")
   run "$name.host.windows" wine "$host" --table "$table" "$module"
   run "$name.host.native" "$native/bin/engine-host" --table "$table" "$native/lib/Zentrik.so"
   same "$name.host"
-  [ -f "$tool" ] || continue
-  for command in "records" "records --json" "serial"; do
+  for command in "records" "records --json" "inventory" "inventory --json" "id" "id --json" \
+    "serial"; do
     label="$name.${command// /}"
     # shellcheck disable=SC2086
     run "$label.windows" wine "$tool" $command --table "$table"
@@ -136,11 +139,9 @@ run missing.host.windows wine "$host" --table "$work/no-such.rsmb" "$module"
 run missing.host.native "$native/bin/engine-host" --table "$work/no-such.rsmb" \
   "$native/lib/Zentrik.so"
 same missing.host
-if [ -f "$tool" ]; then
-  run missing.windows wine "$tool" records --table "$work/no-such.rsmb"
-  run missing.native "$native/bin/zentrik" records --table "$work/no-such.rsmb"
-  same missing
-fi
+run missing.windows wine "$tool" records --table "$work/no-such.rsmb"
+run missing.native "$native/bin/zentrik" records --table "$work/no-such.rsmb"
+same missing
 
 section "end-to-end result"
 if [ $failures -ne 0 ]; then
