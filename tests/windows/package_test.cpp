@@ -20,6 +20,7 @@ namespace {
 struct RawTable {
   template <size_t N>
   RawTable& add(const uint8_t (&structure)[N]) {
+    if (N > sizeof bytes - size) return *this;  // no test table is that long
     memcpy(bytes + size, structure, N);
     size += N;
     const size_t length = size - 8;
@@ -41,7 +42,7 @@ const uint8_t kProcessor[] = {
     0,    0};                                        // no strings
 // A second processor: the last one decoded wins.
 const uint8_t kSecondProcessor[] = {
-    4,    0x1A, 0x01, 0x04, 0,    3,    0xC6, 0,     //
+    4,    0x1A, 0x01, 0x04, 0,    3,    0xC6, 0,     // as above, handle 0x0401
     0xC1, 0x0A, 0xB0, 0x00, 0x12, 0x34, 0x56, 0x78,  // 0x08 processor ID
     0,    0,    0,    0,    0,    0,    0,    0,    0x41, 0, 0, 0};
 const uint8_t kEndOfTable[] = {127, 4, 0xFF, 0xFE, 0, 0};
