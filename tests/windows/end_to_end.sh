@@ -134,14 +134,18 @@ for table in "${tables[@]}"; do
   done
 done
 
-# A table file that is not there: the same one-line error and exit code.
-run missing.host.windows wine "$host" --table "$work/no-such.rsmb" "$module"
-run missing.host.native "$native/bin/engine-host" --table "$work/no-such.rsmb" \
-  "$native/lib/Zentrik.so"
-same missing.host
-run missing.windows wine "$tool" records --table "$work/no-such.rsmb"
-run missing.native "$native/bin/zentrik" records --table "$work/no-such.rsmb"
-same missing
+# A table file that is not there, and a folder that holds no table: the same one-line error
+# and exit code.
+mkdir -p "$work/no-table"
+for input in no-such.rsmb no-table; do
+  run "$input.host.windows" wine "$host" --table "$work/$input" "$module"
+  run "$input.host.native" "$native/bin/engine-host" --table "$work/$input" \
+    "$native/lib/Zentrik.so"
+  same "$input.host"
+  run "$input.windows" wine "$tool" records --table "$work/$input"
+  run "$input.native" "$native/bin/zentrik" records --table "$work/$input"
+  same "$input"
+done
 
 section "end-to-end result"
 if [ $failures -ne 0 ]; then
