@@ -3,7 +3,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "platform/firmware_table.h"
+#include "base/raw_header.h"
 #include "reader/structure_inventory.h"
 #include "tools/json_writer.h"
 #include "tools/record_fields.h"
@@ -297,14 +297,11 @@ Inventory::~Inventory() {
 }
 
 bool Inventory::collect(const uint8_t* raw, size_t size) {
-  if (size < platform::kRawHeaderSize) return true;
-  const uint32_t announced = static_cast<uint32_t>(raw[4]) | static_cast<uint32_t>(raw[5]) << 8 |
-                             static_cast<uint32_t>(raw[6]) << 16 |
-                             static_cast<uint32_t>(raw[7]) << 24;
+  RawHeader header;
+  if (!readRawHeader(raw, size, &header)) return true;
   // As the load: never beyond the bytes delivered.
-  const size_t delivered = size - platform::kRawHeaderSize;
-  const uint32_t length = announced < delivered ? announced : static_cast<uint32_t>(delivered);
-  if (!walkStructureInventory(raw + platform::kRawHeaderSize, length, collectStructure, this)) {
+  const uint32_t length = deliveredTableLength(header, size);
+  if (!walkStructureInventory(raw + kRawHeaderSize, length, collectStructure, this)) {
     failed = true;
   }
   return !failed;

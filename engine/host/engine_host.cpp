@@ -10,10 +10,11 @@
 
 #include "Engine.h"
 #include "base/compiler.h"
+#include "base/limits.h"
 #include "base/text_buffer.h"
 #include "module_loader.h"
-#include "platform/firmware_source.h"
 #include "platform/firmware_table.h"
+#include "platform/served_firmware_table.h"
 #include "tools/stdout_redirect.h"
 #include "tools/table_file.h"
 
@@ -169,7 +170,7 @@ int main(int argc, char** argv) {
     platform::serveRawTable(raw.bytes(), raw.size());
   }
 
-  char loadError[512] = "";
+  char loadError[kReasonCapacity] = "";
   void* module = openModule(modulePath, loadError, sizeof loadError);
   if (module == nullptr) return fail("cannot load module %s: %s", modulePath, loadError);
 #if defined(_WIN32)

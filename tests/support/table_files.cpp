@@ -8,14 +8,6 @@
 #include <random>
 #include <stdexcept>
 
-namespace {
-
-void putLe(Bytes* bytes, size_t offset, uint64_t value, size_t width) {
-  for (size_t i = 0; i < width; ++i) (*bytes)[offset + i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-}  // namespace
-
 Bytes entryPoint32(uint8_t major, uint8_t minor, uint16_t tableLength, uint32_t tableAddress) {
   Bytes ep(31, 0);
   const char anchor[] = "_SM_";
@@ -25,8 +17,8 @@ Bytes entryPoint32(uint8_t major, uint8_t minor, uint16_t tableLength, uint32_t 
   ep[0x06] = major;
   ep[0x07] = minor;
   for (size_t i = 0; i < 5; ++i) ep[0x10 + i] = static_cast<uint8_t>(intermediate[i]);
-  putLe(&ep, 0x16, tableLength, 2);
-  putLe(&ep, 0x18, tableAddress, 4);
+  putLe(&ep, 0x16, tableLength);
+  putLe(&ep, 0x18, tableAddress);
   return ep;
 }
 
@@ -40,8 +32,8 @@ Bytes entryPoint64(uint8_t major, uint8_t minor, uint8_t docrev, uint32_t maximu
   ep[0x08] = minor;
   ep[0x09] = docrev;
   ep[0x0A] = 0x01;  // entry point revision
-  putLe(&ep, 0x0C, maximumSize, 4);
-  putLe(&ep, 0x10, tableAddress, 8);
+  putLe(&ep, 0x0C, maximumSize);
+  putLe(&ep, 0x10, tableAddress);
   return ep;
 }
 
