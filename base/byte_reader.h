@@ -36,6 +36,18 @@ class ByteReader {
   bool readU16Le(uint16_t* value) { return readLe(value); }
   bool readU32Le(uint32_t* value) { return readLe(value); }
   bool readU64Le(uint64_t* value) { return readLe(value); }
+  // The same, as wide as the value's type (uint8_t to uint64_t).
+  template <typename T>
+  bool readLe(T* value) {
+    static_assert(T(-1) > T(0) && sizeof(T) <= 8, "unsigned integers of up to 64 bits");
+    if (!inBounds(position_, sizeof(T), size_)) return false;
+    const uint8_t* const bytes = data_ + position_;
+    T v = 0;
+    for (size_t i = sizeof(T); i-- > 0;) v = static_cast<T>(v << 8 | bytes[i]);
+    *value = v;
+    position_ += sizeof(T);
+    return true;
+  }
 
   // Points *bytes at the next count bytes and moves past them.
   bool readBytes(size_t count, const uint8_t** bytes) {
@@ -46,17 +58,6 @@ class ByteReader {
   }
 
  private:
-  template <typename T>
-  bool readLe(T* value) {
-    if (!inBounds(position_, sizeof(T), size_)) return false;
-    const uint8_t* const bytes = data_ + position_;
-    T v = 0;
-    for (size_t i = sizeof(T); i-- > 0;) v = static_cast<T>(v << 8 | bytes[i]);
-    *value = v;
-    position_ += sizeof(T);
-    return true;
-  }
-
   const uint8_t* data_;
   size_t size_;
   size_t position_ = 0;
@@ -79,10 +80,9 @@ class ByteWriter {
   bool writeU16Le(uint16_t value) { return writeLe(value); }
   bool writeU32Le(uint32_t value) { return writeLe(value); }
   bool writeU64Le(uint64_t value) { return writeLe(value); }
-
- private:
   template <typename T>
   bool writeLe(T value) {
+    static_assert(T(-1) > T(0) && sizeof(T) <= 8, "unsigned integers of up to 64 bits");
     if (!inBounds(position_, sizeof(T), size_)) return false;
     uint8_t* const bytes = data_ + position_;
     for (size_t i = 0; i < sizeof(T); ++i) bytes[i] = static_cast<uint8_t>(value >> (8 * i));
@@ -90,26 +90,16 @@ class ByteWriter {
     return true;
   }
 
+ private:
   uint8_t* data_;
   size_t size_;
   size_t position_ = 0;
 };
 
-// Reads at an offset without a reader of one's own: false when the value does not lie wholly
-// inside the size bytes.
-inline bool readLeAt(const uint8_t* data, size_t size, uint64_t offset, uint8_t* value) {
+// Reads at an offset without a reader of one's own, as wide as the value's type: false when the
+// value does not lie wholly inside the size bytes.
+template <typename T>
+bool readLeAt(const uint8_t* data, size_t size, uint64_t offset, T* value) {
   ByteReader r(data, size);
-  return r.seek(offset) && r.readU8(value);
-}
-inline bool readLeAt(const uint8_t* data, size_t size, uint64_t offset, uint16_t* value) {
-  ByteReader r(data, size);
-  return r.seek(offset) && r.readU16Le(value);
-}
-inline bool readLeAt(const uint8_t* data, size_t size, uint64_t offset, uint32_t* value) {
-  ByteReader r(data, size);
-  return r.seek(offset) && r.readU32Le(value);
-}
-inline bool readLeAt(const uint8_t* data, size_t size, uint64_t offset, uint64_t* value) {
-  ByteReader r(data, size);
-  return r.seek(offset) && r.readU64Le(value);
+  return r.seek(offset) && r.readLe(value);
 }

@@ -9,9 +9,9 @@
 namespace {
 
 template <typename T>
-void put(Bytes* bytes, size_t offset, T value, bool (ByteWriter::*write)(T)) {
+void put(Bytes* bytes, size_t offset, T value) {
   ByteWriter writer(bytes->data(), bytes->size());
-  if (!writer.seek(offset) || !(writer.*write)(value)) {
+  if (!writer.seek(offset) || !writer.writeLe(value)) {
     throw std::out_of_range("offset beyond the bytes");
   }
 }
@@ -19,16 +19,16 @@ void put(Bytes* bytes, size_t offset, T value, bool (ByteWriter::*write)(T)) {
 }  // namespace
 
 void putLe(Bytes* bytes, size_t offset, uint8_t value) {
-  put(bytes, offset, value, &ByteWriter::writeU8);
+  put(bytes, offset, value);
 }
 void putLe(Bytes* bytes, size_t offset, uint16_t value) {
-  put(bytes, offset, value, &ByteWriter::writeU16Le);
+  put(bytes, offset, value);
 }
 void putLe(Bytes* bytes, size_t offset, uint32_t value) {
-  put(bytes, offset, value, &ByteWriter::writeU32Le);
+  put(bytes, offset, value);
 }
 void putLe(Bytes* bytes, size_t offset, uint64_t value) {
-  put(bytes, offset, value, &ByteWriter::writeU64Le);
+  put(bytes, offset, value);
 }
 
 Structure::Structure(uint8_t type, uint8_t length, uint16_t handle)
