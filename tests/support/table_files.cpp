@@ -8,6 +8,18 @@
 #include <random>
 #include <stdexcept>
 
+namespace {
+
+// Sets the byte at where so that bytes from to end add up to 0, as the standard's checksums do.
+void checksum(Bytes* bytes, size_t where, size_t from, size_t end) {
+  uint8_t sum = 0;
+  (*bytes)[where] = 0;
+  for (size_t i = from; i < end; ++i) sum = static_cast<uint8_t>(sum + (*bytes)[i]);
+  (*bytes)[where] = static_cast<uint8_t>(0x100 - sum);
+}
+
+}  // namespace
+
 Bytes entryPoint32(uint8_t major, uint8_t minor, uint16_t tableLength, uint32_t tableAddress) {
   Bytes ep(31, 0);
   const char anchor[] = "_SM_";
@@ -19,6 +31,8 @@ Bytes entryPoint32(uint8_t major, uint8_t minor, uint16_t tableLength, uint32_t 
   for (size_t i = 0; i < 5; ++i) ep[0x10 + i] = static_cast<uint8_t>(intermediate[i]);
   putLe(&ep, 0x16, tableLength);
   putLe(&ep, 0x18, tableAddress);
+  checksum(&ep, 0x15, 0x10, ep.size());  // intermediate
+  checksum(&ep, 0x04, 0, ep.size());
   return ep;
 }
 
@@ -34,6 +48,7 @@ Bytes entryPoint64(uint8_t major, uint8_t minor, uint8_t docrev, uint32_t maximu
   ep[0x0A] = 0x01;  // entry point revision
   putLe(&ep, 0x0C, maximumSize);
   putLe(&ep, 0x10, tableAddress);
+  checksum(&ep, 0x05, 0, ep.size());
   return ep;
 }
 
