@@ -53,7 +53,7 @@ bool looksLikeRsmb(const uint8_t* data, size_t size) {
 // strings are mostly printable text (three bytes in four at least: firmware strings may hold a
 // stray control byte). Text files have no zero bytes; most binary files fail on the strings.
 bool startsWithWholeStructure(const uint8_t* data, size_t size) {
-  if (size < 4 || data[1] < 4 || data[1] > size) return false;
+  if (size < kStructureHeaderSize || data[1] < kStructureHeaderSize || data[1] > size) return false;
   size_t i = data[1];
   size_t text = 0;
   size_t other = 0;
