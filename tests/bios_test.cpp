@@ -168,7 +168,6 @@ TEST_F(BiosTest, TextHelpersWriteTheirDestination) {
   char* romSize = nullptr;
   romSizeText(0xFF, 0x0010, &romSize);
   EXPECT_STREQ(romSize, "16 MB");
-  free(romSize);
 }
 
 TEST_F(BiosTest, Languages) {
