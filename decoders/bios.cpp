@@ -1,8 +1,11 @@
+// BIOS Information (type 0), DSP0134 section 7.1, and BIOS Language Information (type 13),
+// section 7.14.
 #include "decoders/bios.h"
 
 #include <string.h>
 
 #include "base/text_buffer.h"
+#include "decoders/decoder_text.h"
 #include "decoders/size_text.h"
 #include "decoders/value_text.h"
 #include "reader/record_store.h"
@@ -112,15 +115,18 @@ void setBitTexts(const ValueText (&table)[N], uint32_t bits, char* joined) {
 }  // namespace
 
 void romSizeText(uint8_t romSize, uint16_t extendedRomSize, char** field) {
+  if (romSize != 0xFF) {
+    const SizeText size = sizeText((romSize + 1u) * 64u, 1);
+    setTextField(field, size.text, size.length);
+    return;
+  }
   // Room for five digits, a blank and "<OUT OF SPEC>".
   char sizeInformation[24];
-  if (romSize != 0xFF) {
-    copyText(sizeInformation, sizeText((romSize + 1u) * 64u, 1).text);
-  } else {
-    formatText(sizeInformation, sizeof sizeInformation, "%u %s", extendedRomSize & 0x3FFFu,
-               kExtendedRomUnits[extendedRomSize >> 14]);
-  }
-  setTextField(field, sizeInformation);
+  WorkText(sizeInformation)
+      .decimal(extendedRomSize & 0x3FFFu)
+      .add(' ')
+      .add(kExtendedRomUnits[extendedRomSize >> 14])
+      .store(field);
 }
 
 void characteristicsText(uint32_t lower, uint32_t /*upper: no bit has a text*/,
