@@ -2,17 +2,18 @@
 # libraries, instead of the stand-in in engine/. The SDK comes with the engine and is not part of
 # this repository. Defines the target zentrik_engine that the package links.
 #
-# The engine's modules are built with Microsoft's compiler for 32-bit x86; MinGW does not share
-# that compiler's C++ ABI (name decoration, member function pointers), so configure with Visual
-# Studio's 32-bit toolchain, for example: cmake -S . -B build-sdk -A Win32
-#   -DZENTRIK_ENGINE_SDK=C:/path/to/sdk
+# The engine's modules are built with Microsoft's compiler for 32-bit x86; only a compiler with
+# that C++ ABI (name decoration, member function pointers, exceptions) can use them: Visual
+# Studio's 32-bit toolchain (cmake -S . -B build-sdk -A Win32 -DZENTRIK_ENGINE_SDK=C:/path/to/sdk)
+# or clang-cl (cmake/clang-cl-i686.toolchain.cmake).
 if(NOT WIN32)
   message(FATAL_ERROR "ZENTRIK_ENGINE_SDK: the engine's SDK builds Windows modules only")
 endif()
 if(NOT MSVC)
-  message(WARNING "ZENTRIK_ENGINE_SDK: the engine's own import libraries need Microsoft's "
-                  "compiler (configure with Visual Studio, -A Win32); this compiler links only "
-                  "against an SDK built with it, such as the stand-in")
+  message(WARNING "ZENTRIK_ENGINE_SDK: the engine's own import libraries need a compiler of "
+                  "Microsoft's C++ ABI (Visual Studio with -A Win32, or clang-cl through "
+                  "cmake/clang-cl-i686.toolchain.cmake); this compiler links only against an SDK "
+                  "built with it")
 endif()
 if(NOT CMAKE_SIZEOF_VOID_P EQUAL 4)
   message(FATAL_ERROR "ZENTRIK_ENGINE_SDK: the engine is 32-bit x86; configure with -A Win32")

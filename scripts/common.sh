@@ -3,20 +3,63 @@
 section() { printf '\n== %s\n' "$*"; }
 
 # Installs the Debian packages that are missing, when we may (root); otherwise says what is missing.
+# A package index that fails to download (a mirror in the middle of a sync) stops nothing: apt
+# goes on with the indexes it has. Where the packages then do not resolve (an architecture's
+# security index missing, so its versions lag behind the other's), they are tried once more with
+# the release's main archive preferred. Fails only when a package cannot be installed, naming it.
 ensure_packages() {
   local missing=()
   for pkg in "$@"; do
     dpkg -s "$pkg" >/dev/null 2>&1 || missing+=("$pkg")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
-  if [ "$(id -u)" -eq 0 ]; then
-    echo "installing: ${missing[*]}"
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
-  else
+  if [ "$(id -u)" -ne 0 ]; then
     echo "missing Debian packages (install them as root): ${missing[*]}" >&2
     return 1
   fi
+  echo "installing: ${missing[*]}"
+  update_package_indexes
+  local release log
+  release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+  log=$(mktemp)
+  if apt_install "${missing[@]}" >"$log" 2>&1; then
+    rm -f "$log"
+    return 0
+  fi
+  if [ -n "$release" ]; then
+    echo "those do not resolve as they stand; again with the $release archive preferred"
+    if apt_install -t "$release" "${missing[@]}" >"$log" 2>&1; then
+      rm -f "$log"
+      return 0
+    fi
+  fi
+  # Which of them cannot be had, each tried alone (a dry run).
+  local failed=()
+  for pkg in "${missing[@]}"; do
+    apt-get install -s ${release:+-t "$release"} "$pkg" >/dev/null 2>&1 || failed+=("$pkg")
+  done
+  echo "cannot install: ${failed[*]:-${missing[*]} (together)}" >&2
+  grep -E '^(E:|  )' "$log" | head -20 >&2 || true
+  rm -f "$log"
+  return 1
+}
+
+apt_install() {
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$@"
+}
+
+# apt-get update, once per run. It exits non-zero when any index fails to download, even though
+# the others were fetched; that is reported and the run goes on.
+update_package_indexes() {
+  [ -n "${ZENTRIK_INDEXES_UPDATED:-}" ] && return 0
+  ZENTRIK_INDEXES_UPDATED=1
+  local log
+  log=$(mktemp)
+  if ! apt-get update -q >"$log" 2>&1; then
+    echo "some package indexes could not be downloaded; going on with the others:"
+    grep -E '^(E|W): ' "$log" | head -5 | sed 's/^/  /'
+  fi
+  rm -f "$log"
 }
 
 # configure_build DIR [CMAKE ARGS...]: configures (once) and builds DIR.
@@ -27,14 +70,18 @@ configure_build() {
   cmake --build "$dir" -j "$(nproc)"
 }
 
-# The MinGW-w64 cross compiler and Wine for 32-bit programs, which needs Debian's i386
-# architecture.
+# The clang-cl cross toolchain (clang-cl comes with clang-tools, lld-link with lld,
+# llvm-dlltool and llvm-readobj with llvm) and Wine for 32-bit programs, which needs Debian's
+# i386 architecture. Wine's headers are fetched by the build itself
+# (cmake/clang-cl-i686.toolchain.cmake).
 ensure_windows_packages() {
-  if [ "$(id -u)" -eq 0 ] && ! dpkg -s wine32:i386 >/dev/null 2>&1 &&
-    ! dpkg --print-foreign-architectures | grep -qx i386; then
+  if [ "$(id -u)" -eq 0 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
+    # The new architecture's indexes are needed even where nothing else is missing.
+    unset ZENTRIK_INDEXES_UPDATED
+    update_package_indexes
   fi
-  ensure_packages g++-mingw-w64-i686 wine wine32:i386
+  ensure_packages clang clang-tools lld llvm wine wine32:i386
 }
 
 # use_wine_prefix DIR: runs Wine from now on in a prefix of its own inside DIR, quietly and with no
@@ -107,6 +154,37 @@ count_gtest_log() {
   failed=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\{0,1\}, listed below:.*/\1/p' "$1" | tail -1)
   skipped=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\{0,1\}[,.].*/\1/p' "$1" | tail -1)
   count_tests "${passed:-0}" "${failed:-0}" "${skipped:-0}"
+}
+
+# run_checks LOG COMMAND...: runs a script that prints one "ok" or "FAIL" line per check (and
+# "skipped:" for what it could not check), shows its output and keeps it in LOG, and counts the
+# checks. Returns 1 when the script failed; a failure without a FAIL line counts as one.
+run_checks() {
+  local log=$1 status=0 before=$verdict_failed
+  shift
+  "$@" 2>&1 | tee "$log" || status=$?
+  count_tests "$(grep -c '^ok ' "$log" || true)" "$(grep -c '^FAIL ' "$log" || true)" \
+    "$(grep -c '^skipped:' "$log" || true)"
+  if [ "$status" -ne 0 ] && [ "$verdict_failed" -eq "$before" ]; then
+    count_test failed
+  fi
+  [ "$status" -eq 0 ]
+}
+
+# end_with_verdict: whatever ends the run from here on, its last line is the verdict; a step
+# that stopped the run early counts as failed.
+end_with_verdict() {
+  trap finish_with_verdict EXIT
+}
+finish_with_verdict() {
+  local status=$?
+  trap - EXIT
+  if [ "$status" -ne 0 ] && [ "$verdict_failed" -eq 0 ]; then
+    echo "the run stopped early (exit status $status)" >&2
+    count_test failed
+  fi
+  print_verdict || status=1
+  exit "$status"
 }
 
 # print_verdict: the last line of a run. Returns 1 when a test failed.

@@ -1,6 +1,7 @@
 // The package module as the engine sees it: loaded at run time against the engine stand-in, its
 // class and native found by their exported names. Every test loads the module afresh, so each
 // starts with an unread firmware table.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -14,23 +15,12 @@
 #include "platform/firmware_source.h"
 #include "tests/support/table_builder.h"
 
-#if defined(_WIN32)
-#include "platform/import_patch.h"
-#else
-#include <dlfcn.h>
-#endif
-
 namespace {
 
-// Platform reads of the module's firmware reader. On Windows the module carries its own copy of
-// the platform layer, which asks the kernel; the tests steer the module's import of the kernel
-// function, as engine-host does, and count there.
+// Platform reads of the module's firmware reader. (On Windows the module carries its own copy of
+// the platform layer; tests/windows/package_test.cpp covers it there.)
 uint32_t tableReads() {
-#if defined(_WIN32)
-  return platform::steeredFirmwareTableCallCount();
-#else
   return platform::firmwareTableCallCount();
-#endif
 }
 
 typedef std::basic_string<TCHAR> Text;
@@ -66,15 +56,10 @@ class PackageTest : public ::testing::Test {
   // Unloads the module and forgets what the engine saw, for table-driven cases.
   void fresh() {
     unload();
-#if !defined(_WIN32)
     ASSERT_EQ(dlopen(ZENTRIK_MODULE_PATH, RTLD_NOW | RTLD_NOLOAD), nullptr)
         << "the module stayed loaded, so its firmware reader would not start afresh";
-#endif
     standinResetForTesting();
     platform::resetFirmwareTableCallCount();
-#if defined(_WIN32)
-    platform::resetSteeredFirmwareTableCallCount();
-#endif
     log_.lines.clear();
   }
 
@@ -91,11 +76,6 @@ class PackageTest : public ::testing::Test {
     char error[512] = "";
     module_ = openModule(ZENTRIK_MODULE_PATH, error, sizeof error);
     ASSERT_NE(module_, nullptr) << error;
-#if defined(_WIN32)
-    const char* steerError = "";
-    ASSERT_TRUE(platform::steerFirmwareTable(module_, raw.data(), raw.size(), &steerError))
-        << steerError;
-#endif
   }
 
   template <typename T>
@@ -105,9 +85,7 @@ class PackageTest : public ::testing::Test {
     return *static_cast<T*>(address);
   }
 
-  UClass* quorClass() {
-    return exported<UClass*>("autoclassAQuorActor");
-  }
+  UClass* quorClass() { return exported<UClass*>("autoclassAQuorActor"); }
 
   // One script call of GetCPUSerialNumber on a spawned actor; checks the frame step.
   Text call(FString* result) {

@@ -39,6 +39,9 @@ int closeFd(int fd) {
 
 StdoutOnStderr::StdoutOnStderr() {
   setvbuf(stdout, nullptr, _IONBF, 0);
+  // Standard error too: msvcrt.dll buffers it fully when it is no terminal, which would put its
+  // bytes behind those of standard output.
+  setvbuf(stderr, nullptr, _IONBF, 0);
   saved_ = duplicate(kStdout);
   if (saved_ >= 0) duplicateTo(kStderr, kStdout);
 }

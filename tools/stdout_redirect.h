@@ -5,9 +5,8 @@
 
 class StdoutOnStderr {
  public:
-  // Makes standard output unbuffered, so that its bytes reach standard error in the order they
-  // are written, between standard error's own: create it before anything is written to
-  // standard output.
+  // Makes standard output and standard error unbuffered, so that their bytes reach standard
+  // error in the order they are written: create it before anything is written to either.
   StdoutOnStderr();
   // Points standard output back where it went before.
   ~StdoutOnStderr();

@@ -37,7 +37,13 @@ typedef char16_t TCHAR;
 #endif
 
 typedef uint8_t BYTE;
+#if defined(_WIN32)
+// Windows' own DWORD: the engine's Windows modules include windows.h beside their own headers, so
+// theirs can be no other type, and the decorated names of every function taking one depend on it.
+typedef unsigned long DWORD;
+#else
 typedef uint32_t DWORD;
+#endif
 typedef int32_t INT;
 typedef uint32_t UBOOL;
 typedef float FLOAT;

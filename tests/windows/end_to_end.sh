@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# End-to-end checks of the Windows build under Wine: the package module in the engine host and the
-# zentrik tool on Wine's own firmware table, and on the sample tables against a native build of
-# the same sources, byte for byte (standard output, standard error and exit code).
+# End-to-end checks of the Windows build (clang-cl) under Wine: the package module in the engine
+# host and the zentrik tool on Wine's own firmware table, and on every sample and shared table
+# against a native build of the same sources, byte for byte (standard output, standard error and
+# exit code).
 # Usage: tests/windows/end_to_end.sh WINDOWS-BUILD NATIVE-BUILD (both built already)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -65,6 +66,7 @@ expect live-host out $'\n'
 expect live-host err $'Log: Couldn\'t get the relevant information. Contact the author!!\n'
 expect live-host status $'0\n'
 
+# The tool on the live table, and the table it captures there read by the native build.
 run live-serial wine "$tool" serial
 expect live-serial out ''
 expect live-serial err $'Couldn\'t get the relevant information. Contact the author!!\n'
@@ -95,20 +97,34 @@ else
   diff "$work/live-records.native.out" "$work/live-records.out" | head -20 || true
 fi
 
-section "sample tables: Windows build against the native build"
+section "sample and shared tables: Windows build against the native build"
 shopt -s nullglob
 tables=(samples/*.rsmb)
-reference=${ZENTRIK_SHARED_TABLES:-../shared/tables}/wine-8.0-synthesised.rsmb
-[ -f "$reference" ] && tables+=("$reference")
+shared=${ZENTRIK_SHARED_TABLES:-../shared/tables}
+if [ -d "$shared" ]; then
+  for table in "$shared"/*; do
+    [ -f "$table" ] && [ "${table%.md}" = "$table" ] && tables+=("$table")
+  done
+else
+  echo "skipped: no shared tables in $shared"
+fi
 # An empty file: nothing to serve.
 : >"$work/empty.rsmb"
 tables+=("$work/empty.rsmb")
+# A copy of /sys/firmware/dmi/tables: a folder holding smbios_entry_point and DMI.
+if [ -f "$shared/fwupd-sysfs-T440s.DMI" ]; then
+  mkdir -p "$work/sysfs-T440s"
+  cp "$shared/fwupd-sysfs-T440s.DMI" "$work/sysfs-T440s/DMI"
+  cp "$shared/fwupd-sysfs-T440s.smbios_entry_point" "$work/sysfs-T440s/smbios_entry_point"
+  tables+=("$work/sysfs-T440s")
+fi
 for table in "${tables[@]}"; do
-  name=$(basename "$table" .rsmb)
+  name=$(basename "$table")
   run "$name.host.windows" wine "$host" --table "$table" "$module"
   run "$name.host.native" "$native/bin/engine-host" --table "$table" "$native/lib/Zentrik.so"
   same "$name.host"
-  for command in "records" "records --json" "serial"; do
+  for command in "records" "records --json" "inventory" "inventory --json" "id" "id --json" \
+    "serial"; do
     label="$name.${command// /}"
     # shellcheck disable=SC2086
     run "$label.windows" wine "$tool" $command --table "$table"
@@ -118,10 +134,18 @@ for table in "${tables[@]}"; do
   done
 done
 
-# A table file that is not there: the same one-line error and exit code.
-run missing.windows wine "$tool" records --table "$work/no-such.rsmb"
-run missing.native "$native/bin/zentrik" records --table "$work/no-such.rsmb"
-same missing
+# A table file that is not there, and a folder that holds no table: the same one-line error
+# and exit code.
+mkdir -p "$work/no-table"
+for input in no-such.rsmb no-table; do
+  run "$input.host.windows" wine "$host" --table "$work/$input" "$module"
+  run "$input.host.native" "$native/bin/engine-host" --table "$work/$input" \
+    "$native/lib/Zentrik.so"
+  same "$input.host"
+  run "$input.windows" wine "$tool" records --table "$work/$input"
+  run "$input.native" "$native/bin/zentrik" records --table "$work/$input"
+  same "$input"
+done
 
 section "end-to-end result"
 if [ $failures -ne 0 ]; then
