@@ -38,3 +38,23 @@ bool storeFormatted(char** field, char* buffer, size_t capacity, const char* for
   setTextField(field, buffer, static_cast<size_t>(needed));
   return true;
 }
+
+void lookUpStrings(const StructureHeader* header, const uint8_t* numbers, FoundString* strings,
+                   size_t count) {
+  static constexpr char kNotSpecified[] = "Not Specified";
+  unsigned highest = 0;
+  for (size_t i = 0; i < count; ++i) {
+    strings[i] = {kNotSpecified, sizeof kNotSpecified - 1};
+    if (numbers[i] > highest) highest = numbers[i];
+  }
+  // The pass filters every string up to the highest number, not only the ones asked for; nothing
+  // but these lookups ever reads the string set, and each of them filters what it hands out.
+  StructureStrings set(header);
+  for (unsigned number = 1; number <= highest; ++number) {
+    FoundString found;
+    found.text = set.next(&found.length);
+    for (size_t i = 0; i < count; ++i) {
+      if (numbers[i] == number) strings[i] = found;
+    }
+  }
+}

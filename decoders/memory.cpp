@@ -207,14 +207,20 @@ void decodeMemoryDevice(const StructureHeader* header) {
   ++deviceFillIndex;  // every structure that gets this far takes exactly one entry
 
   const uint16_t size = readU16Le(header, 0x0C);
+  // Locator and bank locator always; manufacturer, serial number, asset tag and part number where
+  // the structure holds them and a module is installed.
+  const unsigned stringOffsets[] = {0x10, 0x11, 0x17, 0x18, 0x19, 0x1A};
+  FoundString strings[6];
+  lookUpStringsAt(header, stringOffsets, strings, header->length >= 0x1B && size != 0 ? 6 : 2);
+
   if (header->length >= 0x20 && size == 0x7FFF) {
     memoryExtendedSizeText(readU32Le(header, 0x1C), &device.size);
   } else {
     memorySizeText(size, &device.size);
   }
   setTextField(&device.formFactor, memoryFormFactorText(readU8(header, 0x0E)));
-  setTextField(&device.locator, structureString(header, readU8(header, 0x10)));
-  setTextField(&device.bankLocator, structureString(header, readU8(header, 0x11)));
+  setTextField(&device.locator, strings[0]);
+  setTextField(&device.bankLocator, strings[1]);
   setTextField(&device.type, memoryTypeText(readU8(header, 0x12)));
   if (header->length < 0x17) return;
   if (size == 0) return;  // no module installed
@@ -224,10 +230,10 @@ void decodeMemoryDevice(const StructureHeader* header) {
                   &device.speed);
   if (header->length < 0x1B) return;
 
-  setTextField(&device.manufacturer, structureString(header, readU8(header, 0x17)));
-  setTextField(&device.serialNumber, structureString(header, readU8(header, 0x18)));
-  setTextField(&device.assetTag, structureString(header, readU8(header, 0x19)));
-  setTextField(&device.partNumber, structureString(header, readU8(header, 0x1A)));
+  setTextField(&device.manufacturer, strings[2]);
+  setTextField(&device.serialNumber, strings[3]);
+  setTextField(&device.assetTag, strings[4]);
+  setTextField(&device.partNumber, strings[5]);
   if (header->length < 0x22) return;
 
   memorySpeedText(readU16Le(header, 0x20), hasExtendedSpeeds ? readU32Le(header, 0x58) : 0,

@@ -275,10 +275,6 @@ constexpr char kUnknowable[] = "UnKnowable in this Machine";
 // 0xBE names two processors; the manufacturer tells them apart.
 constexpr unsigned kCore2OrK7 = 0xBE;
 
-void storeString(char** field, const StructureHeader* header, unsigned offset) {
-  setTextField(field, structureString(header, readU8(header, offset)));
-}
-
 // One of the three counts: the byte, or its 16-bit extension word when the byte says 0xFF and the
 // structure is long enough to hold the word. A byte of 0 leaves the field alone.
 void storeCount(char** field, const StructureHeader* header, unsigned byteOffset,
@@ -318,11 +314,7 @@ void processorVoltageText(uint8_t voltage) {
   } else if ((voltage & 0x07) == 0) {
     text.add("UNKNOWN");
   } else {
-    for (const ValueText& entry : legacyVoltageNames) {
-      if ((voltage & (1u << entry.value)) == 0) continue;
-      if (!text.empty()) text.add(' ');
-      text.add(entry.text);
-    }
+    text.addBitTexts(legacyVoltageNames, voltage, ' ');
   }
   text.store(&processorRecord.voltage);
 }
@@ -344,11 +336,7 @@ void processorCharacteristicsText(uint16_t bits) {
   if ((bits & 0x03FC) == 0) {
     text.add("None");
   } else {
-    for (const ValueText& entry : processorCharacteristicNames) {
-      if ((bits & (1u << entry.value)) == 0) continue;
-      if (!text.empty()) text.add('\n');
-      text.add(entry.text);
-    }
+    text.addBitTexts(processorCharacteristicNames, bits, '\n');
   }
   text.store(&processorRecord.characteristics);
 }
@@ -357,13 +345,19 @@ void decodeProcessorInformation(const StructureHeader* header) {
   namespace field = processor_field;
   if (header->length < 0x1A) return;
   ProcessorRecord& record = processorRecord;
+  // The serial number, asset tag and part number only where the structure holds them.
+  const unsigned stringOffsets[] = {field::kSocketDesignation, field::kManufacturer,
+                                    field::kVersion,           field::kSerialNumber,
+                                    field::kAssetTag,          field::kPartNumber};
+  FoundString strings[6];
+  lookUpStringsAt(header, stringOffsets, strings, header->length >= 0x23 ? 6 : 3);
 
-  storeString(&record.socketDesignation, header, field::kSocketDesignation);
+  setTextField(&record.socketDesignation, strings[0]);
   setTextField(&record.type, processorTypeText(readU8(header, field::kType)));
   setTextField(&record.family, processorFamilyText(header));
-  storeString(&record.manufacturer, header, field::kManufacturer);
+  setTextField(&record.manufacturer, strings[1]);
   decodeProcessorId(header);
-  storeString(&record.version, header, field::kVersion);
+  setTextField(&record.version, strings[2]);
   processorVoltageText(readU8(header, field::kVoltage));
   processorFrequencyText(readU16Le(header, field::kExternalClock), &record.externalClock);
   processorFrequencyText(readU16Le(header, field::kMaxSpeed), &record.maxSpeed);
@@ -382,9 +376,9 @@ void decodeProcessorInformation(const StructureHeader* header) {
   }
   if (header->length < 0x23) return;
 
-  storeString(&record.serialNumber, header, field::kSerialNumber);
-  storeString(&record.assetTag, header, field::kAssetTag);
-  storeString(&record.partNumber, header, field::kPartNumber);
+  setTextField(&record.serialNumber, strings[3]);
+  setTextField(&record.assetTag, strings[4]);
+  setTextField(&record.partNumber, strings[5]);
   if (header->length < 0x28) return;
 
   storeCount(&record.coreCount, header, field::kCoreCount, field::kCoreCount2);

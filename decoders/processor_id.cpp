@@ -9,7 +9,7 @@
 #include "decoders/processor_layout.h"
 #include "reader/record_store.h"
 
-const char* const processorFeatureFlagNames[32] = {
+constexpr const char* processorFeatureFlagNames[32] = {
     "FPU (Floating-point unit on-chip)",
     "VME (Virtual mode extension)",
     "DE (Debugging extension)",
@@ -45,6 +45,20 @@ const char* const processorFeatureFlagNames[32] = {
 };
 
 namespace {
+
+// The length of each flag name, so that the flags text is joined without strlen.
+struct FlagNameLengths {
+  size_t of[32];
+};
+constexpr FlagNameLengths flagNameLengths() {
+  FlagNameLengths lengths{};
+  for (unsigned bit = 0; bit < 32; ++bit) {
+    const char* name = processorFeatureFlagNames[bit];
+    lengths.of[bit] = name != nullptr ? textLength(name) : 0;
+  }
+  return lengths;
+}
+constexpr FlagNameLengths kFlagNameLengths = flagNameLengths();
 
 constexpr uint32_t kNamedFlagBits = 0xBFEFFBFF;  // every bit but 10, 20 and 30
 constexpr uint16_t kArm64SocIdBit = 0x0200;
@@ -155,7 +169,7 @@ void storeFlagsText(uint32_t r) {
       const char* name = processorFeatureFlagNames[bit];
       if (name == nullptr || (r & (1u << bit)) == 0) continue;
       if (!text.empty()) text.add('\n');
-      text.add(name);
+      text.add(name, kFlagNameLengths.of[bit]);
     }
   }
   text.store(&processorRecord.flags);

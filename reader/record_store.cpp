@@ -33,18 +33,7 @@ TextArena* textCopies = &recordTexts;
 constexpr size_t kFirstChunkBytes = 4096;
 constexpr size_t kLargestChunkBytes = size_t{1} << 20;
 
-// Under AddressSanitizer the bytes of a chunk that no text holds stay poisoned, and every text
-// keeps one poisoned byte behind its NUL, so that a read past a text's end is still caught as it
-// was when each text was a heap block of its own.
-#if defined(__SANITIZE_ADDRESS__)
-#define ZENTRIK_ARENA_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define ZENTRIK_ARENA_ASAN 1
-#endif
-#endif
-
-#if defined(ZENTRIK_ARENA_ASAN)
+#if ZENTRIK_TEXT_ARENA_GUARDS
 extern "C" void __asan_poison_memory_region(void const volatile* address, size_t size);
 extern "C" void __asan_unpoison_memory_region(void const volatile* address, size_t size);
 constexpr size_t kGuardBytes = 1;
@@ -62,7 +51,7 @@ void unpoison(const char*, size_t) {}
 
 }  // namespace
 
-char* TextArena::copy(const char* text, size_t length) {
+char* TextArena::allocateOutOfLine(size_t length) {
   if (length > SIZE_MAX - 1 - kGuardBytes) return nullptr;
   const size_t size = length + 1 + kGuardBytes;
   char* out;
@@ -75,7 +64,6 @@ char* TextArena::copy(const char* text, size_t length) {
     if (out == nullptr) return nullptr;
   }
   unpoison(out, length + 1);
-  memcpy(out, text, length);
   out[length] = '\0';
   return out;
 }
@@ -151,10 +139,18 @@ void setTextField(char** field, const char* text, size_t length) {
   if (copy != nullptr) *field = copy;
 }
 
+char* newTextField(char** field, size_t length) {
+  char* const text = textCopies->allocate(length);
+  if (text != nullptr) *field = text;
+  return text;
+}
+
+// The copies here go through memcpy, which the load calls anyway: on the first call of a process
+// every further C library function costs a lookup by the dynamic linker.
 void appendWithSeparator(char* destination, const char* text, char separator) {
   char* end = destination + strlen(destination);
   *end++ = separator;
-  strcpy(end, text);
+  memcpy(end, text, strlen(text) + 1);
 }
 
 void appendLine(char* destination, const char* text) {
@@ -162,7 +158,7 @@ void appendLine(char* destination, const char* text) {
 }
 
 void copyText(char* destination, const char* text) {
-  strcpy(destination, text);
+  memcpy(destination, text, strlen(text) + 1);
 }
 
 int formatText(char* buffer, size_t capacity, const char* format, ...) {
