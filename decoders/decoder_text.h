@@ -18,7 +18,7 @@ char* writeDecimal(char* out, uint32_t value);
 // Writes byte as "%02X" would, without a NUL; returns the end.
 char* writeHexPair(char* out, uint8_t byte);
 
-// A text put together piece by piece in a work buffer of capacity bytes (the NUL included). A
+// A text put together piece by piece in a work buffer, whose size (the NUL included) bounds it. A
 // piece that does not fit whole cuts the text short for good: store then leaves the field as it
 // was, as it does for every text that does not fit its buffer.
 class WorkText {
@@ -59,7 +59,8 @@ class WorkText {
   }
 
   bool empty() const { return used_ == 0; }
-  // The text so far with a NUL behind it, for the text operations that take one.
+  // The text so far with a NUL behind it, for the text operations that take one; only for
+  // buffers sized to hold every text they get.
   const char* terminated() {
     text_[used_] = '\0';
     return text_;

@@ -1,3 +1,5 @@
+// Processor Information (type 4), DSP0134 section 7.5: every field but the Processor ID, which
+// processor_id.cpp reads.
 #include "decoders/processor.h"
 
 #include <string.h>
