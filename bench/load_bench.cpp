@@ -3,7 +3,9 @@
 // with the bare pass that only counts the structures of the same bytes, so that the figures can be
 // read as ratios within one run on a busy machine.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
+#include <climits>
 #include <cstdio>
 #include <deque>
 #include <map>
@@ -217,6 +219,13 @@ void SummaryReporter::Finalize() {
 void registerNativeBenchmarks(const BenchTable* table);
 
 int main(int argc, char** argv) {
+  // What the loads give back between two runs stays with the process. glibc never hands small
+  // blocks back to the kernel, but it does hand back the top of the heap after a large free such
+  // as one of the text arena's chunks, so that every run would fault in its pages afresh. The
+  // one load of a real process faults in what it touches either way; here the runs compare the
+  // work of a load, whatever the size of the blocks it takes.
+  mallopt(M_TRIM_THRESHOLD, INT_MAX);
+  mallopt(M_MMAP_THRESHOLD, INT_MAX);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
 
