@@ -51,11 +51,9 @@ void checkInventory(const uint8_t* raw, size_t size) {
                              static_cast<uint32_t>(raw[7]) << 24;
   const uint32_t length = announced < size - 8 ? announced : static_cast<uint32_t>(size - 8);
   const RecordBytes before = recordBytes();
-  const size_t copies = textCopyCount();
   walkStructureInventory(
       raw + 8, length, [](const InventoryStructure* s, void*) { checkInventoryStructure(s); },
       nullptr);
-  forgetTextCopiesFrom(copies);
   const RecordBytes after = recordBytes();
   if (memcmp(&before, &after, sizeof before) != 0) {
     fprintf(stderr, "inventory check failed: the loaded records changed\n");
