@@ -3,7 +3,9 @@
 // with the bare pass that only counts the structures of the same bytes, so that the figures can be
 // read as ratios within one run on a busy machine.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
+#include <climits>
 #include <cstdio>
 #include <deque>
 #include <map>
@@ -14,6 +16,7 @@
 #include "bench/quiet_streams.h"
 #include "bench/tracked_alloc.h"
 #include "platform/served_firmware_table.h"
+#include "reader/record_store.h"
 #include "reader/records.h"
 #include "reader/table_load.h"
 #include "reader/testing.h"
@@ -32,8 +35,10 @@ void setCounters(benchmark::State& state, const BenchTable& t) {
                                        Counter::kIsIterationInvariantRate | Counter::kInvert);
 }
 
-// Forgets the previous load and everything it allocated; not timed.
+// Forgets the previous load and everything it allocated; not timed. The text arena is given back
+// through its own release, so that it does not go on filling chunks that are freed under it.
 void forgetLoad() {
+  recordTexts.release();
   resetReaderForTesting();
   releaseTrackedAllocations();
 }
@@ -214,6 +219,13 @@ void SummaryReporter::Finalize() {
 void registerNativeBenchmarks(const BenchTable* table);
 
 int main(int argc, char** argv) {
+  // What the loads give back between two runs stays with the process. glibc never hands small
+  // blocks back to the kernel, but it does hand back the top of the heap after a large free such
+  // as one of the text arena's chunks, so that every run would fault in its pages afresh. The
+  // one load of a real process faults in what it touches either way; here the runs compare the
+  // work of a load, whatever the size of the blocks it takes.
+  mallopt(M_TRIM_THRESHOLD, INT_MAX);
+  mallopt(M_MMAP_THRESHOLD, INT_MAX);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
 

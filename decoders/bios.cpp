@@ -1,8 +1,10 @@
+// BIOS Information (type 0), DSP0134 section 7.1, and BIOS Language Information (type 13),
+// section 7.14.
 #include "decoders/bios.h"
 
 #include <string.h>
 
-#include "base/text_buffer.h"
+#include "decoders/decoder_text.h"
 #include "decoders/size_text.h"
 #include "decoders/value_text.h"
 #include "reader/record_store.h"
@@ -68,17 +70,11 @@ constexpr ValueText kExtensionByte2[] = {
 // Indexed by bits 14 and 15 of the extended ROM size word.
 constexpr const char* kExtendedRomUnits[] = {"MB", "GB", kOutOfSpec, kOutOfSpec};
 
-constexpr size_t textLength(const char* text) {
-  size_t n = 0;
-  while (text[n] != '\0') ++n;
-  return n;
-}
-
 // Length of every text of a table joined by line feeds.
 template <size_t N>
 constexpr size_t joinedLength(const ValueText (&table)[N]) {
   size_t n = N - 1;
-  for (const ValueText& entry : table) n += textLength(entry.text);
+  for (const ValueText& entry : table) n += entry.length;
   return n;
 }
 
@@ -94,63 +90,55 @@ static_assert(joinedLength(kCharacteristics) + 1 + joinedLength(kExtensionByte1)
 static_assert(textLength(kNoCharacteristics) <= joinedLength(kCharacteristics),
               "either characteristics text fits one work buffer");
 
-// Writes the texts of the set bits, ascending, separated by line feeds, into joined, which has
-// room for joinedLength(table) + 1 bytes.
-template <size_t N>
-void setBitTexts(const ValueText (&table)[N], uint32_t bits, char* joined) {
-  char* end = joined;
-  for (const ValueText& entry : table) {
-    if ((bits >> entry.value & 1) == 0) continue;
-    if (end != joined) *end++ = '\n';
-    const size_t n = strlen(entry.text);
-    memcpy(end, entry.text, n);
-    end += n;
-  }
-  *end = '\0';
-}
-
 }  // namespace
 
 void romSizeText(uint8_t romSize, uint16_t extendedRomSize, char** field) {
+  if (romSize != 0xFF) {
+    const SizeText size = sizeText((romSize + 1u) * 64u, 1);
+    setTextField(field, size.text, size.length);
+    return;
+  }
   // Room for five digits, a blank and "<OUT OF SPEC>".
   char sizeInformation[24];
-  if (romSize != 0xFF) {
-    copyText(sizeInformation, sizeText((romSize + 1u) * 64u, 1).text);
-  } else {
-    formatText(sizeInformation, sizeof sizeInformation, "%u %s", extendedRomSize & 0x3FFFu,
-               kExtendedRomUnits[extendedRomSize >> 14]);
-  }
-  setTextField(field, sizeInformation);
+  WorkText(sizeInformation)
+      .decimal(extendedRomSize & 0x3FFFu)
+      .add(' ')
+      .add(kExtendedRomUnits[extendedRomSize >> 14])
+      .store(field);
 }
 
 void characteristicsText(uint32_t lower, uint32_t /*upper: no bit has a text*/,
                          char* characteristics) {
   char characteristicsPie[joinedLength(kCharacteristics) + 1];
+  WorkText text(characteristicsPie);
   if ((lower & 0x8) != 0) {
-    copyText(characteristicsPie, kNoCharacteristics);
+    text.add(kNoCharacteristics, sizeof kNoCharacteristics - 1);
   } else {
-    setBitTexts(kCharacteristics, lower, characteristicsPie);
+    text.addBitTexts(kCharacteristics, lower, '\n');
   }
-  copyText(characteristics, characteristicsPie);
+  copyText(characteristics, text.terminated());
 }
 
 void extensionByte1Text(uint8_t byte, char* characteristics) {
   char extensionPie[joinedLength(kExtensionByte1) + 1];
-  setBitTexts(kExtensionByte1, byte, extensionPie);
-  appendLine(characteristics, extensionPie);
+  appendLine(characteristics,
+             WorkText(extensionPie).addBitTexts(kExtensionByte1, byte, '\n').terminated());
 }
 
 void extensionByte2Text(uint8_t byte, char* characteristics) {
   char extensionPie[joinedLength(kExtensionByte2) + 1];
-  setBitTexts(kExtensionByte2, byte, extensionPie);
-  appendLine(characteristics, extensionPie);
+  appendLine(characteristics,
+             WorkText(extensionPie).addBitTexts(kExtensionByte2, byte, '\n').terminated());
 }
 
 void decodeBiosInformation(const StructureHeader* header) {
   if (header->length < 0x12) return;
-  setTextField(&biosRecord.vendor, structureString(header, readU8(header, 0x04)));
-  setTextField(&biosRecord.version, structureString(header, readU8(header, 0x05)));
-  setTextField(&biosRecord.releaseDate, structureString(header, readU8(header, 0x08)));
+  const unsigned stringOffsets[] = {0x04, 0x05, 0x08};
+  FoundString strings[3];
+  lookUpStringsAt(header, stringOffsets, strings);
+  setTextField(&biosRecord.vendor, strings[0]);
+  setTextField(&biosRecord.version, strings[1]);
+  setTextField(&biosRecord.releaseDate, strings[2]);
   biosRecord.present = 1;
   const uint16_t extendedRomSize = header->length >= 0x1A ? readU16Le(header, 0x18) : 16;
   romSizeText(readU8(header, 0x09), extendedRomSize, &biosRecord.romSize);
@@ -159,20 +147,56 @@ void decodeBiosInformation(const StructureHeader* header) {
   if (header->length >= 0x14) extensionByte2Text(readU8(header, 0x13), biosRecord.characteristics);
 }
 
-void installableLanguagesText(const StructureHeader* header) {
-  // Up to 255 strings of any length: the text grows as needed, and the strings are taken in one
-  // pass over the set.
-  TextBuffer languagePie;
-  StructureStrings languages(header);
-  const uint8_t count = readU8(header, 0x04);
-  for (unsigned k = 1; k <= count; ++k) {
-    if (k > 1) languagePie.append('\n');
-    languagePie.append(languages.next());
-  }
+namespace {
+
+constexpr unsigned kInstallableOnly = 256;  // no string has this number
+
+// The installable languages, strings 1 to n of the set, one per line, and the current language,
+// the string numbered current, all in one pass over the set. Up to 255 strings of any length: the
+// text is written straight into its field, sized to fit.
+void storeLanguageTexts(const StructureHeader* header, unsigned current) {
+  const unsigned n = readU8(header, 0x04);
+  StructureStrings set(header);
+  const StructureStrings::Run run = set.take(n, current);
+  const unsigned missing = n - run.found;
+  const size_t missingBytes = missing * sizeof kBadIndexText - (run.found == 0 && n > 0 ? 1 : 0);
+
   // Without memory for the whole text the field keeps what it held, as setTextField does.
-  if (!languagePie.failed()) {
-    setTextField(&biosLanguageRecord.installableLanguages, languagePie.text());
+  char* languagePie =
+      newTextField(&biosLanguageRecord.installableLanguages, run.bytes + missingBytes);
+  if (languagePie != nullptr) {
+    // The NULs between the strings become the line feeds.
+    for (size_t i = 0; i < run.bytes; ++i) {
+      languagePie[i] = run.first[i] != '\0' ? run.first[i] : '\n';
+    }
+    languagePie += run.bytes;
+    for (unsigned k = run.found; k < n; ++k) {
+      if (k > 0) *languagePie++ = '\n';
+      memcpy(languagePie, kBadIndexText, sizeof kBadIndexText - 1);
+      languagePie += sizeof kBadIndexText - 1;
+    }
   }
+
+  if (current == kInstallableOnly) return;
+  if (current == 0) {
+    setTextField(&biosLanguageRecord.currentLanguage, "Not Specified");
+    return;
+  }
+  FoundString currentLanguage = {kBadIndexText, sizeof kBadIndexText - 1};
+  if (run.wanted != nullptr) {
+    currentLanguage = {run.wanted, run.wantedLength};
+  } else if (current > n && run.found == n) {
+    // Behind the installable languages the pass goes on to it, when the set has not ended.
+    for (unsigned k = n + 1; k < current; ++k) set.next();
+    currentLanguage.text = set.next(&currentLanguage.length);
+  }
+  setTextField(&biosLanguageRecord.currentLanguage, currentLanguage);
+}
+
+}  // namespace
+
+void installableLanguagesText(const StructureHeader* header) {
+  storeLanguageTexts(header, kInstallableOnly);
 }
 
 void decodeBiosLanguage(const StructureHeader* header) {
@@ -181,7 +205,6 @@ void decodeBiosLanguage(const StructureHeader* header) {
     setTextField(&biosLanguageRecord.installableLanguages, "Unknown");
     return;
   }
-  installableLanguagesText(header);
-  // Stored whole, whatever its length.
-  setTextField(&biosLanguageRecord.currentLanguage, structureString(header, readU8(header, 0x15)));
+  // The current language is stored whole, whatever its length.
+  storeLanguageTexts(header, readU8(header, 0x15));
 }

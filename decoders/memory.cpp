@@ -1,7 +1,10 @@
+// Physical Memory Array (type 16), DSP0134 section 7.17, and Memory Device (type 17), section
+// 7.18.
 #include "decoders/memory.h"
 
 #include <string.h>
 
+#include "decoders/decoder_text.h"
 #include "decoders/size_text.h"
 #include "decoders/value_text.h"
 #include "reader/record_store.h"
@@ -86,24 +89,19 @@ constexpr uint32_t kCapacityInExtendedField = 0x80000000;
 
 // Work buffers hold the longest text of their kind: ten digits and a unit.
 constexpr size_t kNumberTextCapacity = 24;
-static_assert(sizeof(SizeText{}.text) <= kNumberTextCapacity, "a size text fits a work buffer");
 
 void decodeMaximumCapacity(const StructureHeader* header) {
+  if (memoryArrayRecord.present != 1) return;
+  char** const field = &memoryArrayRecord.maximumCapacity;
   const uint32_t maximumCapacity = readU32Le(header, 0x07);
-  char sizeInformation[kNumberTextCapacity];
-  if (maximumCapacity == kCapacityInExtendedField) {
-    if (header->length < 0x17) {
-      copyText(sizeInformation, "Capacity Unknown");
-    } else {
-      copyText(sizeInformation, sizeText(readU64Le(header, 0x0F), 0).text);  // a count of bytes
-    }
-  } else {
-    const uint64_t capacity = maximumCapacity;  // a count of kB
-    copyText(sizeInformation, sizeText(capacity, 1).text);
+  if (maximumCapacity == kCapacityInExtendedField && header->length < 0x17) {
+    setTextField(field, "Capacity Unknown");
+    return;
   }
-  if (memoryArrayRecord.present == 1) {
-    setTextField(&memoryArrayRecord.maximumCapacity, sizeInformation);
-  }
+  const SizeText size = maximumCapacity == kCapacityInExtendedField
+                            ? sizeText(readU64Le(header, 0x0F), 0)  // a count of bytes
+                            : sizeText(maximumCapacity, 1);         // a count of kB
+  setTextField(field, size.text, size.length);
 }
 
 }  // namespace
@@ -129,36 +127,36 @@ void memorySizeText(uint16_t size, char** field) {
   } else {
     uint32_t kilobytes = size & 0x7FFFu;
     if ((size & 0x8000) == 0) kilobytes *= 1024;  // the count is in MB
-    setTextField(field, sizeText(kilobytes, 1).text);
+    const SizeText text = sizeText(kilobytes, 1);
+    setTextField(field, text.text, text.length);
   }
 }
 
 void memoryExtendedSizeText(uint32_t extendedSize, char** field) {
   const uint32_t megabytes = extendedSize & 0x7FFFFFFF;
   char characteristicSizePie[kNumberTextCapacity];
+  WorkText text(characteristicSizePie);
   if ((megabytes & 0x3FF) != 0) {
-    formatText(characteristicSizePie, sizeof characteristicSizePie, "%lu MB",
-               static_cast<unsigned long>(megabytes));
+    text.decimal(megabytes).add(" MB");
   } else if ((megabytes & 0xFFC00) != 0) {
-    formatText(characteristicSizePie, sizeof characteristicSizePie, "%lu GB",
-               static_cast<unsigned long>(megabytes >> 10));
+    text.decimal(megabytes >> 10).add(" GB");
   } else {
-    formatText(characteristicSizePie, sizeof characteristicSizePie, "%lu TB",
-               static_cast<unsigned long>(megabytes >> 20));
+    text.decimal(megabytes >> 20).add(" TB");
   }
-  setTextField(field, characteristicSizePie);
+  text.store(field);
 }
 
 void memorySpeedText(uint16_t speed, uint32_t extendedSpeed, char** field) {
   char characteristicSpeed[kNumberTextCapacity];
+  WorkText text(characteristicSpeed);
   if (speed == 0xFFFF && extendedSpeed != 0) {
-    formatText(characteristicSpeed, sizeof characteristicSpeed, "%u MT/s", extendedSpeed);
+    text.decimal(extendedSpeed).add(" MT/s");
   } else if (speed == 0xFFFF || speed == 0) {
-    formatText(characteristicSpeed, sizeof characteristicSpeed, "%s", "Speed Unknown");
+    text.add("Speed Unknown");
   } else {
-    formatText(characteristicSpeed, sizeof characteristicSpeed, "%u MT/s", speed);
+    text.decimal(speed).add(" MT/s");
   }
-  setTextField(field, characteristicSpeed);
+  text.store(field);
 }
 
 void memoryVoltageText(uint16_t millivolts, char** field) {
@@ -166,12 +164,22 @@ void memoryVoltageText(uint16_t millivolts, char** field) {
     setTextField(field, "NA");
     return;
   }
-  // Single precision, as the texts have always been made ("1.35 V", never "1.35000002 V").
-  const float volts = static_cast<float>(millivolts) / 1000.0f;
+  // The volts as "%.1f V" (whole tenths) or "%g V" (anything finer) write the single-precision
+  // quotient millivolts / 1000: below 65.536 V, six significant digits always show the exact
+  // thousandths, so the digits can be written from the integer.
   char characteristicVoltage[kNumberTextCapacity];
-  formatText(characteristicVoltage, sizeof characteristicVoltage,
-             millivolts % 100 != 0 ? "%g V" : "%.1f V", static_cast<double>(volts));
-  setTextField(field, characteristicVoltage);
+  WorkText text(characteristicVoltage);
+  text.decimal(millivolts / 1000u).add('.');
+  const unsigned thousandths = millivolts % 1000u;
+  if (millivolts % 100 == 0) {
+    text.decimal(thousandths / 100);
+  } else {
+    char digits[3] = {static_cast<char>('0' + thousandths / 100),
+                      static_cast<char>('0' + thousandths / 10 % 10),
+                      static_cast<char>('0' + thousandths % 10)};
+    text.add(digits, digits[2] != '0' ? 3 : 2);  // "%g" drops trailing zeros
+  }
+  text.add(" V").store(field);
 }
 
 void decodeMemoryArray(const StructureHeader* header) {
@@ -199,14 +207,20 @@ void decodeMemoryDevice(const StructureHeader* header) {
   ++deviceFillIndex;  // every structure that gets this far takes exactly one entry
 
   const uint16_t size = readU16Le(header, 0x0C);
+  // Locator and bank locator always; manufacturer, serial number, asset tag and part number where
+  // the structure holds them and a module is installed.
+  const unsigned stringOffsets[] = {0x10, 0x11, 0x17, 0x18, 0x19, 0x1A};
+  FoundString strings[6];
+  lookUpStringsAt(header, stringOffsets, strings, header->length >= 0x1B && size != 0 ? 6 : 2);
+
   if (header->length >= 0x20 && size == 0x7FFF) {
     memoryExtendedSizeText(readU32Le(header, 0x1C), &device.size);
   } else {
     memorySizeText(size, &device.size);
   }
   setTextField(&device.formFactor, memoryFormFactorText(readU8(header, 0x0E)));
-  setTextField(&device.locator, structureString(header, readU8(header, 0x10)));
-  setTextField(&device.bankLocator, structureString(header, readU8(header, 0x11)));
+  setTextField(&device.locator, strings[0]);
+  setTextField(&device.bankLocator, strings[1]);
   setTextField(&device.type, memoryTypeText(readU8(header, 0x12)));
   if (header->length < 0x17) return;
   if (size == 0) return;  // no module installed
@@ -216,10 +230,10 @@ void decodeMemoryDevice(const StructureHeader* header) {
                   &device.speed);
   if (header->length < 0x1B) return;
 
-  setTextField(&device.manufacturer, structureString(header, readU8(header, 0x17)));
-  setTextField(&device.serialNumber, structureString(header, readU8(header, 0x18)));
-  setTextField(&device.assetTag, structureString(header, readU8(header, 0x19)));
-  setTextField(&device.partNumber, structureString(header, readU8(header, 0x1A)));
+  setTextField(&device.manufacturer, strings[2]);
+  setTextField(&device.serialNumber, strings[3]);
+  setTextField(&device.assetTag, strings[4]);
+  setTextField(&device.partNumber, strings[5]);
   if (header->length < 0x22) return;
 
   memorySpeedText(readU16Le(header, 0x20), hasExtendedSpeeds ? readU32Le(header, 0x58) : 0,

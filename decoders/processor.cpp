@@ -1,3 +1,5 @@
+// Processor Information (type 4), DSP0134 section 7.5: every field but the Processor ID, which
+// processor_id.cpp reads.
 #include "decoders/processor.h"
 
 #include <string.h>
@@ -5,6 +7,7 @@
 #include "base/ascii.h"
 #include "decoders/decoder_text.h"
 #include "decoders/processor_id.h"
+#include "decoders/processor_layout.h"
 #include "reader/record_store.h"
 
 constexpr ValueText processorFamilyNames[] = {
@@ -229,6 +232,7 @@ namespace {
 static_assert(sizeof processorFamilyNames / sizeof processorFamilyNames[0] ==
                   kProcessorFamilyNameCount,
               "one family name per code");
+// The lookup is a binary search: it finds a code exactly when the table holds it.
 static_assert(strictlyAscending(processorFamilyNames),
               "the family search needs strictly increasing codes");
 
@@ -270,37 +274,19 @@ static_assert(strictlyAscending(legacyVoltageNames) &&
 
 constexpr char kUnknowable[] = "UnKnowable in this Machine";
 
-constexpr unsigned kSocketOffset = 0x04;
-constexpr unsigned kTypeOffset = 0x05;
-constexpr unsigned kFamilyOffset = 0x06;
-constexpr unsigned kManufacturerOffset = 0x07;
-constexpr unsigned kVersionOffset = 0x10;
-constexpr unsigned kVoltageOffset = 0x11;
-constexpr unsigned kExternalClockOffset = 0x12;
-constexpr unsigned kMaxSpeedOffset = 0x14;
-constexpr unsigned kCurrentSpeedOffset = 0x16;
-constexpr unsigned kSerialNumberOffset = 0x20;
-constexpr unsigned kAssetTagOffset = 0x21;
-constexpr unsigned kPartNumberOffset = 0x22;
-constexpr unsigned kCharacteristicsOffset = 0x26;
-constexpr unsigned kFamily2Offset = 0x28;
-
-void storeString(char** field, const StructureHeader* header, unsigned offset) {
-  setTextField(field, structureString(header, readU8(header, offset)));
-}
+// 0xBE names two processors; the manufacturer tells them apart.
+constexpr unsigned kCore2OrK7 = 0xBE;
 
 // One of the three counts: the byte, or its 16-bit extension word when the byte says 0xFF and the
 // structure is long enough to hold the word. A byte of 0 leaves the field alone.
 void storeCount(char** field, const StructureHeader* header, unsigned byteOffset,
-                unsigned wordOffset, unsigned lengthForWord) {
+                unsigned wordOffset) {
   const uint8_t byte = readU8(header, byteOffset);
   if (byte == 0) return;
   unsigned n = byte;
-  if (byte == 0xFF && header->length >= lengthForWord) n = readU16Le(header, wordOffset);
+  if (byte == 0xFF && header->length >= wordOffset + 2) n = readU16Le(header, wordOffset);
   char countPie[10];
-  if (textFits(formatText(countPie, sizeof countPie, "%u", n), sizeof countPie)) {
-    setTextField(field, countPie);
-  }
+  WorkText(countPie).decimal(n).store(field);
 }
 
 }  // namespace
@@ -310,123 +296,95 @@ const char* processorTypeText(uint8_t code) {
 }
 
 const char* processorFamilyText(const StructureHeader* header) {
-  unsigned f = readU8(header, kFamilyOffset);
-  if (f == 0xFE && header->length >= 0x2A) f = readU16Le(header, kFamily2Offset);
-
-  // 0xBE names two processors; the manufacturer tells them apart.
-  if (f == 0xBE) {
-    const char* m = structureString(header, readU8(header, kManufacturerOffset));
+  const unsigned f = processorFamilyCode(header);
+  if (f == kCore2OrK7) {
+    const char* m = structureString(header, readU8(header, processor_field::kManufacturer));
     if (strstr(m, "Intel") != nullptr || asciiEqualIgnoringCase(m, "Intel", 5)) return "Core 2";
     if (strstr(m, "AMD") != nullptr || asciiEqualIgnoringCase(m, "AMD", 3)) return "K7";
     return "Core 2 or K7";
   }
-
-  int lo = 0;
-  int hi = kProcessorFamilyNameCount - 1;
-  for (;;) {
-    const int mid = (lo + hi) / 2;
-    if (processorFamilyNames[mid].value == f) return processorFamilyNames[mid].text;
-    if (lo == hi) return kOutOfSpec;
-    if (f < processorFamilyNames[mid].value) {
-      hi = mid;
-    } else {
-      lo = mid + 1;
-    }
-  }
+  return lookupText(processorFamilyNames, f);
 }
 
 void processorVoltageText(uint8_t voltage) {
   char voltagePie[100];
-  int needed;
+  WorkText text(voltagePie);
   if ((voltage & 0x80) != 0) {
-    needed = formatText(voltagePie, sizeof voltagePie, "%.1f V",
-                        static_cast<double>(static_cast<float>(voltage & 0x7F) / 10.0f));
+    // Tenths of a volt, written as "%.1f" writes them.
+    const unsigned tenths = voltage & 0x7Fu;
+    text.decimal(tenths / 10).add('.').decimal(tenths % 10).add(" V");
   } else if ((voltage & 0x07) == 0) {
-    needed = formatText(voltagePie, sizeof voltagePie, "%s", "UNKNOWN");
+    text.add("UNKNOWN");
   } else {
-    char voltage_str[18] = {};
-    size_t used = 0;
-    for (const ValueText& entry : legacyVoltageNames) {
-      if ((voltage & (1u << entry.value)) == 0) continue;
-      const int added = formatText(voltage_str + used, sizeof voltage_str - used,
-                                   used == 0 ? "%s" : " %s", entry.text);
-      if (!textFits(added, sizeof voltage_str - used)) return;
-      used += static_cast<size_t>(added);
-    }
-    needed = formatText(voltagePie, sizeof voltagePie, "%s", voltage_str);
+    text.addBitTexts(legacyVoltageNames, voltage, ' ');
   }
-  if (textFits(needed, sizeof voltagePie)) setTextField(&processorRecord.voltage, voltagePie);
+  text.store(&processorRecord.voltage);
 }
 
 void processorFrequencyText(uint16_t value, char** field) {
   char frequencyPie[14];
-  const int needed = value != 0 ? formatText(frequencyPie, sizeof frequencyPie, "%u MHz",
-                                             static_cast<unsigned>(value))
-                                : formatText(frequencyPie, sizeof frequencyPie, "%s", "Unknown");
-  if (textFits(needed, sizeof frequencyPie)) setTextField(field, frequencyPie);
+  WorkText text(frequencyPie);
+  if (value != 0) {
+    text.decimal(value).add(" MHz");
+  } else {
+    text.add("Unknown");
+  }
+  text.store(field);
 }
 
 void processorCharacteristicsText(uint16_t bits) {
-  char processorCharactersticsPie[1000] = {};
+  char processorCharactersticsPie[1000];
+  WorkText text(processorCharactersticsPie);
   if ((bits & 0x03FC) == 0) {
-    if (!textFits(
-            formatText(processorCharactersticsPie, sizeof processorCharactersticsPie, "%s", "None"),
-            sizeof processorCharactersticsPie)) {
-      return;
-    }
+    text.add("None");
   } else {
-    bool first = true;
-    for (const ValueText& entry : processorCharacteristicNames) {
-      if ((bits & (1u << entry.value)) == 0) continue;
-      if (first) {
-        if (!textFits(formatText(processorCharactersticsPie, 400, "%s", entry.text), 400)) return;
-        first = false;
-      } else if (!appendLineWithin(processorCharactersticsPie, sizeof processorCharactersticsPie,
-                                   entry.text)) {
-        return;
-      }
-    }
+    text.addBitTexts(processorCharacteristicNames, bits, '\n');
   }
-  setTextField(&processorRecord.characteristics, processorCharactersticsPie);
+  text.store(&processorRecord.characteristics);
 }
 
 void decodeProcessorInformation(const StructureHeader* header) {
+  namespace field = processor_field;
   if (header->length < 0x1A) return;
   ProcessorRecord& record = processorRecord;
+  // The serial number, asset tag and part number only where the structure holds them.
+  const unsigned stringOffsets[] = {field::kSocketDesignation, field::kManufacturer,
+                                    field::kVersion,           field::kSerialNumber,
+                                    field::kAssetTag,          field::kPartNumber};
+  FoundString strings[6];
+  lookUpStringsAt(header, stringOffsets, strings, header->length >= 0x23 ? 6 : 3);
 
-  storeString(&record.socketDesignation, header, kSocketOffset);
-  setTextField(&record.type, processorTypeText(readU8(header, kTypeOffset)));
+  setTextField(&record.socketDesignation, strings[0]);
+  setTextField(&record.type, processorTypeText(readU8(header, field::kType)));
   setTextField(&record.family, processorFamilyText(header));
-  storeString(&record.manufacturer, header, kManufacturerOffset);
+  setTextField(&record.manufacturer, strings[1]);
   decodeProcessorId(header);
-  storeString(&record.version, header, kVersionOffset);
-  processorVoltageText(readU8(header, kVoltageOffset));
-  processorFrequencyText(readU16Le(header, kExternalClockOffset), &record.externalClock);
-  processorFrequencyText(readU16Le(header, kMaxSpeedOffset), &record.maxSpeed);
-  processorFrequencyText(readU16Le(header, kCurrentSpeedOffset), &record.currentSpeed);
+  setTextField(&record.version, strings[2]);
+  processorVoltageText(readU8(header, field::kVoltage));
+  processorFrequencyText(readU16Le(header, field::kExternalClock), &record.externalClock);
+  processorFrequencyText(readU16Le(header, field::kMaxSpeed), &record.maxSpeed);
+  processorFrequencyText(readU16Le(header, field::kCurrentSpeed), &record.currentSpeed);
   record.present = 0;
 
   // Structures of the oldest layout end before these fields; say so rather than leave them empty.
   if (header->length < 0x20) {
-    char unknownString[36] = {};
-    copyText(unknownString, kUnknowable);
     char** const unknowableFields[] = {
         &record.serialNumber, &record.assetTag,    &record.partNumber,     &record.coreCount,
         &record.coresEnabled, &record.threadCount, &record.characteristics};
-    for (char** field : unknowableFields) {
-      setTextField(field, unknownString);
+    for (char** unknowable : unknowableFields) {
+      setTextField(unknowable, kUnknowable, sizeof kUnknowable - 1);
     }
     return;
   }
   if (header->length < 0x23) return;
 
-  storeString(&record.serialNumber, header, kSerialNumberOffset);
-  storeString(&record.assetTag, header, kAssetTagOffset);
-  storeString(&record.partNumber, header, kPartNumberOffset);
+  setTextField(&record.serialNumber, strings[3]);
+  setTextField(&record.assetTag, strings[4]);
+  setTextField(&record.partNumber, strings[5]);
   if (header->length < 0x28) return;
 
-  storeCount(&record.coreCount, header, 0x23, 0x2A, 0x2C);
-  storeCount(&record.coresEnabled, header, 0x24, 0x2C, 0x2E);
-  storeCount(&record.threadCount, header, 0x25, 0x2E, 0x30);
-  processorCharacteristicsText(readU16Le(header, kCharacteristicsOffset));
+  storeCount(&record.coreCount, header, field::kCoreCount, field::kCoreCount2);
+  storeCount(&record.coresEnabled, header, field::kCoresEnabled, field::kCoresEnabled2);
+  storeCount(&record.threadCount, header, field::kThreadCount, field::kThreadCount2);
+  processorCharacteristicsText(readU16Le(header, field::kCharacteristics));
 }

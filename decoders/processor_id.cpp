@@ -1,11 +1,15 @@
+// The Processor ID field of a Processor Information structure (type 4), DSP0134 section 7.5.3:
+// what the eight bytes mean depends on the processor, which the family code, the ID bytes, the
+// characteristics word and the version string tell.
 #include "decoders/processor_id.h"
 
 #include <string.h>
 
 #include "decoders/decoder_text.h"
+#include "decoders/processor_layout.h"
 #include "reader/record_store.h"
 
-const char* const processorFeatureFlagNames[32] = {
+constexpr const char* processorFeatureFlagNames[32] = {
     "FPU (Floating-point unit on-chip)",
     "VME (Virtual mode extension)",
     "DE (Debugging extension)",
@@ -42,11 +46,19 @@ const char* const processorFeatureFlagNames[32] = {
 
 namespace {
 
-constexpr unsigned kFamilyOffset = 0x06;
-constexpr unsigned kIdOffset = 0x08;
-constexpr unsigned kVersionOffset = 0x10;
-constexpr unsigned kCharacteristicsOffset = 0x26;
-constexpr unsigned kFamily2Offset = 0x28;
+// The length of each flag name, so that the flags text is joined without strlen.
+struct FlagNameLengths {
+  size_t of[32];
+};
+constexpr FlagNameLengths flagNameLengths() {
+  FlagNameLengths lengths{};
+  for (unsigned bit = 0; bit < 32; ++bit) {
+    const char* name = processorFeatureFlagNames[bit];
+    lengths.of[bit] = name != nullptr ? textLength(name) : 0;
+  }
+  return lengths;
+}
+constexpr FlagNameLengths kFlagNameLengths = flagNameLengths();
 
 constexpr uint32_t kNamedFlagBits = 0xBFEFFBFF;  // every bit but 10, 20 and 30
 constexpr uint16_t kArm64SocIdBit = 0x0200;
@@ -109,7 +121,7 @@ bool beginsWith(const char* text, const char* prefix) {
 }
 
 ProcessorIdKind kindOf80486(const StructureHeader* header) {
-  const uint16_t w = readU16Le(header, kIdOffset);
+  const uint16_t w = readU16Le(header, processor_field::kId);
   const unsigned model = w & 0x00F0;
   if ((w & 0x0F00) == 0x0400 && (model == 0x0040 || model >= 0x0070) && (w & 0x000F) >= 3) {
     return ProcessorIdKind::X86Intel;
@@ -118,7 +130,7 @@ ProcessorIdKind kindOf80486(const StructureHeader* header) {
 }
 
 ProcessorIdKind kindOfVersion(const StructureHeader* header) {
-  const char* v = structureString(header, readU8(header, kVersionOffset));
+  const char* v = structureString(header, readU8(header, processor_field::kVersion));
   for (const char* prefix : kIntelVersionPrefixes) {
     if (beginsWith(v, prefix)) return ProcessorIdKind::X86Intel;
   }
@@ -134,22 +146,46 @@ uint32_t littleEndian32(const uint8_t* bytes) {
          static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
 }
 
-void storeSignature(char* signaturePie, size_t capacity, int needed) {
-  if (textFits(needed, capacity)) setTextField(&processorRecord.signature, signaturePie);
+// The eight bytes as upper-case hexadecimal pairs separated by blanks, in structure order.
+void storeIdText(const uint8_t* idBytes) {
+  char processorIDPie[999];
+  char* end = processorIDPie;
+  for (unsigned i = 0; i < 8; ++i) {
+    if (i > 0) *end++ = ' ';
+    end = writeHexPair(end, idBytes[i]);
+  }
+  setTextField(&processorRecord.id, processorIDPie, static_cast<size_t>(end - processorIDPie));
+}
+
+// The names of the set feature flags in bit order, one per line; "None" when no named flag is
+// set.
+void storeFlagsText(uint32_t r) {
+  char flagsPie[9999];
+  WorkText text(flagsPie);
+  if ((r & kNamedFlagBits) == 0) {
+    text.add("None");
+  } else {
+    for (unsigned bit = 0; bit < 32; ++bit) {
+      const char* name = processorFeatureFlagNames[bit];
+      if (name == nullptr || (r & (1u << bit)) == 0) continue;
+      if (!text.empty()) text.add('\n');
+      text.add(name, kFlagNameLengths.of[bit]);
+    }
+  }
+  text.store(&processorRecord.flags);
 }
 
 }  // namespace
 
 ProcessorIdKind detectProcessorIdKind(const StructureHeader* header) {
-  unsigned f = readU8(header, kFamilyOffset);
-  if (f == 0xFE && header->length >= 0x2A) f = readU16Le(header, kFamily2Offset);
+  const unsigned f = processorFamilyCode(header);
 
   if (f == 0x05) return ProcessorIdKind::Cpu80386;
   if (f == 0x06) return kindOf80486(header);
   for (uint16_t arm : kArmFamilies) {
     if (f != arm) continue;
-    const bool socId =
-        header->length >= 0x28 && (readU16Le(header, kCharacteristicsOffset) & kArm64SocIdBit) != 0;
+    const bool socId = header->length >= processor_field::kCharacteristics + 2 &&
+                       (readU16Le(header, processor_field::kCharacteristics) & kArm64SocIdBit) != 0;
     return socId ? ProcessorIdKind::ArmSocId : ProcessorIdKind::ArmMidr;
   }
   for (const FamilyRange& range : kX86FamilyRanges) {
@@ -163,6 +199,7 @@ void processorSignatureText(ProcessorIdKind kind, const uint8_t* idBytes) {
   const unsigned w = idBytes[0] | idBytes[1] << 8;
   const uint32_t d = littleEndian32(idBytes);
   const uint32_t r = littleEndian32(idBytes + 4);
+  char** const signature = &processorRecord.signature;
   char signaturePie[120];
   const size_t capacity = sizeof signaturePie;
 
@@ -170,43 +207,43 @@ void processorSignatureText(ProcessorIdKind kind, const uint8_t* idBytes) {
     case ProcessorIdKind::None:
       return;
     case ProcessorIdKind::Cpu80386:
-      storeSignature(signaturePie, capacity,
-                     formatText(signaturePie, capacity,
-                                "Type %u, Family %u, Major Stepping %u, Minor Stepping %u", w >> 12,
-                                (w >> 8) & 0xF, (w >> 4) & 0xF, w & 0xF));
+      storeFormatted(signature, signaturePie, capacity,
+                     "Type %u, Family %u, Major Stepping %u, Minor Stepping %u", w >> 12,
+                     (w >> 8) & 0xF, (w >> 4) & 0xF, w & 0xF);
       return;
     case ProcessorIdKind::Cpu80486:
-      storeSignature(signaturePie, capacity,
-                     formatText(signaturePie, capacity, "Type %u, Family %u, Model %u, Stepping %u",
-                                (w >> 12) & 0x3, (w >> 8) & 0xF, (w >> 4) & 0xF, w & 0xF));
+      storeFormatted(signature, signaturePie, capacity, "Type %u, Family %u, Model %u, Stepping %u",
+                     (w >> 12) & 0x3, (w >> 8) & 0xF, (w >> 4) & 0xF, w & 0xF);
       return;
     case ProcessorIdKind::ArmMidr:
       // An empty main ID register means the firmware did not fill the field.
       if (d == 0) return;
-      storeSignature(
-          signaturePie, capacity,
-          formatText(signaturePie, capacity,
+      storeFormatted(signature, signaturePie, capacity,
                      "Implementor 0x%02x, Variant 0x%x, Architecture %u, Part 0x%03x, Revision %u",
                      static_cast<unsigned>(d >> 24), static_cast<unsigned>((d >> 20) & 0xF),
                      static_cast<unsigned>((d >> 16) & 0xF),
-                     static_cast<unsigned>((d >> 4) & 0xFFF), static_cast<unsigned>(d & 0xF)));
+                     static_cast<unsigned>((d >> 4) & 0xFFF), static_cast<unsigned>(d & 0xF));
       return;
     case ProcessorIdKind::ArmSocId:
-      storeSignature(
-          signaturePie, capacity,
-          formatText(signaturePie, capacity,
+      storeFormatted(signature, signaturePie, capacity,
                      "JEP-106 Bank 0x%02x Manufacturer 0x%02x, SoC ID 0x%04x, SoC Revision 0x%08x",
                      static_cast<unsigned>((d >> 24) & 0x7F),
                      static_cast<unsigned>((d >> 16) & 0x7F), static_cast<unsigned>(d & 0xFFFF),
-                     static_cast<unsigned>(r)));
+                     static_cast<unsigned>(r));
       return;
     case ProcessorIdKind::X86Intel:
-      storeSignature(signaturePie, capacity,
-                     formatText(signaturePie, capacity, "Type %u, Family %u, Model %u, Stepping %u",
-                                static_cast<unsigned>((d >> 12) & 0x3),
-                                static_cast<unsigned>(((d >> 20) & 0xFF) + ((d >> 8) & 0xF)),
-                                static_cast<unsigned>(((d >> 12) & 0xF0) + ((d >> 4) & 0xF)),
-                                static_cast<unsigned>(d & 0xF)));
+      // The x86 kinds are nearly every processor there is: their texts are put together
+      // without printf, as "Type %u, Family %u, Model %u, Stepping %u" would write them.
+      WorkText(signaturePie)
+          .add("Type ")
+          .decimal((d >> 12) & 0x3)
+          .add(", Family ")
+          .decimal(((d >> 20) & 0xFF) + ((d >> 8) & 0xF))
+          .add(", Model ")
+          .decimal(((d >> 12) & 0xF0) + ((d >> 4) & 0xF))
+          .add(", Stepping ")
+          .decimal(d & 0xF)
+          .store(signature);
       return;
     case ProcessorIdKind::X86Amd: {
       const uint32_t base = (d >> 8) & 0xF;
@@ -216,10 +253,15 @@ void processorSignatureText(ProcessorIdKind kind, const uint8_t* idBytes) {
         family = base + ((d >> 20) & 0xFF);
         model |= (d >> 12) & 0xF0;
       }
-      storeSignature(signaturePie, capacity,
-                     formatText(signaturePie, capacity, "Family %u, Model %u, Stepping %u",
-                                static_cast<unsigned>(family), static_cast<unsigned>(model),
-                                static_cast<unsigned>(d & 0xF)));
+      // "Family %u, Model %u, Stepping %u"
+      WorkText(signaturePie)
+          .add("Family ")
+          .decimal(family)
+          .add(", Model ")
+          .decimal(model)
+          .add(", Stepping ")
+          .decimal(d & 0xF)
+          .store(signature);
       return;
     }
   }
@@ -229,43 +271,15 @@ void decodeProcessorId(const StructureHeader* header) {
   const ProcessorIdKind kind = detectProcessorIdKind(header);
 
   // A private copy of the ID field, so that the signature reads nothing of the table itself.
-  const uint64_t raw = readU64Le(header, kIdOffset);
+  const uint64_t raw = readU64Le(header, processor_field::kId);
   uint8_t idBytes[8];
   for (unsigned i = 0; i < 8; ++i) idBytes[i] = static_cast<uint8_t>(raw >> (8 * i));
 
-  char processorIDPie[999] = {};
-  const int idLength = formatText(
-      processorIDPie, sizeof processorIDPie, "%02X %02X %02X %02X %02X %02X %02X %02X", idBytes[0],
-      idBytes[1], idBytes[2], idBytes[3], idBytes[4], idBytes[5], idBytes[6], idBytes[7]);
-  if (textFits(idLength, sizeof processorIDPie)) setTextField(&processorRecord.id, processorIDPie);
-
+  storeIdText(idBytes);
   processorSignatureText(kind, idBytes);
-
-  char flagsPie[9999] = {};
-  char temponFlag[100];
-  bool complete = true;
-  if (kind != ProcessorIdKind::X86Intel && kind != ProcessorIdKind::X86Amd) {
-    complete = textFits(formatText(flagsPie, sizeof flagsPie, "%s", "UNKNOWN"), sizeof flagsPie);
+  if (kind == ProcessorIdKind::X86Intel || kind == ProcessorIdKind::X86Amd) {
+    storeFlagsText(littleEndian32(idBytes + 4));
   } else {
-    const uint32_t r = littleEndian32(idBytes + 4);
-    if ((r & kNamedFlagBits) == 0) {
-      complete = textFits(formatText(flagsPie, sizeof flagsPie, "%s", "None"), sizeof flagsPie);
-    } else {
-      bool first = true;
-      for (unsigned bit = 0; bit < 32 && complete; ++bit) {
-        const char* name = processorFeatureFlagNames[bit];
-        if (name == nullptr || (r & (1u << bit)) == 0) continue;
-        complete =
-            textFits(formatText(temponFlag, sizeof temponFlag, "%s", name), sizeof temponFlag);
-        if (!complete) break;
-        if (first) {
-          complete = textFits(formatText(flagsPie, 100, "%s", temponFlag), 100);
-          first = false;
-        } else {
-          complete = appendLineWithin(flagsPie, sizeof flagsPie, temponFlag);
-        }
-      }
-    }
+    setTextField(&processorRecord.flags, "UNKNOWN");
   }
-  if (complete) setTextField(&processorRecord.flags, flagsPie);
 }

@@ -1,7 +1,9 @@
 #include "decoders/size_text.h"
 
+#include <string.h>
+
+#include "decoders/decoder_text.h"
 #include "decoders/value_text.h"
-#include "reader/record_store.h"
 
 namespace {
 
@@ -43,6 +45,11 @@ Scaled scale(uint32_t low, uint32_t high) {
   return {i, groups.g[i]};
 }
 
+// Callers pass shift 0 or 1; anything larger would step past the table.
+const char* unitAt(unsigned index) {
+  return index < sizeof kUnits / sizeof kUnits[0] ? kUnits[index] : kOutOfSpec;
+}
+
 }  // namespace
 
 uint32_t sizeValue(uint32_t low, uint32_t high) {
@@ -50,16 +57,21 @@ uint32_t sizeValue(uint32_t low, uint32_t high) {
 }
 
 const char* sizeUnit(uint32_t low, uint32_t high, unsigned shift) {
-  // Callers pass shift 0 or 1; anything larger would step past the table.
-  const unsigned index = scale(low, high).index + shift;
-  return index < sizeof kUnits / sizeof kUnits[0] ? kUnits[index] : kOutOfSpec;
+  return unitAt(scale(low, high).index + shift);
 }
 
 SizeText sizeText(uint64_t count, unsigned shift) {
   const auto low = static_cast<uint32_t>(count);
   const auto high = static_cast<uint32_t>(count >> 32);
+  const Scaled scaled = scale(low, high);
+  const char* unit = unitAt(scaled.index + shift);
+  // Written as "%lu %s" writes them: the number below 2^20 takes at most seven digits.
   SizeText size;
-  formatText(size.text, sizeof size.text, "%lu %s",
-             static_cast<unsigned long>(sizeValue(low, high)), sizeUnit(low, high, shift));
+  char* end = writeDecimal(size.text, scaled.value);
+  *end++ = ' ';
+  const size_t unitLength = strlen(unit);
+  static_assert(sizeof size.text >= 7 + 1 + sizeof "<OUT OF SPEC>", "room for every size text");
+  memcpy(end, unit, unitLength + 1);
+  size.length = static_cast<size_t>(end - size.text) + unitLength;
   return size;
 }

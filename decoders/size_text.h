@@ -1,6 +1,7 @@
 // A size count as a short number and a unit in powers of 1024 ("1088 kB", "16 MB").
 #pragma once
 
+#include <stddef.h>
 #include <stdint.h>
 
 // The number to show for the count whose 32-bit halves are low and high; always below 2^20.
@@ -11,5 +12,6 @@ const char* sizeUnit(uint32_t low, uint32_t high, unsigned shift);
 // "%lu %s" of sizeValue and sizeUnit of count: at most seven digits, a blank and a unit.
 struct SizeText {
   char text[24];
+  size_t length;  // without the NUL
 };
 SizeText sizeText(uint64_t count, unsigned shift);

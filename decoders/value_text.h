@@ -4,9 +4,17 @@
 
 #include <stddef.h>
 
+constexpr size_t textLength(const char* text) {
+  size_t n = 0;
+  while (text[n] != '\0') ++n;
+  return n;
+}
+
 struct ValueText {
+  constexpr ValueText(unsigned v, const char* t) : value(v), text(t), length(textLength(t)) {}
   unsigned value;
   const char* text;
+  size_t length;  // of text, without the NUL; known when compiled, so joins need no strlen
 };
 
 // The text every table gives for a value it does not hold.

@@ -48,11 +48,9 @@ void checkInventory(const uint8_t* raw, size_t size) {
   if (!readRawHeader(raw, size, &header)) return;
   const uint32_t length = deliveredTableLength(header, size);
   const RecordBytes before = recordBytes();
-  const size_t copies = textCopyCount();
   walkStructureInventory(
       raw + kRawHeaderSize, length,
       [](const InventoryStructure* s, void*) { checkInventoryStructure(s); }, nullptr);
-  forgetTextCopiesFrom(copies);
   const RecordBytes after = recordBytes();
   if (memcmp(&before, &after, sizeof before) != 0) {
     fprintf(stderr, "inventory check failed: the loaded records changed\n");

@@ -74,26 +74,40 @@ StructureStrings::StructureStrings(const StructureHeader* header)
     : next_(header->length <= header->available ? header->data + header->length : nullptr),
       end_(header->data + header->available) {}
 
-const char* StructureStrings::next() {
-  // At the end of the set every further number is missing; behind a string that the table cuts
-  // off, no string can be reached at all.
-  if (next_ == nullptr || next_ >= end_ || *next_ == 0) return "<BAD INDEX>";
-  uint8_t* nul = next_;
-  while (nul < end_ && *nul != 0) ++nul;
-  if (nul == end_) {
-    next_ = nullptr;
-    return "<BAD INDEX>";
+StructureStrings::Run StructureStrings::take(unsigned count, unsigned wanted) {
+  Run run = {nullptr, 0, 0, nullptr, 0};
+  if (next_ == nullptr) return run;
+  uint8_t* const first = next_;
+  uint8_t* lastNul = first;
+  bool unprintable = false;
+  while (run.found < count && next_ < end_ && *next_ != 0) {
+    // Sets of many strings are mostly sets of short ones: byte by byte.
+    uint8_t* const nul = endOfString(next_, &unprintable, false);
+    if (nul == end_) {
+      next_ = nullptr;
+      break;
+    }
+    if (++run.found == wanted) {
+      run.wanted = reinterpret_cast<char*>(next_);
+      run.wantedLength = static_cast<size_t>(nul - next_);
+    }
+    lastNul = nul;
+    next_ = nul + 1;
   }
-  char* text = reinterpret_cast<char*>(next_);
-  filterUnprintable(text, static_cast<size_t>(nul - next_));
-  next_ = nul + 1;
-  return text;
+  if (run.found == 0) return run;
+  run.first = reinterpret_cast<char*>(first);
+  run.bytes = static_cast<size_t>(lastNul - first);
+  // The NULs between the strings stay; a string the table cut off is not part of the run.
+  for (uint8_t* p = first; unprintable && p < lastNul; ++p) {
+    if (*p != 0 && (*p < 0x20 || *p >= 0x7F)) *p = '.';
+  }
+  return run;
 }
 
 const char* structureString(const StructureHeader* header, uint8_t number) {
   if (number == 0) return "Not Specified";
   const char* s = findStructureString(header, number);
-  return s != nullptr ? s : "<BAD INDEX>";
+  return s != nullptr ? s : kBadIndexText;
 }
 
 void filterUnprintable(char* text, size_t count) {

@@ -4,6 +4,7 @@
 
 #include <stddef.h>
 #include <stdint.h>
+#include <string.h>
 
 struct StructureHeader {
   uint8_t type;
@@ -30,11 +31,18 @@ uint16_t readU16Le(const StructureHeader* header, unsigned offset);
 uint32_t readU32Le(const StructureHeader* header, unsigned offset);
 uint64_t readU64Le(const StructureHeader* header, unsigned offset);
 
+// What a lookup gives for a string the structure does not have: this very text, so that a caller
+// can tell it from a string of the table by its address.
+inline constexpr char kBadIndexText[] = "<BAD INDEX>";
+
 // String number of the structure to text, never null: "Not Specified" for 0, "<BAD INDEX>" when
 // the structure has no such string (also when the string runs past the end of the table),
 // otherwise the string inside the raw table, its unprintable bytes turned into '.' for good.
 const char* structureString(const StructureHeader* header, uint8_t number);
 char* findStructureString(const StructureHeader* header, uint8_t number);
+
+// Rewrites the count bytes of text that are not printable ASCII as '.', in place.
+void filterUnprintable(char* text, size_t count);
 
 // Strings 1, 2, 3, ... of one structure in turn, each exactly as structureString gives it, in one
 // pass over the string set: a decoder that wants every string of a long set does not start from
@@ -42,12 +50,71 @@ char* findStructureString(const StructureHeader* header, uint8_t number);
 class StructureStrings {
  public:
   explicit StructureStrings(const StructureHeader* header);
-  const char* next();
+
+  // The next string; its length (without the NUL) into *length when length is not null. Inline:
+  // sets of many short strings would spend more on the call than on their bytes.
+  const char* next(size_t* length = nullptr) {
+    size_t n = sizeof kBadIndexText - 1;
+    const char* text = kBadIndexText;
+    // At the end of the set every further number is missing; behind a string that the table
+    // cuts off, no string can be reached at all.
+    if (next_ != nullptr && next_ < end_ && *next_ != 0) {
+      bool unprintable = false;
+      uint8_t* const nul = endOfString(next_, &unprintable, true);
+      if (nul == end_) {
+        next_ = nullptr;
+      } else {
+        n = static_cast<size_t>(nul - next_);
+        text = reinterpret_cast<char*>(next_);
+        if (unprintable) filterUnprintable(reinterpret_cast<char*>(next_), n);
+        next_ = nul + 1;
+      }
+    }
+    if (length != nullptr) *length = n;
+    return text;
+  }
+
+  // The next count strings at once, for sets of many: they lie one behind the other, each behind
+  // the NUL of the one before, so they come as one run of bytes from the start of the first to
+  // the end of the last (its NUL left out), each filtered as next would filter it. found says how
+  // many the run holds: fewer than count when the set ends, or the table cuts a string off,
+  // before; every string behind those is missing. When the run holds the string numbered wanted
+  // (counting the run's first as 1), it is handed out on its own as well.
+  struct Run {
+    const char* first;  // null when found is 0
+    size_t bytes;
+    unsigned found;
+    const char* wanted;  // null when the run does not hold it
+    size_t wantedLength;
+  };
+  Run take(unsigned count, unsigned wanted = 0);
 
  private:
+  // The NUL that ends the string at from, or end_ when the table cuts it off first. Printable
+  // bytes, nearly all there are, take one test each, or with byWord one test for eight, which
+  // pays off from about eight bytes on; *unprintable is set for any other.
+  uint8_t* endOfString(uint8_t* from, bool* unprintable, bool byWord) const {
+    // A byte below 0x20 sets its top bit when 0x20 is taken from it, one of 0x7F or above when 1
+    // is added or by itself. A borrow or carry between bytes needs such a byte below it, so no
+    // word of printable bytes is ever taken for another.
+    constexpr uint64_t kOnes = 0x0101010101010101u;
+    constexpr uint64_t kTops = 0x8080808080808080u;
+    while (byWord && end_ - from >= 8) {
+      uint64_t word;
+      memcpy(&word, from, 8);
+      if ((((word - 0x20 * kOnes) & ~word) | (word + kOnes) | word) & kTops) break;
+      from += 8;
+    }
+    for (;;) {
+      while (from < end_ && static_cast<uint8_t>(*from - 0x20) < 0x5F) ++from;
+      if (from == end_ || *from == 0) return from;
+      *unprintable = true;
+      ++from;
+    }
+  }
+
   uint8_t* next_;  // where the next string starts; null once a string ran past the table
   const uint8_t* end_;
 };
 
-void filterUnprintable(char* text, size_t count);
 int isPrintableRun(const uint8_t* bytes, size_t count);

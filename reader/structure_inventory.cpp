@@ -47,40 +47,15 @@ void restoreRecords(const SavedRecords& saved) {
   deviceFillIndex = saved.fillIndex;
 }
 
-// The copies one structure's decoder stored; each field is stored at most once per structure.
-template <size_t N>
-void releaseTexts(char** const (&fields)[N]) {
-  for (char** field : fields) {
-    free(*field);
-    *field = nullptr;
-  }
-}
-
-void releaseScratchTexts(MemoryDeviceRecord* device) {
-  BiosRecord& b = biosRecord;
-  releaseTexts({&b.vendor, &b.version, &b.releaseDate, &b.romSize});
-  BiosLanguageRecord& l = biosLanguageRecord;
-  releaseTexts({&l.currentLanguage, &l.installableLanguages});
-  ProcessorRecord& p = processorRecord;
-  releaseTexts({&p.socketDesignation, &p.type, &p.family, &p.manufacturer, &p.flags, &p.version,
-                &p.voltage, &p.externalClock, &p.maxSpeed, &p.currentSpeed, &p.serialNumber,
-                &p.partNumber, &p.assetTag, &p.coreCount, &p.coresEnabled, &p.threadCount,
-                &p.characteristics, &p.id, &p.signature});
-  MemoryArrayRecord& a = memoryArrayRecord;
-  releaseTexts({&a.maximumCapacity, &a.location});
-  MemoryDeviceRecord& d = *device;
-  releaseTexts({&d.formFactor, &d.size, &d.locator, &d.type, &d.bankLocator, &d.manufacturer,
-                &d.serialNumber, &d.partNumber, &d.assetTag, &d.speed, &d.configuredMemorySpeed,
-                &d.configuredVoltage, &d.reserved});
-}
-
 bool isInventoried(uint8_t type) {
   return type == 0 || type == 4 || type == 13 || type == 16 || type == 17;
 }
 
 // Decodes one structure into empty records and hands it to visit. A device gets a list of one
-// entry of its own; the list an array's decoder allocates is released again.
-void decodeAlone(const StructureHeader* header, InventoryVisitor visit, void* context) {
+// entry of its own; the list an array's decoder allocates is released again, and so are the
+// texts, which the decoders copied into scratch.
+void decodeAlone(const StructureHeader* header, TextArena* scratch, InventoryVisitor visit,
+                 void* context) {
   resetRecords();
   MemoryDeviceRecord device = {};
   InventoryStructure s = {};
@@ -113,7 +88,7 @@ void decodeAlone(const StructureHeader* header, InventoryVisitor visit, void* co
   }
   decodeStructure(header);
   visit(&s, context);
-  releaseScratchTexts(&device);
+  scratch->release();
   if (header->type == 16) free(memoryDevices);
   memoryDevices = nullptr;
   memoryDeviceCapacity = 0;
@@ -130,6 +105,8 @@ bool walkStructureInventory(const uint8_t* bytes, uint32_t length, InventoryVisi
   memcpy(table, bytes, length);
   SavedRecords saved;
   saveRecords(&saved);
+  TextArena scratch;
+  TextArena* const recordArena = redirectTextCopies(&scratch);
 
   // The load's stepping, without its count and its diagnostics.
   uint64_t p = 0;
@@ -138,11 +115,12 @@ bool walkStructureInventory(const uint8_t* bytes, uint32_t length, InventoryVisi
     if (header.type == kManagementDeviceThresholdType) fixupEntryLength(&header, 0);
     // A formatted area that the table cuts off is never decoded, as in the load.
     if (isInventoried(header.type) && header.length <= header.available) {
-      decodeAlone(&header, visit, context);
+      decodeAlone(&header, &scratch, visit, context);
     }
     p = stringSetEnd(table, length, p + header.length);
   }
 
+  redirectTextCopies(recordArena);
   restoreRecords(saved);
   free(table);
   return true;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "tests/support/held_structure.h"
 #include "tests/support/reader_fixture.h"
 
 namespace {
@@ -168,7 +169,6 @@ TEST_F(BiosTest, TextHelpersWriteTheirDestination) {
   char* romSize = nullptr;
   romSizeText(0xFF, 0x0010, &romSize);
   EXPECT_STREQ(romSize, "16 MB");
-  free(romSize);
 }
 
 TEST_F(BiosTest, Languages) {
@@ -214,6 +214,42 @@ TEST_F(BiosTest, LongLanguagesAreStoredWhole) {
   EXPECT_EQ(output.out + output.err, "");
   EXPECT_EQ(text(biosLanguage().installableLanguages), expected);
   EXPECT_EQ(text(biosLanguage().currentLanguage), std::string(200, 'A' + 255 % 26));
+}
+
+// The one-pass language decoder gives what looking up each string in turn gives, also where the
+// set ends early, the table cuts it off, or it holds unprintable bytes.
+TEST_F(BiosTest, LanguagesAreWhatEachLookupGives) {
+  struct Case {
+    const char* name;
+    uint8_t installable;
+    uint8_t current;
+    Bytes strings;  // the string set as it stands, its closing NULs included or not
+  };
+  const Bytes two = {'a', 'b', 0, 'c', 0, 0};
+  const Case cases[] = {
+      {"current behind the installable ones", 1, 2, two},
+      {"current beyond the set", 2, 5, two},
+      {"count beyond the set, current inside", 4, 2, two},
+      {"no strings at all", 3, 2, {0, 0}},
+      {"unprintable bytes", 2, 1, {'x', 0x09, 0, 0x7F, 'y', 0, 0}},
+      // The table ends inside the set: the cut string and all behind it are missing.
+      {"set cut by the table end", 3, 1, {'a', 0, 'b', 'c'}},
+      {"current cut by the table end", 1, 2, {'a', 0, 'b'}},
+  };
+  for (const Case& c : cases) {
+    const Bytes structure = languageStructure(0x16, c.installable, c.current).rawStrings(c.strings);
+    HeldStructure held(structure);
+    const StructureHeader header = held.header();
+    std::string installable;
+    for (unsigned k = 1; k <= c.installable; ++k) {
+      installable += (k > 1 ? "\n" : "") + std::string(structureString(&header, k));
+    }
+    const std::string current = structureString(&header, c.current);
+    freshReader();
+    loadTable(structure);  // the table is the structure alone: it ends where the set does
+    EXPECT_EQ(text(biosLanguage().installableLanguages), installable) << c.name;
+    EXPECT_EQ(text(biosLanguage().currentLanguage), current) << c.name;
+  }
 }
 
 // The tables of real machines, read as the platform would deliver them.

@@ -110,9 +110,7 @@ template <typename Build>
 std::string built(Build build) {
   char* field = nullptr;
   build(&field);
-  std::string result = text(field);
-  free(field);
-  return result;
+  return text(field);
 }
 
 TEST(MemoryTextsTest, Sizes) {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "tests/support/reader_fixture.h"
 
@@ -17,8 +19,28 @@ TEST(TextOperationsTest, SetTextFieldKeepsThePreviousCopy) {
   EXPECT_STREQ(field, "de");
   EXPECT_STREQ(first, "abc");
   EXPECT_NE(first, field);
-  free(first);
-  free(field);
+}
+
+// Texts of every size, small ones between chunk-sized ones, all stay where and as they were
+// stored: chunks never move, and a large text does not end the chunk the small ones fill.
+TEST(TextOperationsTest, ArenaKeepsEveryCopyInPlace) {
+  TextArena arena;
+  TextArena* const before = redirectTextCopies(&arena);
+  const size_t sizes[] = {0, 1, 15, 1000, 1025, 4095, 4096, 5000, 3, 70000, 2, 1 << 20, 7};
+  std::vector<std::string> texts;
+  std::vector<char*> copies;
+  for (int round = 0; round < 8; ++round) {
+    for (size_t size : sizes) {
+      texts.push_back(std::string(size, static_cast<char>('a' + texts.size() % 26)));
+      char* field = nullptr;
+      setTextField(&field, texts.back().data(), size);
+      ASSERT_NE(field, nullptr);
+      copies.push_back(field);
+    }
+  }
+  for (size_t i = 0; i < copies.size(); ++i) ASSERT_EQ(copies[i], texts[i]) << i;
+  redirectTextCopies(before);
+  arena.release();
 }
 
 TEST(TextOperationsTest, Append) {

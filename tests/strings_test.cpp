@@ -98,6 +98,58 @@ TEST(StructureStringsTest, GivesInTurnWhatTheLookupGivesForEachNumber) {
   }
 }
 
+// take hands out as one run exactly the strings next would hand out one by one, filtered alike,
+// and leaves next to go on behind them.
+TEST(StructureStringsTest, TakeIsWhatNextGivesInTurn) {
+  const Bytes unprintable =
+      Structure(1, 4).rawStrings({'A', 0x09, 0, 0xE9, 'b', 0x7F, 0, 'c', 0, 0});
+  struct Case {
+    const char* name;
+    Bytes structure;
+    unsigned count;
+    unsigned wanted;
+  };
+  const Case cases[] = {
+      {"all of three", Structure(1, 5).str("a").str("bc").str("def"), 3, 2},
+      {"two of three, next goes on", Structure(1, 5).str("a").str("bc").str("def"), 2, 1},
+      {"more than the set holds", Structure(1, 5).str("a").str("bc"), 5, 2},
+      {"wanted beyond the set", Structure(1, 5).str("a").str("bc"), 5, 3},
+      {"none", Structure(1, 5).str("a"), 0, 1},
+      {"empty set", Structure(1, 5), 2, 1},
+      {"unprintable bytes", unprintable, 3, 3},
+      {"unprintable bytes behind the run", unprintable, 1, 1},
+      {"cut by the table end", Structure(1, 5).rawStrings({'a', 0, 'b', 'c'}), 2, 2},
+      {"formatted length beyond the table", Bytes{0x01, 0x40, 0x00, 0x00, 'a', 0, 0}, 1, 1},
+  };
+  for (const Case& c : cases) {
+    Held taken(c.structure);
+    Held stepped(c.structure);
+    const StructureHeader takenHeader = taken.header();
+    const StructureHeader steppedHeader = stepped.header();
+    StructureStrings run(&takenHeader);
+    StructureStrings one(&steppedHeader);
+    const StructureStrings::Run r = run.take(c.count, c.wanted);
+    std::string joined;
+    std::string wanted = "(none)";
+    unsigned found = 0;
+    for (unsigned k = 1; k <= c.count; ++k) {
+      size_t length = 0;
+      const char* text = one.next(&length);
+      ASSERT_EQ(length, std::strlen(text)) << c.name;
+      if (text == kBadIndexText) break;
+      joined += (k > 1 ? std::string(1, '\0') : "") + text;
+      if (k == c.wanted) wanted = text;
+      ++found;
+    }
+    EXPECT_EQ(r.found, found) << c.name;
+    EXPECT_EQ(r.first != nullptr ? std::string(r.first, r.bytes) : "", joined) << c.name;
+    EXPECT_EQ(r.wanted != nullptr ? std::string(r.wanted, r.wantedLength) : "(none)", wanted)
+        << c.name;
+    EXPECT_STREQ(run.next(), one.next()) << c.name;
+    EXPECT_EQ(std::memcmp(taken.bytes(), stepped.bytes(), c.structure.size()), 0) << c.name;
+  }
+}
+
 TEST(StructureStringTest, PrintableRun) {
   const uint8_t printable[] = {0x20, 'A', 0x7E};
   const uint8_t withDelete[] = {'A', 0x7F};

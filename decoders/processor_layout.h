@@ -1,0 +1,45 @@
+// The Processor Information structure (type 4) as both of its decoders read it: the offsets of its
+// fields, counted from the structure's first byte, and the one rule that picks the family code.
+#pragma once
+
+#include "reader/structure.h"
+
+namespace processor_field {
+
+constexpr unsigned kSocketDesignation = 0x04;  // string number
+constexpr unsigned kType = 0x05;
+constexpr unsigned kFamily = 0x06;
+constexpr unsigned kManufacturer = 0x07;  // string number
+constexpr unsigned kId = 0x08;            // eight bytes
+constexpr unsigned kVersion = 0x10;       // string number
+constexpr unsigned kVoltage = 0x11;
+constexpr unsigned kExternalClock = 0x12;  // 16 bits, MHz
+constexpr unsigned kMaxSpeed = 0x14;       // 16 bits, MHz
+constexpr unsigned kCurrentSpeed = 0x16;   // 16 bits, MHz
+constexpr unsigned kSerialNumber = 0x20;   // string number
+constexpr unsigned kAssetTag = 0x21;       // string number
+constexpr unsigned kPartNumber = 0x22;     // string number
+constexpr unsigned kCoreCount = 0x23;
+constexpr unsigned kCoresEnabled = 0x24;
+constexpr unsigned kThreadCount = 0x25;
+constexpr unsigned kCharacteristics = 0x26;  // 16 bits
+constexpr unsigned kFamily2 = 0x28;          // 16 bits
+constexpr unsigned kCoreCount2 = 0x2A;       // 16 bits
+constexpr unsigned kCoresEnabled2 = 0x2C;    // 16 bits
+constexpr unsigned kThreadCount2 = 0x2E;     // 16 bits
+
+}  // namespace processor_field
+
+// The family byte 0xFE says "look at Processor Family 2"; a structure too short to hold that word
+// keeps 0xFE, which names no family.
+constexpr unsigned kFamilyInFamily2 = 0xFE;
+
+// The structure's family code: Processor Family 2 behind the family byte 0xFE, when the structure
+// is long enough to hold it, else the family byte.
+inline unsigned processorFamilyCode(const StructureHeader* header) {
+  const unsigned family = readU8(header, processor_field::kFamily);
+  if (family == kFamilyInFamily2 && header->length >= processor_field::kFamily2 + 2) {
+    return readU16Le(header, processor_field::kFamily2);
+  }
+  return family;
+}
