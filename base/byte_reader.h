@@ -17,18 +17,11 @@ class ByteReader {
   ByteReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
 
   size_t position() const { return position_; }
-  size_t size() const { return size_; }
-  size_t remaining() const { return size_ - position_; }
 
   // Moves to an offset from the start; false (position unchanged) beyond the end.
   bool seek(uint64_t offset) {
     if (!inBounds(offset, 0, size_)) return false;
     position_ = static_cast<size_t>(offset);
-    return true;
-  }
-  bool skip(uint64_t count) {
-    if (!inBounds(position_, count, size_)) return false;
-    position_ += static_cast<size_t>(count);
     return true;
   }
 
