@@ -15,12 +15,6 @@ bool readStructureHeader(uint8_t* table, uint32_t tableLength, uint64_t offset,
   return true;
 }
 
-uint64_t stringSetEnd(const uint8_t* table, uint32_t tableLength, uint64_t offset) {
-  // Offsets in 64 bits: no sum wraps, and no pointer is formed outside the table.
-  while (offset + 1 < tableLength && (table[offset] != 0 || table[offset + 1] != 0)) ++offset;
-  return offset + 2;
-}
-
 namespace {
 
 // A value wholly inside the formatted area, or 0.
