@@ -4,63 +4,47 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <type_traits>
 
 #include "base/raw_header.h"
 
 namespace {
 
-// One read or write of width bytes at offset; the position must not move when it fails.
-template <typename Access>
-bool at(Access* access, uint64_t offset, unsigned width, uint64_t* value) {
-  if (!access->seek(offset)) return false;
-  const size_t before = access->position();
-  bool done = false;
-  if constexpr (std::is_same_v<Access, ByteReader>) {
-    uint8_t v8 = 0;
-    uint16_t v16 = 0;
-    uint32_t v32 = 0;
-    switch (width) {
-      case 1:
-        done = access->readU8(&v8), *value = v8;
-        break;
-      case 2:
-        done = access->readU16Le(&v16), *value = v16;
-        break;
-      case 4:
-        done = access->readU32Le(&v32), *value = v32;
-        break;
-      default:
-        done = access->readU64Le(value);
-    }
-  } else {
-    switch (width) {
-      case 1:
-        done = access->writeU8(static_cast<uint8_t>(*value));
-        break;
-      case 2:
-        done = access->writeU16Le(static_cast<uint16_t>(*value));
-        break;
-      case 4:
-        done = access->writeU32Le(static_cast<uint32_t>(*value));
-        break;
-      default:
-        done = access->writeU64Le(*value);
-    }
+const uint8_t kBytes[] = {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF, 0xFF};
+
+struct Case {
+  size_t size;  // of the span, from kBytes
+  uint64_t offset;
+  unsigned width;
+  bool inside;
+  uint64_t value;  // little-endian
+};
+
+// One read and one write of a T at the case's offset: both succeed exactly when the value lies
+// inside the span, neither moves when it fails, and a failed write changes no byte.
+template <typename T>
+void check(const Case& c) {
+  ByteReader reader(kBytes, c.size);
+  T value = 0;
+  const bool read = reader.seek(c.offset) && reader.readLe(&value);
+  EXPECT_EQ(read, c.inside);
+  if (read) {
+    EXPECT_EQ(value, c.value);
   }
-  EXPECT_EQ(access->position(), done ? before + width : before);
-  return done;
+  EXPECT_EQ(reader.position(), read ? c.offset + sizeof(T) : c.offset <= c.size ? c.offset : 0);
+
+  if (c.size > sizeof kBytes) return;
+  uint8_t copy[sizeof kBytes];
+  memset(copy, 0xAA, sizeof copy);
+  ByteWriter writer(copy, c.size);
+  EXPECT_EQ(writer.seek(c.offset) && writer.writeLe(static_cast<T>(c.value)), c.inside);
+  for (size_t i = 0; i < sizeof copy; ++i) {
+    const bool written = c.inside && i >= c.offset && i < c.offset + sizeof(T);
+    EXPECT_EQ(copy[i], written ? kBytes[i] : 0xAA) << "byte " << i;
+  }
 }
 
 TEST(ByteReader, ReadsAndWritesOnlyInsideItsSpan) {
-  const uint8_t bytes[] = {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF, 0xFF};
-  const struct Case {
-    size_t size;  // of the span, from bytes
-    uint64_t offset;
-    unsigned width;
-    bool inside;
-    uint64_t value;  // little-endian
-  } cases[] = {
+  const Case cases[] = {
       // Valid: every width at the start, and reads that end exactly at the end.
       {9, 0, 1, true, 0x01},
       {9, 0, 2, true, 0x2301},
@@ -84,23 +68,18 @@ TEST(ByteReader, ReadsAndWritesOnlyInsideItsSpan) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message()
                  << "size " << c.size << ", offset " << c.offset << ", width " << c.width);
-    ByteReader reader(bytes, c.size);
-    uint64_t value = 0;
-    EXPECT_EQ(at(&reader, c.offset, c.width, &value), c.inside);
-    if (c.inside) {
-      EXPECT_EQ(value, c.value);
-    }
-
-    // The writer puts the same bytes back, and nothing at all where they do not fit.
-    if (c.size > sizeof bytes) continue;
-    uint8_t copy[sizeof bytes];
-    memset(copy, 0xAA, sizeof copy);
-    ByteWriter writer(copy, c.size);
-    uint64_t written = c.value;
-    EXPECT_EQ(at(&writer, c.offset, c.width, &written), c.inside);
-    for (size_t i = 0; i < sizeof copy; ++i) {
-      const bool touched = c.inside && i >= c.offset && i < c.offset + c.width;
-      EXPECT_EQ(copy[i], touched ? bytes[i] : 0xAA) << "byte " << i;
+    switch (c.width) {
+      case 1:
+        check<uint8_t>(c);
+        break;
+      case 2:
+        check<uint16_t>(c);
+        break;
+      case 4:
+        check<uint32_t>(c);
+        break;
+      default:
+        check<uint64_t>(c);
     }
   }
 }
