@@ -15,7 +15,7 @@
 #include "bench/bench_tables.h"
 #include "bench/quiet_streams.h"
 #include "bench/tracked_alloc.h"
-#include "platform/firmware_source.h"
+#include "platform/served_firmware_table.h"
 #include "reader/record_store.h"
 #include "reader/records.h"
 #include "reader/table_load.h"

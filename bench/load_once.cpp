@@ -10,7 +10,7 @@
 
 #include "bench/bench_tables.h"
 #include "bench/quiet_streams.h"
-#include "platform/firmware_source.h"
+#include "platform/served_firmware_table.h"
 #include "reader/records.h"
 #include "reader/table_load.h"
 

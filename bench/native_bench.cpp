@@ -10,7 +10,7 @@
 #include "bench/bench_tables.h"
 #include "module_loader.h"
 #include "package/widen.h"
-#include "platform/firmware_source.h"
+#include "platform/served_firmware_table.h"
 
 namespace {
 

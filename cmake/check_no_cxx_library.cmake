@@ -4,13 +4,8 @@
 # std::terminate, which the language calls when an exception leaves a destructor) is allowed.
 # Usage: cmake -DNM=... "-DOBJECTS=a.o;b.o" -P check_no_cxx_library.cmake
 cmake_minimum_required(VERSION 3.20)
-execute_process(COMMAND ${NM} -u -C ${OBJECTS} OUTPUT_VARIABLE undefined RESULT_VARIABLE result)
-if(NOT result EQUAL 0)
-  message(FATAL_ERROR "${NM} could not read the objects")
-endif()
-
-string(REPLACE ";" "\\;" undefined "${undefined}")
-string(REPLACE "\n" ";" lines "${undefined}")
+include(${CMAKE_CURRENT_LIST_DIR}/command_lines.cmake)
+command_lines(lines "${NM} on the objects" ${NM} -u -C ${OBJECTS})
 set(found)
 foreach(line IN LISTS lines)
   if(line MATCHES "std::|__dynamic_cast|__cxa_bad_typeid|__cxa_bad_cast" AND

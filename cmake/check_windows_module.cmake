@@ -15,16 +15,10 @@
 #                                            winpthreads) sits beside it
 #              -P check_windows_module.cmake
 cmake_minimum_required(VERSION 3.20)
+include(${CMAKE_CURRENT_LIST_DIR}/command_lines.cmake)
 
 function(readobj out)
-  execute_process(COMMAND ${READOBJ} ${ARGN} ${MODULE} OUTPUT_VARIABLE dump
-                  RESULT_VARIABLE result)
-  if(NOT result EQUAL 0)
-    message(FATAL_ERROR "${READOBJ} ${ARGN} could not read ${MODULE}")
-  endif()
-  # Decorated names hold no ';', but keep list splitting out of their way anyway.
-  string(REPLACE ";" "\\;" dump "${dump}")
-  string(REPLACE "\n" ";" lines "${dump}")
+  command_lines(lines "${READOBJ} ${ARGN} on ${MODULE}" ${READOBJ} ${ARGN} ${MODULE})
   set(${out} "${lines}" PARENT_SCOPE)
 endfunction()
 

@@ -5,6 +5,7 @@
 
 #include <string.h>
 
+#include "base/byte_reader.h"
 #include "decoders/decoder_text.h"
 #include "decoders/processor_layout.h"
 #include "reader/record_store.h"
@@ -141,9 +142,13 @@ ProcessorIdKind kindOfVersion(const StructureHeader* header) {
   return ProcessorIdKind::None;
 }
 
-uint32_t littleEndian32(const uint8_t* bytes) {
-  return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-         static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+constexpr size_t kIdSize = 8;
+
+// The little-endian double word at offset 0 or 4 of the ID bytes.
+uint32_t idDoubleWord(const uint8_t* idBytes, unsigned offset) {
+  uint32_t value = 0;
+  readLeAt(idBytes, kIdSize, offset, &value);
+  return value;
 }
 
 // The eight bytes as upper-case hexadecimal pairs separated by blanks, in structure order.
@@ -196,9 +201,11 @@ ProcessorIdKind detectProcessorIdKind(const StructureHeader* header) {
 }
 
 void processorSignatureText(ProcessorIdKind kind, const uint8_t* idBytes) {
-  const unsigned w = idBytes[0] | idBytes[1] << 8;
-  const uint32_t d = littleEndian32(idBytes);
-  const uint32_t r = littleEndian32(idBytes + 4);
+  uint16_t word = 0;
+  readLeAt(idBytes, kIdSize, 0, &word);
+  const unsigned w = word;
+  const uint32_t d = idDoubleWord(idBytes, 0);
+  const uint32_t r = idDoubleWord(idBytes, 4);
   char** const signature = &processorRecord.signature;
   char signaturePie[120];
   const size_t capacity = sizeof signaturePie;
@@ -270,15 +277,19 @@ void processorSignatureText(ProcessorIdKind kind, const uint8_t* idBytes) {
 void decodeProcessorId(const StructureHeader* header) {
   const ProcessorIdKind kind = detectProcessorIdKind(header);
 
-  // A private copy of the ID field, so that the signature reads nothing of the table itself.
-  const uint64_t raw = readU64Le(header, processor_field::kId);
-  uint8_t idBytes[8];
-  for (unsigned i = 0; i < 8; ++i) idBytes[i] = static_cast<uint8_t>(raw >> (8 * i));
+  // A private copy of the ID field, so that the signature reads nothing of the table itself;
+  // zeros where the structure is too short to hold it.
+  uint8_t idBytes[kIdSize] = {};
+  ByteReader field(header->data, header->length);
+  const uint8_t* id = nullptr;
+  if (field.seek(processor_field::kId) && field.readBytes(kIdSize, &id)) {
+    memcpy(idBytes, id, kIdSize);
+  }
 
   storeIdText(idBytes);
   processorSignatureText(kind, idBytes);
   if (kind == ProcessorIdKind::X86Intel || kind == ProcessorIdKind::X86Amd) {
-    storeFlagsText(littleEndian32(idBytes + 4));
+    storeFlagsText(idDoubleWord(idBytes, 4));
   } else {
     setTextField(&processorRecord.flags, "UNKNOWN");
   }

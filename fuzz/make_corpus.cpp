@@ -301,10 +301,6 @@ Bytes desktopTable() {
                   memoryDevice(0x28, 0, 0x1101), endOfTable()});
 }
 
-void put(Bytes& bytes, size_t offset, uint64_t value, int width) {
-  for (int i = 0; i < width; ++i) bytes[offset + i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
 // The 31-byte "_SM_" entry point at offset 0 and the table at tableAddress.
 Bytes dump32(const Bytes& table, uint32_t tableAddress, uint16_t length, uint16_t count) {
   Bytes out(0x20, 0);
@@ -315,9 +311,9 @@ Bytes dump32(const Bytes& table, uint32_t tableAddress, uint16_t length, uint16_
   out[0x07] = 7;
   const char intermediate[] = "_DMI_";
   std::copy(intermediate, intermediate + 5, out.begin() + 0x10);
-  put(out, 0x16, length, 2);
-  put(out, 0x18, tableAddress, 4);
-  put(out, 0x1C, count, 2);
+  putLe(&out, 0x16, length);
+  putLe(&out, 0x18, tableAddress);
+  putLe(&out, 0x1C, count);
   out.insert(out.end(), table.begin(), table.end());
   return out;
 }
@@ -331,8 +327,8 @@ Bytes dump64(const Bytes& table, uint64_t tableAddress, uint32_t maximum) {
   out[0x07] = 3;
   out[0x08] = 5;
   out[0x0A] = 1;
-  put(out, 0x0C, maximum, 4);
-  put(out, 0x10, tableAddress, 8);
+  putLe(&out, 0x0C, maximum);
+  putLe(&out, 0x10, tableAddress);
   out.insert(out.end(), table.begin(), table.end());
   return out;
 }

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <iterator>
 
-#include "platform/firmware_source.h"
+#include "platform/served_firmware_table.h"
 #include "reader/record_store.h"
 #include "reader/records.h"
 #include "reader/structure_inventory.h"

@@ -10,19 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "base/limits.h"
+#include "base/raw_header.h"
 #include "fuzz/load_allocations.h"
 #include "fuzz/record_checks.h"
 #include "platform/entry_point.h"
-#include "platform/firmware_source.h"
+#include "platform/served_firmware_table.h"
 #include "reader/records.h"
 #include "reader/testing.h"
 #include "tools/table_file.h"
 
 namespace {
-
-// Real table files are a few KiB; larger inputs only slow the fuzzer down.
-constexpr size_t kMaxInputBytes = 1 << 20;
-constexpr size_t kRawHeaderBytes = 8;
 
 [[noreturn]] void fail(const char* format, const char* problem) {
   fprintf(stderr, "table file check failed: %s: %s\n", format, problem);
@@ -38,11 +36,6 @@ void checkError(const std::string& error, const char* format) {
   }
 }
 
-uint32_t announcedLength(const std::vector<uint8_t>& raw) {
-  return static_cast<uint32_t>(raw[4]) | static_cast<uint32_t>(raw[5]) << 8 |
-         static_cast<uint32_t>(raw[6]) << 16 | static_cast<uint32_t>(raw[7]) << 24;
-}
-
 // What each layout may make of the file: the raw layout, whose table comes from the file.
 void checkRaw(const uint8_t* file, size_t size, TableFormat format, const char* name,
               const std::vector<uint8_t>& raw) {
@@ -51,9 +44,10 @@ void checkRaw(const uint8_t* file, size_t size, TableFormat format, const char* 
     if (raw.size() != size || memcmp(raw.data(), file, size) != 0) fail(name, "file changed");
     return;
   }
-  if (raw.size() < kRawHeaderBytes) fail(name, "raw table without its 8-byte header");
-  const uint8_t* table = raw.data() + kRawHeaderBytes;
-  const size_t tableSize = raw.size() - kRawHeaderBytes;
+  RawHeader header;
+  if (!readRawHeader(raw.data(), raw.size(), &header)) fail(name, "raw table without its header");
+  const uint8_t* table = raw.data() + kRawHeaderSize;
+  const size_t tableSize = raw.size() - kRawHeaderSize;
   switch (format) {
     case TableFormat::Rsmb:
       return;
@@ -80,7 +74,7 @@ void checkRaw(const uint8_t* file, size_t size, TableFormat format, const char* 
       break;
   }
   // Built by the detection, not taken from the file: the header tells the table's true length.
-  if (format != TableFormat::Auto && announcedLength(raw) != tableSize) {
+  if (format != TableFormat::Auto && header.tableLength != tableSize) {
     fail(name, "header length differs from the table");
   }
 }
@@ -97,7 +91,7 @@ void loadAndCheck(const std::vector<uint8_t>& raw) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size > kMaxInputBytes) return 0;
+  if (size > kLargestFuzzInput) return 0;
   // An exactly sized copy, so that AddressSanitizer sees a read one byte past the file.
   std::unique_ptr<uint8_t[]> file(new uint8_t[size]);
   if (size > 0) memcpy(file.get(), data, size);

@@ -9,18 +9,17 @@
 #include <cstring>
 #include <memory>
 
+#include "base/limits.h"
+#include "base/raw_header.h"
 #include "fuzz/load_allocations.h"
 #include "fuzz/record_checks.h"
-#include "platform/firmware_source.h"
+#include "platform/served_firmware_table.h"
 #include "reader/record_store.h"
 #include "reader/records.h"
 #include "reader/structure_inventory.h"
 #include "reader/testing.h"
 
 namespace {
-
-// Real tables are a few KiB; larger inputs only slow the fuzzer down.
-constexpr size_t kMaxInputBytes = 1 << 20;
 
 // Every record's bytes (text pointers included) and the list's position, as a caller sees them.
 struct RecordBytes {
@@ -45,15 +44,13 @@ RecordBytes recordBytes() {
 }
 
 void checkInventory(const uint8_t* raw, size_t size) {
-  if (size < 8) return;
-  const uint32_t announced = static_cast<uint32_t>(raw[4]) | static_cast<uint32_t>(raw[5]) << 8 |
-                             static_cast<uint32_t>(raw[6]) << 16 |
-                             static_cast<uint32_t>(raw[7]) << 24;
-  const uint32_t length = announced < size - 8 ? announced : static_cast<uint32_t>(size - 8);
+  RawHeader header;
+  if (!readRawHeader(raw, size, &header)) return;
+  const uint32_t length = deliveredTableLength(header, size);
   const RecordBytes before = recordBytes();
   walkStructureInventory(
-      raw + 8, length, [](const InventoryStructure* s, void*) { checkInventoryStructure(s); },
-      nullptr);
+      raw + kRawHeaderSize, length,
+      [](const InventoryStructure* s, void*) { checkInventoryStructure(s); }, nullptr);
   const RecordBytes after = recordBytes();
   if (memcmp(&before, &after, sizeof before) != 0) {
     fprintf(stderr, "inventory check failed: the loaded records changed\n");
@@ -64,7 +61,7 @@ void checkInventory(const uint8_t* raw, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size > kMaxInputBytes) return 0;
+  if (size > kLargestFuzzInput) return 0;
   // An exactly sized copy, so that AddressSanitizer sees a read one byte past the input.
   std::unique_ptr<uint8_t[]> raw(new uint8_t[size]);
   if (size > 0) memcpy(raw.get(), data, size);

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "base/byte_reader.h"
+
 namespace platform {
 
 namespace {
@@ -9,31 +11,31 @@ namespace {
 constexpr size_t kEntryPoint32Size = 31;  // "_SM_" layout
 constexpr size_t kEntryPoint64Size = 24;  // "_SM3_" layout
 
-uint64_t readLe(const uint8_t* bytes, size_t width) {
-  uint64_t value = 0;
-  for (size_t i = width; i-- > 0;) value = (value << 8) | bytes[i];
-  return value;
-}
-
 }  // namespace
 
 bool parseEntryPoint(const uint8_t* bytes, size_t size, EntryPoint* out) {
+  EntryPoint ep = {};
   if (size >= kEntryPoint64Size && memcmp(bytes, "_SM3_", 5) == 0) {
-    out->is64 = true;
-    out->major = bytes[0x07];
-    out->minor = bytes[0x08];
-    out->dmiRevision = bytes[0x09];
-    out->tableLength = static_cast<uint32_t>(readLe(bytes + 0x0C, 4));
-    out->tableAddress = readLe(bytes + 0x10, 8);
+    ep.is64 = true;
+    if (!readLeAt(bytes, size, 0x07, &ep.major) || !readLeAt(bytes, size, 0x08, &ep.minor) ||
+        !readLeAt(bytes, size, 0x09, &ep.dmiRevision) ||
+        !readLeAt(bytes, size, 0x0C, &ep.tableLength) ||
+        !readLeAt(bytes, size, 0x10, &ep.tableAddress)) {
+      return false;
+    }
+    *out = ep;
     return true;
   }
   if (size >= kEntryPoint32Size && memcmp(bytes, "_SM_", 4) == 0) {
-    out->is64 = false;
-    out->major = bytes[0x06];
-    out->minor = bytes[0x07];
-    out->dmiRevision = 0;
-    out->tableLength = static_cast<uint32_t>(readLe(bytes + 0x16, 2));
-    out->tableAddress = readLe(bytes + 0x18, 4);
+    uint16_t tableLength = 0;
+    uint32_t tableAddress = 0;
+    if (!readLeAt(bytes, size, 0x06, &ep.major) || !readLeAt(bytes, size, 0x07, &ep.minor) ||
+        !readLeAt(bytes, size, 0x16, &tableLength) || !readLeAt(bytes, size, 0x18, &tableAddress)) {
+      return false;
+    }
+    ep.tableLength = tableLength;
+    ep.tableAddress = tableAddress;
+    *out = ep;
     return true;
   }
   return false;

@@ -2,6 +2,13 @@
 // two-call protocol of the Windows kernel's GetSystemFirmwareTable: ask with no buffer to learn
 // the size, then again with a buffer of that size. On Windows it forwards to the kernel; on other
 // systems it assembles the same raw layout from the tables Linux exposes under /sys.
+//
+// Defined in firmware_table.cpp, which is all the package links. Hosts, tests, fuzz harnesses and
+// benchmarks link served_firmware_table.cpp as well, whose definitions of both functions take
+// the place of these in the program (an object file is linked before any library member), and,
+// on Linux, of the package module's too: Zentrik.so exports its GetSystemFirmwareTable and calls
+// it through the dynamic linker, which binds the call to the executable's definition first, as
+// the host rewrites the module's import of the kernel's function on Windows.
 #pragma once
 
 #include <stdint.h>
@@ -9,7 +16,6 @@
 namespace platform {
 
 constexpr uint32_t kProviderRsmb = 0x52534D42;  // 'RSMB', the raw SMBIOS provider
-constexpr uint32_t kRawHeaderSize = 8;          // flag, major, minor, DMI revision, length
 
 // Returns the bytes the raw data needs (null buffer or a buffer too small: nothing is copied),
 // the bytes copied into buffer, or 0 when the table cannot be had; firmwareTableError then says

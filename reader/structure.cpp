@@ -1,32 +1,42 @@
 #include "reader/structure.h"
 
-namespace {
+#include "base/byte_reader.h"
 
-// True when width bytes at offset lie inside the formatted area.
-bool inFormattedArea(const StructureHeader* header, unsigned offset, unsigned width) {
-  return offset <= header->length && width <= header->length - offset;
+bool readStructureHeader(uint8_t* table, uint32_t tableLength, uint64_t offset,
+                         StructureHeader* header) {
+  ByteReader r(table, tableLength);
+  StructureHeader h;
+  if (!r.seek(offset) || !r.readU8(&h.type) || !r.readU8(&h.length) || !r.readU16Le(&h.handle)) {
+    return false;
+  }
+  h.data = table + offset;
+  h.available = static_cast<uint32_t>(tableLength - offset);
+  *header = h;
+  return true;
 }
 
-uint64_t readLe(const StructureHeader* header, unsigned offset, unsigned width) {
-  if (!inFormattedArea(header, offset, width)) return 0;
-  uint64_t value = 0;
-  for (unsigned i = width; i-- > 0;) value = (value << 8) | header->data[offset + i];
-  return value;
+namespace {
+
+// A value wholly inside the formatted area, or 0.
+template <typename T>
+T readOrZero(const StructureHeader* header, unsigned offset) {
+  T value = 0;
+  return readLeAt(header->data, header->length, offset, &value) ? value : 0;
 }
 
 }  // namespace
 
 uint8_t readU8(const StructureHeader* header, unsigned offset) {
-  return static_cast<uint8_t>(readLe(header, offset, 1));
+  return readOrZero<uint8_t>(header, offset);
 }
 uint16_t readU16Le(const StructureHeader* header, unsigned offset) {
-  return static_cast<uint16_t>(readLe(header, offset, 2));
+  return readOrZero<uint16_t>(header, offset);
 }
 uint32_t readU32Le(const StructureHeader* header, unsigned offset) {
-  return static_cast<uint32_t>(readLe(header, offset, 4));
+  return readOrZero<uint32_t>(header, offset);
 }
 uint64_t readU64Le(const StructureHeader* header, unsigned offset) {
-  return readLe(header, offset, 8);
+  return readOrZero<uint64_t>(header, offset);
 }
 
 char* findStructureString(const StructureHeader* header, uint8_t number) {

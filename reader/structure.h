@@ -14,6 +14,21 @@ struct StructureHeader {
   uint32_t available;  // bytes delivered from data to the end of the table (at least length)
 };
 
+// The structure whose first byte lies at offset in a table of tableLength bytes, its header read
+// from its first four bytes; data points at it and available counts the bytes from there to the
+// end of the table. False (header unchanged) when fewer than four bytes are left there.
+bool readStructureHeader(uint8_t* table, uint32_t tableLength, uint64_t offset,
+                         StructureHeader* header);
+
+// Steps from offset, where a string set starts, past the two zero bytes that close it: the offset
+// of the next structure. Beyond tableLength when the table ends first; reads no byte outside it.
+// Inline: the count and the walk step through every structure with it.
+inline uint64_t stringSetEnd(const uint8_t* table, uint32_t tableLength, uint64_t offset) {
+  // Offsets in 64 bits: no sum wraps, and no pointer is formed outside the table.
+  while (offset + 1 < tableLength && (table[offset] != 0 || table[offset + 1] != 0)) ++offset;
+  return offset + 2;
+}
+
 // Little-endian reads at an offset of the formatted area. A read that does not lie wholly inside
 // the formatted length gives 0; the decoders' length gates keep them inside.
 uint8_t readU8(const StructureHeader* header, unsigned offset);

@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "base/limits.h"
 #include "decoders/memory.h"
 #include "reader/record_store.h"
 #include "reader/structure.h"
@@ -10,7 +11,6 @@
 
 namespace {
 
-constexpr unsigned kHeaderSize = 4;
 constexpr uint8_t kManagementDeviceThresholdType = 34;
 
 // The process-wide state the decoders write, kept aside while structures are decoded one by one.
@@ -98,7 +98,7 @@ void decodeAlone(const StructureHeader* header, TextArena* scratch, InventoryVis
 
 bool walkStructureInventory(const uint8_t* bytes, uint32_t length, InventoryVisitor visit,
                             void* context) {
-  if (length < kHeaderSize) return true;
+  if (length < kStructureHeaderSize) return true;
   // String lookups rewrite unprintable bytes in place: work on a copy.
   uint8_t* table = static_cast<uint8_t*>(malloc(length));
   if (table == nullptr) return false;
@@ -108,27 +108,16 @@ bool walkStructureInventory(const uint8_t* bytes, uint32_t length, InventoryVisi
   TextArena scratch;
   TextArena* const recordArena = redirectTextCopies(&scratch);
 
-  // The load's stepping, without its count and its diagnostics; offsets in 64 bits never wrap.
+  // The load's stepping, without its count and its diagnostics.
   uint64_t p = 0;
-  while (p <= length - kHeaderSize) {
-    StructureHeader header;
-    header.type = table[p];
-    header.length = table[p + 1];
-    header.handle = static_cast<uint16_t>(table[p + 2] | table[p + 3] << 8);
-    header.data = table + p;
-    header.available = static_cast<uint32_t>(length - p);
-    if (header.length < kHeaderSize) break;
+  StructureHeader header;
+  while (readStructureHeader(table, length, p, &header) && header.length >= kStructureHeaderSize) {
     if (header.type == kManagementDeviceThresholdType) fixupEntryLength(&header, 0);
     // A formatted area that the table cuts off is never decoded, as in the load.
     if (isInventoried(header.type) && header.length <= header.available) {
       decodeAlone(&header, &scratch, visit, context);
     }
-
-    uint64_t next = p + header.length;
-    while (next + 1 < length && (table[next] != 0 || table[next + 1] != 0)) ++next;
-    next += 2;
-    if (next > length) break;
-    p = next;
+    p = stringSetEnd(table, length, p + header.length);
   }
 
   redirectTextCopies(recordArena);

@@ -1,10 +1,12 @@
 #include "reader/table_load.h"
 
-#include <stdlib.h>
-
-#include "platform/firmware_table.h"
+#include "base/byte_reader.h"
+#include "base/limits.h"
+#include "base/raw_header.h"
+#include "platform/fetch_firmware_table.h"
 #include "reader/load_state.h"
 #include "reader/record_store.h"
+#include "reader/structure.h"
 #include "reader/table_walk.h"
 
 platform::OnceFlag loadOnce;
@@ -43,29 +45,20 @@ void* getRecord(uint32_t code) {
 }
 
 RawTable fetchRawTable() {
-  const uint32_t needed = platform::GetSystemFirmwareTable(platform::kProviderRsmb, 0, nullptr, 0);
-  if (needed == 0) return {nullptr, 0};
-  auto* buffer = static_cast<uint8_t*>(malloc(needed));
-  if (buffer == nullptr) return {nullptr, 0};
-  const uint32_t copied =
-      platform::GetSystemFirmwareTable(platform::kProviderRsmb, 0, buffer, needed);
-  // Only what the second call really copied may be read.
-  return {buffer, copied <= needed ? copied : 0};
+  RawTable raw;
+  raw.data = platform::fetchFirmwareTable(&raw.size);
+  return raw;
 }
 
 int32_t countStructures(const uint8_t* start, uint32_t length) {
   uint64_t p = 0;
   int32_t n = 0;
   while (p < length) {
-    // A lone byte at the end starts a structure whose length byte the table does not hold.
-    if (p + 1 >= length) {
-      ++n;
-      break;
-    }
-    p += start[p + 1];
     ++n;
-    while (p + 1 < length && (start[p] != 0 || start[p + 1] != 0)) ++p;
-    p += 2;
+    uint8_t formattedLength = 0;
+    // A lone byte at the end starts a structure whose length byte the table does not hold.
+    if (!readLeAt(start, length, p + 1, &formattedLength)) break;
+    p = stringSetEnd(start, length, p + formattedLength);
   }
   return n;
 }
@@ -74,14 +67,12 @@ void loadRecords() {
   resetRecords();
   const RawTable raw = fetchRawTable();
   rawTableBuffer = raw.data;
-  if (raw.data == nullptr || raw.size < platform::kRawHeaderSize) return;
+  RawHeader header;
+  if (raw.data == nullptr || !readRawHeader(raw.data, raw.size, &header)) return;
 
-  uint8_t* const table = raw.data + platform::kRawHeaderSize;
-  const uint32_t announced = static_cast<uint32_t>(raw.data[4]) | raw.data[5] << 8 |
-                             raw.data[6] << 16 | static_cast<uint32_t>(raw.data[7]) << 24;
+  uint8_t* const table = raw.data + kRawHeaderSize;
   // The header may announce more than was delivered; never look beyond the delivered bytes.
-  const uint32_t delivered = raw.size - platform::kRawHeaderSize;
-  const uint32_t tableLength = announced < delivered ? announced : delivered;
+  const uint32_t tableLength = deliveredTableLength(header, raw.size);
 
   const int32_t count = countStructures(table, tableLength);
   walkTable(table, tableLength, static_cast<uint16_t>(count & 0xFFFF));

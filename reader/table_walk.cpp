@@ -3,6 +3,7 @@
 #include <stdarg.h>
 #include <stdio.h>
 
+#include "base/limits.h"
 #include "decoders/bios.h"
 #include "decoders/memory.h"
 #include "decoders/processor.h"
@@ -12,7 +13,6 @@ namespace {
 constexpr uint8_t kInactiveType = 126;
 constexpr uint8_t kEndOfTableType = 127;
 constexpr uint8_t kManagementDeviceThresholdType = 34;
-constexpr unsigned kHeaderSize = 4;
 
 }  // namespace
 
@@ -66,16 +66,11 @@ void walkTable(uint8_t* table, uint32_t tableLength, uint16_t count) {
   uint64_t p = 0;
   uint32_t i = 0;
   while (i < count || count == 0) {
-    if (tableLength < kHeaderSize || p > tableLength - kHeaderSize) break;
     StructureHeader header;
-    header.type = table[p];
-    header.length = table[p + 1];
-    header.handle = static_cast<uint16_t>(table[p + 2] | table[p + 3] << 8);
-    header.data = table + p;
-    header.available = static_cast<uint32_t>(tableLength - p);
+    if (!readStructureHeader(table, tableLength, p, &header)) break;
     const bool toDecode = header.type != kInactiveType && header.type != kEndOfTableType;
 
-    if (header.length < kHeaderSize) {
+    if (header.length < kStructureHeaderSize) {
       fprintf(stderr, "Invalid entry length (%u). DMI table is broken! Stop.\n\n",
               static_cast<unsigned>(header.length));
       break;
@@ -86,9 +81,7 @@ void walkTable(uint8_t* table, uint32_t tableLength, uint16_t count) {
     // the end. The walk still reports the structure as truncated below.
     if (toDecode && header.length <= header.available) decodeStructure(&header);
 
-    uint64_t next = p + header.length;
-    while (next + 1 < tableLength && (table[next] != 0 || table[next + 1] != 0)) ++next;
-    next += 2;
+    const uint64_t next = stringSetEnd(table, tableLength, p + header.length);
 
     if (next > tableLength) {
       if (toDecode) printStructureError("%s", "<TRUNCATED>");

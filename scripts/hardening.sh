@@ -9,24 +9,21 @@ fuzz_harnesses() {
 }
 
 # Real machines' tables, when the shared folder is there, as extra seeds (never committed): as
-# they stand for the table file harness, wrapped in the raw header for the load harness.
+# they stand for the table file harness, wrapped in the raw header for the load harness (by
+# build-fuzz/bin/raw_seeds).
 shared_seeds() {
   local tables=../shared/tables out=build-fuzz/shared-seeds
   [ -d "$tables" ] || return 0
   mkdir -p "$out/load" "$out/table_file"
-  local f size
+  local f files=()
   for f in "$tables"/*; do
     [ -f "$f" ] || continue
     case "$f" in *.md) continue ;; esac
-    cp "$f" "$out/table_file/"
-    size=$(stat -c %s "$f")
-    {
-      printf '\x00\x03\x02\x00'
-      printf "$(printf '\\x%02x\\x%02x\\x%02x\\x%02x' $((size & 255)) $((size >> 8 & 255)) \
-        $((size >> 16 & 255)) $((size >> 24 & 255)))"
-      cat "$f"
-    } >"$out/load/$(basename "$f")"
+    files+=("$f")
   done
+  [ ${#files[@]} -gt 0 ] || return 0
+  cp "${files[@]}" "$out/table_file/"
+  build-fuzz/bin/raw_seeds "$out/load" "${files[@]}" || return 1
   echo "$out"
 }
 
@@ -39,7 +36,7 @@ run_fuzzers() {
   cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++ -DZENTRIK_FUZZ=ON -DZENTRIK_TESTS=OFF -DZENTRIK_WERROR=ON >/dev/null
   # shellcheck disable=SC2046
-  cmake --build build-fuzz -j "$(nproc)" --target $(fuzz_harnesses)
+  cmake --build build-fuzz -j "$(nproc)" --target $(fuzz_harnesses) raw_seeds
   mkdir -p fuzz/findings
   local extra seeds=(fuzz/corpus)
   [ -d samples ] && seeds+=(samples)

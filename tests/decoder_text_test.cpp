@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/byte_reader.h"
 #include "decoders/memory.h"
 #include "decoders/processor.h"
 #include "decoders/processor_id.h"
@@ -57,8 +58,8 @@ std::string stored(const std::function<void(char**)>& build) {
 }
 
 std::string signature(ProcessorIdKind kind, uint32_t d) {
-  const uint8_t id[8] = {static_cast<uint8_t>(d), static_cast<uint8_t>(d >> 8),
-                         static_cast<uint8_t>(d >> 16), static_cast<uint8_t>(d >> 24)};
+  uint8_t id[8] = {};
+  ByteWriter(id, sizeof id).writeU32Le(d);
   processorRecord.signature = nullptr;
   processorSignatureText(kind, id);
   return processorRecord.signature;

@@ -12,13 +12,14 @@
 #include "module_loader.h"
 #include "package/QuorActor.h"
 #include "package/widen.h"
-#include "platform/firmware_source.h"
+#include "platform/served_firmware_table.h"
 #include "tests/support/table_builder.h"
 
 namespace {
 
-// Platform reads of the module's firmware reader. (On Windows the module carries its own copy of
-// the platform layer; tests/windows/package_test.cpp covers it there.)
+// Platform reads of the module's firmware reader, which calls this program's table service in
+// place of its own (platform/firmware_table.h). (On Windows the host steers the module's import
+// instead; tests/windows/package_test.cpp covers it there.)
 uint32_t tableReads() {
   return platform::firmwareTableCallCount();
 }

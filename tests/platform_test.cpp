@@ -5,10 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "base/limits.h"
 #include "platform/entry_point.h"
-#include "platform/firmware_source.h"
 #include "platform/firmware_table.h"
-#include "platform/firmware_table_os.h"
+#include "platform/live_firmware_table.h"
+#include "platform/served_firmware_table.h"
 #include "tests/support/reader_fixture.h"
 
 namespace {
@@ -39,16 +40,16 @@ TEST_F(PlatformTest, TwoCallProtocol) {
 #ifndef _WIN32
 TEST_F(PlatformTest, MissingFilesSayWhy) {
   uint32_t size = 0;
-  char error[platform::kErrorCapacity];
+  char error[kReasonCapacity];
   EXPECT_EQ(platform::rawTableFromSysfs("/nonexistent/smbios_entry_point", "/nonexistent/DMI",
                                         &size, error),
             nullptr);
   EXPECT_STREQ(error, "cannot open /nonexistent/smbios_entry_point: No such file or directory");
 
   // A reason longer than its buffer is cut short, never written past it.
-  const std::string deep = "/nonexistent/" + std::string(2 * platform::kErrorCapacity, 'd');
+  const std::string deep = "/nonexistent/" + std::string(2 * kReasonCapacity, 'd');
   EXPECT_EQ(platform::rawTableFromSysfs(deep.c_str(), "/nonexistent/DMI", &size, error), nullptr);
-  EXPECT_EQ(std::string(error), ("cannot open " + deep).substr(0, platform::kErrorCapacity - 1));
+  EXPECT_EQ(std::string(error), ("cannot open " + deep).substr(0, kReasonCapacity - 1));
 }
 
 TEST_F(PlatformTest, AssemblesTheRawLayoutFromSysfsPairs) {
@@ -65,7 +66,7 @@ TEST_F(PlatformTest, AssemblesTheRawLayoutFromSysfsPairs) {
     const std::string base = dir + "/" + c.name;
     const Bytes table = readFile(base + ".DMI");
     uint32_t size = 0;
-    char error[platform::kErrorCapacity] = "";
+    char error[kReasonCapacity] = "";
     uint8_t* raw = platform::rawTableFromSysfs((base + ".smbios_entry_point").c_str(),
                                                (base + ".DMI").c_str(), &size, error);
     ASSERT_NE(raw, nullptr) << error;

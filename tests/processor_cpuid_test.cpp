@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "base/byte_reader.h"
 #include "decoders/processor_id.h"
 #include "tests/support/reader_fixture.h"
 
@@ -84,10 +85,14 @@ TEST_F(ProcessorCpuidTest, SignatureAndFlagsMatchThisMachine) {
   loadTable(tableOf({s, endOfTable()}));
   const ProcessorRecord& p = processor();
 
+  // The two registers as the structure holds them.
+  uint8_t b[8];
+  ByteWriter registers(b, sizeof b);
+  registers.writeU32Le(signature);
+  registers.writeU32Le(flags);
   char id[24];
-  snprintf(id, sizeof id, "%02X %02X %02X %02X %02X %02X %02X %02X", signature & 0xFF,
-           (signature >> 8) & 0xFF, (signature >> 16) & 0xFF, signature >> 24, flags & 0xFF,
-           (flags >> 8) & 0xFF, (flags >> 16) & 0xFF, flags >> 24);
+  snprintf(id, sizeof id, "%02X %02X %02X %02X %02X %02X %02X %02X", b[0], b[1], b[2], b[3], b[4],
+           b[5], b[6], b[7]);
   EXPECT_EQ(text(p.id), id);
 
   ASSERT_NE(p.signature, nullptr);

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/byte_reader.h"
 #include "tests/support/held_structure.h"
 #include "tests/support/processor_texts.h"
 #include "tests/support/reader_fixture.h"
@@ -30,8 +31,10 @@ Structure processorStructure(uint8_t length, const std::string& tag = "") {
     if (offset < length) s.u8(offset, value);
   };
   auto put16 = [&](size_t offset, uint16_t value) {
-    put8(offset, static_cast<uint8_t>(value));
-    put8(offset + 1, static_cast<uint8_t>(value >> 8));
+    uint8_t bytes[2];
+    ByteWriter(bytes, sizeof bytes).writeU16Le(value);
+    put8(offset, bytes[0]);
+    put8(offset + 1, bytes[1]);
   };
   put8(0x04, 1);
   put8(0x05, 3);

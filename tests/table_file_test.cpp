@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "base/raw_header.h"
 #include "tests/support/reader_fixture.h"
 #include "tests/support/table_builder.h"
 #include "tests/support/table_files.h"
@@ -220,12 +221,12 @@ TEST(TableFile, FileOverTheLimitIsRefused) {
   TempDir dir;
   const std::string path = dir.write("huge.bin", {});
   // A sparse file: no disk is used for its zeros.
-  std::filesystem::resize_file(path, tablefile::kLargestTableFile + 1);
+  std::filesystem::resize_file(path, kLargestTableFile + 1);
   Converted got = read(path, TableFormat::Raw);
   EXPECT_FALSE(got.ok);
   EXPECT_EQ(got.error, path + ": the file is larger than 64 MiB");
   // At the limit itself the file is taken.
-  std::filesystem::resize_file(path, tablefile::kLargestTableFile);
+  std::filesystem::resize_file(path, kLargestTableFile);
   got = read(path, TableFormat::Raw);
   EXPECT_TRUE(got.ok) << got.error;
 }
@@ -259,7 +260,9 @@ TEST(TableFile, RealTablesAreRecognised) {
     ASSERT_EQ(raw.size(), 8 + c.length);
     EXPECT_EQ(raw[1], c.major);
     EXPECT_EQ(raw[2], c.minor);
-    EXPECT_EQ(raw[4] | raw[5] << 8 | raw[6] << 16 | raw[7] << 24, static_cast<int>(c.length));
+    RawHeader header{};
+    ASSERT_TRUE(readRawHeader(raw.data(), raw.size(), &header));
+    EXPECT_EQ(header.tableLength, c.length);
     EXPECT_TRUE(std::equal(raw.begin() + 8, raw.end(), file.begin() + c.tableOffset));
   }
   // Linux's pairs, put in a folder under the names Linux gives them.

@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/firmware_source.h"
+#include "platform/served_firmware_table.h"
 #include "reader/record_store.h"
 #include "tests/support/reader_fixture.h"
 

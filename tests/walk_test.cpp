@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "platform/firmware_source.h"
+#include "platform/served_firmware_table.h"
 #include "reader/structure.h"
 #include "reader/table_load.h"
 #include "reader/table_walk.h"

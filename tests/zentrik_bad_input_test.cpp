@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "base/limits.h"
 #include "tests/support/reader_fixture.h"
 #include "tests/support/table_builder.h"
 #include "tests/support/table_files.h"
@@ -267,7 +268,7 @@ TEST_F(ZentrikBadInput, FilesOverTheSizeLimit) {
   // Sparse: the size is what counts, not the bytes.
   const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   ASSERT_GE(fd, 0);
-  ASSERT_EQ(ftruncate(fd, (64 << 20) + 1), 0);
+  ASSERT_EQ(ftruncate(fd, static_cast<off_t>(kLargestTableFile) + 1), 0);
   close(fd);
   for (const char* format : kFormats) {
     expectOneLineError(runTool({"records", "--table", path, "--format", format}),

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "base/limits.h"
 #include "tests/support/json_reader.h"
 #include "tests/support/reader_fixture.h"
 #include "tests/support/table_builder.h"
@@ -586,7 +587,7 @@ TEST_F(ZentrikTool, UnusableTableFilesAreRefusedBeforeLoading) {
   const std::string outside =
       dir.write("outside.bin", dumpFile(entryPoint32(2, 7, 100, 0x10000), fixtureTable()));
   const std::string huge = dir.write("huge.bin", {});
-  ASSERT_EQ(truncate(huge.c_str(), (64 << 20) + 1), 0);
+  ASSERT_EQ(truncate(huge.c_str(), static_cast<off_t>(kLargestTableFile) + 1), 0);
   const std::string folder = dir.path("");
   const std::string notes = dir.write("notes.md", {'#', ' ', 'N', 'o', 't', 'e', 's', '\n'});
   const struct {

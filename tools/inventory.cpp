@@ -3,7 +3,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "platform/firmware_table.h"
+#include "base/raw_header.h"
 #include "reader/structure_inventory.h"
 #include "tools/json_writer.h"
 #include "tools/record_fields.h"
@@ -136,67 +136,70 @@ void writeHandle(FILE* out, uint16_t handle) {
   fprintf(out, " (handle 0x%04X)", static_cast<unsigned>(handle));
 }
 
+// "Processor 2 of 4 (handle 0x0401)", indented: the heading of one of count structures; with
+// numberedAlone false a lone one is not numbered ("BIOS (handle 0x0000)").
+void writeHeading(FILE* out, int indent, const char* name, size_t index, size_t count,
+                  uint16_t handle, bool numberedAlone = true) {
+  fprintf(out, "%*s%s", indent, "", name);
+  if (count > 1 || numberedAlone) {
+    fprintf(out, " %lu of %lu", static_cast<unsigned long>(index + 1),
+            static_cast<unsigned long>(count));
+  }
+  writeHandle(out, handle);
+}
+
+// Every structure of a list under its heading, then what write adds; one line when there is none.
+template <typename Entry, typename Write>
+void writeEach(FILE* out, const GrowableArray<Entry>& list, const char* name, const char* noneLine,
+               bool numberedAlone, Write write) {
+  if (list.empty()) fputs(noneLine, out);
+  for (size_t i = 0; i < list.size(); ++i) {
+    fputc('\n', out);
+    writeHeading(out, 0, name, i, list.size(), list[i].handle, numberedAlone);
+    write(list[i]);
+  }
+}
+
 void writeTrimmed(FILE* out, const char* text) {
   fwrite(text, 1, trimmedLength(text, strlen(text)), out);
 }
 
-// "N of M" when there are several, nothing when there is one.
-void writeOrdinal(FILE* out, size_t index, size_t count) {
-  if (count > 1) {
-    fprintf(out, " %lu of %lu", static_cast<unsigned long>(index + 1),
-            static_cast<unsigned long>(count));
-  }
-}
-
 void writeBiosText(FILE* out, const Inventory& inventory) {
-  if (inventory.bios.empty()) fputs("\nBIOS: none\n", out);
-  for (size_t i = 0; i < inventory.bios.size(); ++i) {
-    const InventoryBios& b = inventory.bios[i];
-    fputs("\nBIOS", out);
-    writeOrdinal(out, i, inventory.bios.size());
-    writeHandle(out, b.handle);
+  writeEach(out, inventory.bios, "BIOS", "\nBIOS: none\n", false, [out](const InventoryBios& b) {
     fputc('\n', out);
     if (b.record.present == 0) {
       fputs("  (too short for the package to read)\n", out);
-      continue;
+      return;
     }
     writeFields(out, 2, b.record, kBiosFields);
     writeValue(out, 2, "Characteristics", b.record.characteristics, true);
     writeValue(out, 2, kBiosRomSize.label, b.record.*kBiosRomSize.member, false);
-  }
-  if (inventory.languages.empty()) fputs("\nBIOS Language: none\n", out);
-  for (size_t i = 0; i < inventory.languages.size(); ++i) {
-    fputs("\nBIOS Language", out);
-    writeOrdinal(out, i, inventory.languages.size());
-    writeHandle(out, inventory.languages[i].handle);
-    fputc('\n', out);
-    writeFields(out, 2, inventory.languages[i].record, kBiosLanguageFields);
-  }
+  });
+  writeEach(out, inventory.languages, "BIOS Language", "\nBIOS Language: none\n", false,
+            [out](const InventoryLanguage& l) {
+              fputc('\n', out);
+              writeFields(out, 2, l.record, kBiosLanguageFields);
+            });
 }
 
 void writeProcessorsText(FILE* out, const Inventory& inventory) {
-  const size_t count = inventory.processors.size();
-  if (count == 0) fputs("\nProcessors: none\n", out);
-  for (size_t i = 0; i < count; ++i) {
-    const InventoryProcessor& p = inventory.processors[i];
-    fprintf(out, "\nProcessor %lu of %lu", static_cast<unsigned long>(i + 1),
-            static_cast<unsigned long>(count));
-    writeHandle(out, p.handle);
-    fputs(": ", out);
-    writeTrimmed(out, p.record.socketDesignation != nullptr ? p.record.socketDesignation
-                                                            : "(no socket designation)");
-    const int populated = socketPopulated(p);
-    if (populated == 0) {
-      fputs(", empty socket\n", out);
-      continue;
-    }
-    fputs(populated == 1 ? ", populated\n" : ", socket status unknown\n", out);
-    if (allUnset(p.record, kProcessorFields)) {
-      fputs("  (too short for the package to read)\n", out);
-    } else {
-      writeFields(out, 2, p.record, kProcessorFields);
-    }
-  }
+  writeEach(out, inventory.processors, "Processor", "\nProcessors: none\n", true,
+            [out](const InventoryProcessor& p) {
+              fputs(": ", out);
+              writeTrimmed(out, p.record.socketDesignation != nullptr ? p.record.socketDesignation
+                                                                      : "(no socket designation)");
+              const int populated = socketPopulated(p);
+              if (populated == 0) {
+                fputs(", empty socket\n", out);
+                return;
+              }
+              fputs(populated == 1 ? ", populated\n" : ", socket status unknown\n", out);
+              if (allUnset(p.record, kProcessorFields)) {
+                fputs("  (too short for the package to read)\n", out);
+              } else {
+                writeFields(out, 2, p.record, kProcessorFields);
+              }
+            });
 }
 
 // The devices that belong to array (null: those that belong to none), indented under it.
@@ -216,9 +219,7 @@ void writeDevicesText(FILE* out, const Inventory& inventory, const InventoryArra
     const bool empty = isEmptySlot(d.record);
     if (!empty || !afterEmptySlot) fputc('\n', out);
     afterEmptySlot = empty;
-    fprintf(out, "%*sMemory Device %lu of %lu", indent, "", static_cast<unsigned long>(++number),
-            static_cast<unsigned long>(count));
-    writeHandle(out, d.handle);
+    writeHeading(out, indent, "Memory Device", number++, count, d.handle);
     if (empty) {
       fputs(": ", out);
       writeTrimmed(out, d.record.locator != nullptr ? d.record.locator : "(no locator)");
@@ -231,25 +232,21 @@ void writeDevicesText(FILE* out, const Inventory& inventory, const InventoryArra
 }
 
 void writeMemoryText(FILE* out, const Inventory& inventory, SizeTotal* machine) {
-  const size_t count = inventory.arrays.size();
-  if (count == 0) fputs("\nPhysical Memory Arrays: none\n", out);
-  for (size_t i = 0; i < count; ++i) {
-    const InventoryArray& a = inventory.arrays[i];
-    fprintf(out, "\nPhysical Memory Array %lu of %lu", static_cast<unsigned long>(i + 1),
-            static_cast<unsigned long>(count));
-    writeHandle(out, a.handle);
-    fputc('\n', out);
-    fprintf(out, "  Use: %s\n", a.use != nullptr ? a.use : "(not set)");
-    fprintf(out, "  Number Of Devices: %lu\n", static_cast<unsigned long>(a.record.deviceCount));
-    writeFields(out, 2, a.record, kMemoryArrayFields);
-    SizeTotal total;
-    writeDevicesText(out, inventory, &a, 2, &total);
-    fputs("\n  Installed: ", out);
-    total.write(out);
-    machine->modules += total.modules;
-    machine->unknown += total.unknown;
-    machine->kilobytes += total.kilobytes;
-  }
+  writeEach(out, inventory.arrays, "Physical Memory Array", "\nPhysical Memory Arrays: none\n",
+            true, [out, &inventory, machine](const InventoryArray& a) {
+              fputc('\n', out);
+              fprintf(out, "  Use: %s\n", a.use != nullptr ? a.use : "(not set)");
+              fprintf(out, "  Number Of Devices: %lu\n",
+                      static_cast<unsigned long>(a.record.deviceCount));
+              writeFields(out, 2, a.record, kMemoryArrayFields);
+              SizeTotal total;
+              writeDevicesText(out, inventory, &a, 2, &total);
+              fputs("\n  Installed: ", out);
+              total.write(out);
+              machine->modules += total.modules;
+              machine->unknown += total.unknown;
+              machine->kilobytes += total.kilobytes;
+            });
   bool unattached = false;
   for (const InventoryDevice& d : inventory.devices) unattached |= inventory.arrayOf(d) == nullptr;
   if (unattached) {
@@ -265,17 +262,32 @@ void jsonFields(JsonWriter& json, const Record& record, const Field<Record> (&fi
   for (const Field<Record>& field : fields) json.text(field.key, record.*field.member);
 }
 
-void jsonDevice(JsonWriter& json, const InventoryDevice& d) {
+// One structure's object: its handle, then what write adds.
+template <typename Entry, typename Write>
+void jsonStructure(JsonWriter& json, const Entry& entry, Write write) {
   json.open(nullptr, '{');
-  json.unsignedNumber("handle", d.handle);
-  if (d.arrayHandle < 0) {
-    json.null("arrayHandle");
-  } else {
-    json.unsignedNumber("arrayHandle", static_cast<unsigned long>(d.arrayHandle));
-  }
-  json.number("present", d.record.present);
-  jsonFields(json, d.record, kMemoryDeviceFields);
+  json.unsignedNumber("handle", entry.handle);
+  write(entry);
   json.close('}');
+}
+
+template <typename Entry, typename Write>
+void jsonList(JsonWriter& json, const char* key, const GrowableArray<Entry>& list, Write write) {
+  json.open(key, '[');
+  for (const Entry& entry : list) jsonStructure(json, entry, write);
+  json.close(']');
+}
+
+void jsonDevice(JsonWriter& json, const InventoryDevice& device) {
+  jsonStructure(json, device, [&json](const InventoryDevice& d) {
+    if (d.arrayHandle < 0) {
+      json.null("arrayHandle");
+    } else {
+      json.unsignedNumber("arrayHandle", static_cast<unsigned long>(d.arrayHandle));
+    }
+    json.number("present", d.record.present);
+    jsonFields(json, d.record, kMemoryDeviceFields);
+  });
 }
 
 }  // namespace
@@ -297,14 +309,11 @@ Inventory::~Inventory() {
 }
 
 bool Inventory::collect(const uint8_t* raw, size_t size) {
-  if (size < platform::kRawHeaderSize) return true;
-  const uint32_t announced = static_cast<uint32_t>(raw[4]) | static_cast<uint32_t>(raw[5]) << 8 |
-                             static_cast<uint32_t>(raw[6]) << 16 |
-                             static_cast<uint32_t>(raw[7]) << 24;
+  RawHeader header;
+  if (!readRawHeader(raw, size, &header)) return true;
   // As the load: never beyond the bytes delivered.
-  const size_t delivered = size - platform::kRawHeaderSize;
-  const uint32_t length = announced < delivered ? announced : static_cast<uint32_t>(delivered);
-  if (!walkStructureInventory(raw + platform::kRawHeaderSize, length, collectStructure, this)) {
+  const uint32_t length = deliveredTableLength(header, size);
+  if (!walkStructureInventory(raw + kRawHeaderSize, length, collectStructure, this)) {
     failed = true;
   }
   return !failed;
@@ -345,32 +354,17 @@ void writeInventoryJson(FILE* out, const Inventory& inventory, const char* loadS
   JsonWriter json(out);
   json.open(nullptr, '{');
 
-  json.open("bios", '[');
-  for (const InventoryBios& b : inventory.bios) {
-    json.open(nullptr, '{');
-    json.unsignedNumber("handle", b.handle);
+  jsonList(json, "bios", inventory.bios, [&json](const InventoryBios& b) {
     json.number("present", b.record.present);
     jsonFields(json, b.record, kBiosFields);
     json.text("characteristics", b.record.characteristics);
     json.text(kBiosRomSize.key, b.record.*kBiosRomSize.member);
-    json.close('}');
-  }
-  json.close(']');
-
-  json.open("biosLanguage", '[');
-  for (const InventoryLanguage& l : inventory.languages) {
-    json.open(nullptr, '{');
-    json.unsignedNumber("handle", l.handle);
+  });
+  jsonList(json, "biosLanguage", inventory.languages, [&json](const InventoryLanguage& l) {
     json.number("present", l.record.present);
     jsonFields(json, l.record, kBiosLanguageFields);
-    json.close('}');
-  }
-  json.close(']');
-
-  json.open("processors", '[');
-  for (const InventoryProcessor& p : inventory.processors) {
-    json.open(nullptr, '{');
-    json.unsignedNumber("handle", p.handle);
+  });
+  jsonList(json, "processors", inventory.processors, [&json](const InventoryProcessor& p) {
     const int populated = socketPopulated(p);
     if (populated < 0) {
       json.null("populated");
@@ -379,14 +373,8 @@ void writeInventoryJson(FILE* out, const Inventory& inventory, const char* loadS
     }
     json.number("present", p.record.present);
     jsonFields(json, p.record, kProcessorFields);
-    json.close('}');
-  }
-  json.close(']');
-
-  json.open("memoryArrays", '[');
-  for (const InventoryArray& a : inventory.arrays) {
-    json.open(nullptr, '{');
-    json.unsignedNumber("handle", a.handle);
+  });
+  jsonList(json, "memoryArrays", inventory.arrays, [&json, &inventory](const InventoryArray& a) {
     json.text("use", a.use);
     json.number("present", a.record.present);
     json.unsignedNumber("deviceCount", a.record.deviceCount);
@@ -396,9 +384,7 @@ void writeInventoryJson(FILE* out, const Inventory& inventory, const char* loadS
       if (inventory.arrayOf(d) == &a) jsonDevice(json, d);
     }
     json.close(']');
-    json.close('}');
-  }
-  json.close(']');
+  });
 
   json.open("unattachedDevices", '[');
   for (const InventoryDevice& d : inventory.devices) {

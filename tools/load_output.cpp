@@ -1,57 +1,20 @@
 #include "tools/load_output.h"
 
 #include <errno.h>
+#include <stdint.h>
 #include <stdio.h>
 #include <string.h>
 
-#if defined(_WIN32)
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
+#include "platform/whole_file.h"
 #include "reader/records.h"
 #include "tools/stdout_redirect.h"
 
 namespace {
 
-#if defined(_WIN32)
-int duplicate(int fd) {
-  return _dup(fd);
-}
-int duplicateTo(int fd, int target) {
-  return _dup2(fd, target);
-}
-int closeFd(int fd) {
-  return _close(fd);
-}
-int fileNumber(FILE* file) {
-  return _fileno(file);
-}
-#else
-int duplicate(int fd) {
-  return dup(fd);
-}
-int duplicateTo(int fd, int target) {
-  return dup2(fd, target);
-}
-int closeFd(int fd) {
-  return close(fd);
-}
-int fileNumber(FILE* file) {
-  return fileno(file);
-}
-#endif
-
-constexpr int kStdout = 1;
-constexpr int kStderr = 2;
-
 bool readAll(FILE* file, TextBuffer* text) {
   rewind(file);
-  char chunk[4096];
-  size_t got;
-  while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) text->append(chunk, got);
-  return ferror(file) == 0 && !text->failed();
+  int errorNumber = 0;
+  return readWholeStream(file, SIZE_MAX, text, &errorNumber) == WholeFile::kRead;
 }
 
 }  // namespace
@@ -67,17 +30,13 @@ bool loadCapturing(TextBuffer* loadStdout, TextBuffer* loadStderr) {
   }
   fflush(stdout);
   fflush(stderr);
-  const int savedOut = duplicate(kStdout);
-  const int savedErr = duplicate(kStderr);
-  duplicateTo(fileNumber(outFile), kStdout);
-  duplicateTo(fileNumber(errFile), kStderr);
-  getRecord(kProcessorCategory);
-  fflush(stdout);
-  fflush(stderr);
-  duplicateTo(savedOut, kStdout);
-  duplicateTo(savedErr, kStderr);
-  closeFd(savedOut);
-  closeFd(savedErr);
+  {
+    const DescriptorRedirect out(kStdoutDescriptor, descriptorOf(outFile));
+    const DescriptorRedirect err(kStderrDescriptor, descriptorOf(errFile));
+    getRecord(kProcessorCategory);
+    fflush(stdout);
+    fflush(stderr);
+  }
   const bool read = readAll(outFile, loadStdout) && readAll(errFile, loadStderr);
   fclose(outFile);
   fclose(errFile);

@@ -9,6 +9,7 @@
 #include <intrin.h>
 #endif
 
+#include "base/byte_reader.h"
 #include "tools/text_format.h"
 
 const char kProcessorIdNote[] =
@@ -47,11 +48,6 @@ bool parseId(const char* text, uint8_t bytes[8]) {
     bytes[i] = static_cast<uint8_t>(value);
   }
   return true;
-}
-
-uint32_t readU32Le(const uint8_t* bytes) {
-  return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-         static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
 }
 
 void appendTrimmed(TextBuffer* out, const char* text) {
@@ -186,9 +182,10 @@ void assessProcessorId(const char* id, const Inventory& inventory, const CpuidLe
     out->signature = source->record.signature;
   }
   uint8_t bytes[8];
-  const bool parsed = parseId(id, bytes);
-  const uint32_t eax = parsed ? readU32Le(bytes) : 0;
-  const uint32_t edx = parsed ? readU32Le(bytes + 4) : 0;
+  uint32_t eax = 0;
+  uint32_t edx = 0;
+  ByteReader idReader(bytes, sizeof bytes);
+  const bool parsed = parseId(id, bytes) && idReader.readU32Le(&eax) && idReader.readU32Le(&edx);
   if (parsed) {
     // EDX, then EAX, each as eight upper-case hexadecimal digits.
     static const char kHex[] = "0123456789ABCDEF";
@@ -207,12 +204,15 @@ void assessProcessorId(const char* id, const Inventory& inventory, const CpuidLe
   if (source != nullptr) warnEmptySocket(*source, inventory, &out->warnings);
   warnSynthesised(inventory, &out->warnings);
   if (cpuid != nullptr && parsed && (cpuid->eax != eax || cpuid->edx != edx)) {
+    // The registers as the ID's bytes would hold them.
+    uint8_t r[8];
+    ByteWriter registers(r, sizeof r);
+    registers.writeU32Le(cpuid->eax);
+    registers.writeU32Le(cpuid->edx);
     appendFormat(&out->warnings,
                  "the ID differs from what CPUID leaf 1 reports on this machine (EAX %08lX, EDX "
                  "%08lX, which read as %02X %02X %02X %02X %02X %02X %02X %02X)\n",
                  static_cast<unsigned long>(cpuid->eax), static_cast<unsigned long>(cpuid->edx),
-                 cpuid->eax & 0xFF, cpuid->eax >> 8 & 0xFF, cpuid->eax >> 16 & 0xFF,
-                 cpuid->eax >> 24, cpuid->edx & 0xFF, cpuid->edx >> 8 & 0xFF,
-                 cpuid->edx >> 16 & 0xFF, cpuid->edx >> 24);
+                 r[0], r[1], r[2], r[3], r[4], r[5], r[6], r[7]);
   }
 }

@@ -3,7 +3,6 @@
 #include <stdint.h>
 #include <string.h>
 
-#include "reader/record_store.h"
 #include "reader/records.h"
 #include "tools/json_writer.h"
 #include "tools/record_fields.h"
@@ -27,12 +26,11 @@ const ReservedRecord& reserved() {
   return *static_cast<const ReservedRecord*>(getRecord(kReservedCategory));
 }
 
-// The entries a caller may read: the first deviceCount of the list, never more than it holds.
+// The entries a caller may read: the first deviceCount of the list, which never counts more
+// entries than the list holds (reader/records.h).
 uint32_t readableDeviceCount() {
   const auto* list = *static_cast<MemoryDeviceRecord* const*>(getRecord(kMemoryDevicesCategory));
-  if (list == nullptr) return 0;
-  const uint32_t count = memoryArray().deviceCount;
-  return count < memoryDeviceCapacity ? count : memoryDeviceCapacity;
+  return list != nullptr ? memoryArray().deviceCount : 0;
 }
 const MemoryDeviceRecord& memoryDevice(uint32_t index) {
   return (*static_cast<MemoryDeviceRecord* const*>(getRecord(kMemoryDevicesCategory)))[index];

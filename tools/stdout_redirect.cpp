@@ -1,7 +1,5 @@
 #include "tools/stdout_redirect.h"
 
-#include <stdio.h>
-
 #if defined(_WIN32)
 #include <io.h>
 #else
@@ -10,9 +8,6 @@
 
 namespace {
 
-constexpr int kStdout = 1;
-constexpr int kStderr = 2;
-
 #if defined(_WIN32)
 int duplicate(int fd) {
   return _dup(fd);
@@ -20,7 +15,7 @@ int duplicate(int fd) {
 int duplicateTo(int fd, int target) {
   return _dup2(fd, target);
 }
-int closeFd(int fd) {
+int closeDescriptor(int fd) {
   return _close(fd);
 }
 #else
@@ -30,24 +25,36 @@ int duplicate(int fd) {
 int duplicateTo(int fd, int target) {
   return dup2(fd, target);
 }
-int closeFd(int fd) {
+int closeDescriptor(int fd) {
   return close(fd);
 }
 #endif
 
 }  // namespace
 
-StdoutOnStderr::StdoutOnStderr() {
+int descriptorOf(FILE* stream) {
+#if defined(_WIN32)
+  return _fileno(stream);
+#else
+  return fileno(stream);
+#endif
+}
+
+DescriptorRedirect::DescriptorRedirect(int fd, int target) : fd_(fd), saved_(duplicate(fd)) {
+  if (saved_ >= 0) duplicateTo(target, fd);
+}
+
+DescriptorRedirect::~DescriptorRedirect() {
+  if (saved_ < 0) return;
+  duplicateTo(saved_, fd_);
+  closeDescriptor(saved_);
+}
+
+StdoutOnStderr::Unbuffered::Unbuffered() {
   setvbuf(stdout, nullptr, _IONBF, 0);
   // Standard error too: msvcrt.dll buffers it fully when it is no terminal, which would put its
   // bytes behind those of standard output.
   setvbuf(stderr, nullptr, _IONBF, 0);
-  saved_ = duplicate(kStdout);
-  if (saved_ >= 0) duplicateTo(kStderr, kStdout);
 }
 
-StdoutOnStderr::~StdoutOnStderr() {
-  if (saved_ < 0) return;
-  duplicateTo(saved_, kStdout);
-  closeFd(saved_);
-}
+StdoutOnStderr::StdoutOnStderr() : redirect_(kStdoutDescriptor, kStderrDescriptor) {}

@@ -1,18 +1,40 @@
-// Standard output sent to standard error for a while, at the level of the file descriptors, so
-// that whatever the code in between writes to standard output (the package's load, in the
-// process or in a module it loaded) reaches standard error instead, byte for byte.
+// Standard output or standard error sent elsewhere for a while, at the level of the file
+// descriptors, so that whatever the code in between writes there (the package's load, in the
+// process or in a module it loaded) reaches the other place instead, byte for byte.
 #pragma once
+
+#include <stdio.h>
+
+// Points the descriptor fd at the file that target writes to, until destroyed. Flush the stream
+// of fd before, and again before the end.
+class DescriptorRedirect {
+ public:
+  DescriptorRedirect(int fd, int target);
+  // Points fd back where it went before.
+  ~DescriptorRedirect();
+  DescriptorRedirect(const DescriptorRedirect&) = delete;
+  DescriptorRedirect& operator=(const DescriptorRedirect&) = delete;
+
+ private:
+  int fd_;
+  int saved_;  // where fd went before; -1 when it could not be kept
+};
+
+// The descriptor of a stream.
+int descriptorOf(FILE* stream);
+
+constexpr int kStdoutDescriptor = 1;
+constexpr int kStderrDescriptor = 2;
 
 class StdoutOnStderr {
  public:
   // Makes standard output and standard error unbuffered, so that their bytes reach standard
   // error in the order they are written: create it before anything is written to either.
   StdoutOnStderr();
-  // Points standard output back where it went before.
-  ~StdoutOnStderr();
-  StdoutOnStderr(const StdoutOnStderr&) = delete;
-  StdoutOnStderr& operator=(const StdoutOnStderr&) = delete;
 
  private:
-  int saved_;  // the earlier standard output; -1 when it could not be kept
+  struct Unbuffered {
+    Unbuffered();
+  } unbuffered_;
+  DescriptorRedirect redirect_;
 };

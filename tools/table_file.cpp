@@ -11,8 +11,10 @@
 #include <io.h>
 #endif
 
+#include "base/limits.h"
+#include "base/raw_header.h"
 #include "platform/entry_point.h"
-#include "platform/firmware_table.h"
+#include "platform/whole_file.h"
 #include "tools/text_format.h"
 
 namespace {
@@ -30,22 +32,11 @@ bool startsWith(const uint8_t* data, size_t size, const char* anchor) {
   return size >= n && memcmp(data, anchor, n) == 0;
 }
 
-uint32_t readU32Le(const uint8_t* bytes) {
-  return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-         static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
-}
-
 // The raw layout: calling-method flag 0, the version, the table length, then the table.
 void assembleRaw(uint8_t major, uint8_t minor, uint8_t dmiRevision, const uint8_t* table,
                  uint32_t length, TextBuffer* raw) {
-  const uint8_t header[platform::kRawHeaderSize] = {0,
-                                                    major,
-                                                    minor,
-                                                    dmiRevision,
-                                                    static_cast<uint8_t>(length),
-                                                    static_cast<uint8_t>(length >> 8),
-                                                    static_cast<uint8_t>(length >> 16),
-                                                    static_cast<uint8_t>(length >> 24)};
+  uint8_t header[kRawHeaderSize];
+  writeRawHeader({0, major, minor, dmiRevision, length}, header);
   raw->clear();
   raw->append(header, sizeof header);
   raw->append(table, length);
@@ -53,7 +44,8 @@ void assembleRaw(uint8_t major, uint8_t minor, uint8_t dmiRevision, const uint8_
 
 // True when the file is the raw layout itself: an 8-byte header whose length matches the file.
 bool looksLikeRsmb(const uint8_t* data, size_t size) {
-  return size >= platform::kRawHeaderSize && readU32Le(data + 4) == size - platform::kRawHeaderSize;
+  RawHeader header;
+  return readRawHeader(data, size, &header) && header.tableLength == size - kRawHeaderSize;
 }
 
 // True when the bytes start with one whole structure: a formatted length of at least the 4-byte
@@ -61,7 +53,7 @@ bool looksLikeRsmb(const uint8_t* data, size_t size) {
 // strings are mostly printable text (three bytes in four at least: firmware strings may hold a
 // stray control byte). Text files have no zero bytes; most binary files fail on the strings.
 bool startsWithWholeStructure(const uint8_t* data, size_t size) {
-  if (size < 4 || data[1] < 4 || data[1] > size) return false;
+  if (size < kStructureHeaderSize || data[1] < kStructureHeaderSize || data[1] > size) return false;
   size_t i = data[1];
   size_t text = 0;
   size_t other = 0;
@@ -141,43 +133,35 @@ bool isFolder(const char* path) {
 #endif
 }
 
-// Reads the whole stream, at most one byte more than the limit, so that a file over it is told
-// apart without reading it all. name is what the error calls the input.
-bool readStream(FILE* file, const char* name, TextBuffer* bytes, TextBuffer* error) {
-  bytes->clear();
-  uint8_t chunk[65536];
-  size_t got = 0;
-  while (bytes->size() <= tablefile::kLargestTableFile &&
-         (got = fread(chunk, 1, sizeof chunk, file)) > 0) {
-    bytes->append(chunk, got);
+// True when the input was read whole; otherwise the reason, prefixed with name, the input's.
+bool wasRead(WholeFile result, int errorNumber, const char* name, TextBuffer* error) {
+  if (result == WholeFile::kRead) return true;
+  error->append(name);
+  switch (result) {
+    case WholeFile::kCannotOpen:
+      error->append(": cannot open: ");
+      error->append(strerror(errorNumber));
+      break;
+    case WholeFile::kCannotRead:
+      error->append(": cannot read: ");
+      error->append(strerror(errorNumber));
+      break;
+    case WholeFile::kTooLarge:
+      appendFormat(error, ": the file is larger than %lu MiB",
+                   static_cast<unsigned long>(kLargestTableFile >> 20));
+      break;
+    case WholeFile::kNoMemory:
+    case WholeFile::kRead:
+      error->append(": not enough memory to read it");
+      break;
   }
-  if (ferror(file) != 0) {
-    const int readErrno = errno;
-    error->append(name);
-    error->append(": cannot read: ");
-    error->append(strerror(readErrno));
-    return false;
-  }
-  if (bytes->failed()) {
-    error->append(name);
-    error->append(": not enough memory to read it");
-    return false;
-  }
-  return true;
+  return false;
 }
 
 bool readFile(const char* path, TextBuffer* bytes, TextBuffer* error) {
-  FILE* file = fopen(path, "rb");
-  if (file == nullptr) {
-    const int openErrno = errno;
-    error->append(path);
-    error->append(": cannot open: ");
-    error->append(strerror(openErrno));
-    return false;
-  }
-  const bool read = readStream(file, path, bytes, error);
-  fclose(file);
-  return read;
+  int errorNumber = 0;
+  const WholeFile result = readWholeFile(path, kLargestTableFile, bytes, &errorNumber);
+  return wasRead(result, errorNumber, path, error);
 }
 
 // The bytes converted, or the reason prefixed with the input's name.
@@ -229,9 +213,9 @@ bool readTableFolder(const char* folder, TableFormat format, TextBuffer* raw, Te
     return false;
   }
   if (!readFile(tablePath.text(), &table, error)) return false;
-  if (table.empty() || table.size() > tablefile::kLargestTableFile) {
+  if (table.empty()) {
     error->append(tablePath.text());
-    error->append(table.empty() ? ": the file is empty" : ": the file is larger than 64 MiB");
+    error->append(": the file is empty");
     return false;
   }
   assembleRaw(ep.major, ep.minor, ep.dmiRevision, table.bytes(),
@@ -264,8 +248,9 @@ bool rawTableFromFileBytes(const uint8_t* data, size_t size, TableFormat format,
     error->append("the file is empty");
     return false;
   }
-  if (size > tablefile::kLargestTableFile) {
-    error->append("the file is larger than 64 MiB");
+  if (size > kLargestTableFile) {
+    appendFormat(error, "the file is larger than %lu MiB",
+                 static_cast<unsigned long>(kLargestTableFile >> 20));
     return false;
   }
   if (format == TableFormat::Auto) {
@@ -305,7 +290,9 @@ bool readTableInput(const char* path, TableFormat format, TextBuffer* raw, TextB
     _setmode(_fileno(stdin), _O_BINARY);
 #endif
     const char* name = "standard input";
-    return readStream(stdin, name, &bytes, error) && convert(name, bytes, format, raw, error);
+    int errorNumber = 0;
+    const WholeFile result = readWholeStream(stdin, kLargestTableFile, &bytes, &errorNumber);
+    return wasRead(result, errorNumber, name, error) && convert(name, bytes, format, raw, error);
   }
   if (isFolder(path)) return readTableFolder(path, format, raw, error);
   return readFile(path, &bytes, error) && convert(path, bytes, format, raw, error);

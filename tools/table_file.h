@@ -9,14 +9,6 @@
 
 #include "base/text_buffer.h"
 
-namespace tablefile {
-
-// Largest table file accepted: real tables are a few KiB, so anything larger is not a table, and
-// a whole file is held in memory.
-constexpr size_t kLargestTableFile = 64u << 20;
-
-}  // namespace tablefile
-
 enum class TableFormat { Auto, Rsmb, Dump, Raw };
 
 // The format of its name on the command line (auto, rsmb, dump, raw); false for any other name.
@@ -30,7 +22,7 @@ bool parseTableFormat(const char* name, TableFormat* format);
 bool rawTableFromFileBytes(const uint8_t* data, size_t size, TableFormat format, TextBuffer* raw,
                            TextBuffer* error);
 
-// Reads a table input and converts it: a file of at most 64 MiB, "-" for standard input, or a
-// folder holding smbios_entry_point and DMI (where format must be Auto). The error names the
-// input.
+// Reads a table input and converts it: a file of at most kLargestTableFile bytes (base/limits.h),
+// "-" for standard input, or a folder holding smbios_entry_point and DMI (where format must be
+// Auto). The error names the input.
 bool readTableInput(const char* path, TableFormat format, TextBuffer* raw, TextBuffer* error);

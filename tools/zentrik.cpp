@@ -11,8 +11,9 @@
 #endif
 
 #include "base/text_buffer.h"
-#include "platform/firmware_source.h"
+#include "platform/fetch_firmware_table.h"
 #include "platform/firmware_table.h"
+#include "platform/served_firmware_table.h"
 #include "reader/records.h"
 #include "tools/inventory.h"
 #include "tools/json_writer.h"
@@ -250,14 +251,10 @@ bool obtainTable(const Options& options, TextBuffer* raw) {
     platform::serveRawTable(raw->bytes(), raw->size());
     return true;
   }
-  const uint32_t needed = platform::GetSystemFirmwareTable(platform::kProviderRsmb, 0, nullptr, 0);
-  if (needed == 0) return true;
-  void* buffer = malloc(needed);
-  if (buffer == nullptr) return true;
-  const uint32_t copied =
-      platform::GetSystemFirmwareTable(platform::kProviderRsmb, 0, buffer, needed);
-  if (copied <= needed) raw->append(buffer, copied);
-  free(buffer);
+  uint32_t delivered = 0;
+  uint8_t* live = platform::fetchFirmwareTable(&delivered);
+  raw->append(live, delivered);
+  free(live);
   return true;
 }
 

@@ -10,10 +10,11 @@
 
 #include "Engine.h"
 #include "base/compiler.h"
+#include "base/limits.h"
 #include "base/text_buffer.h"
 #include "module_loader.h"
-#include "platform/firmware_source.h"
 #include "platform/firmware_table.h"
+#include "platform/served_firmware_table.h"
 #include "tools/stdout_redirect.h"
 #include "tools/table_file.h"
 
@@ -169,12 +170,13 @@ int main(int argc, char** argv) {
     platform::serveRawTable(raw.bytes(), raw.size());
   }
 
-  char loadError[512] = "";
+  char loadError[kReasonCapacity] = "";
   void* module = openModule(modulePath, loadError, sizeof loadError);
   if (module == nullptr) return fail("cannot load module %s: %s", modulePath, loadError);
 #if defined(_WIN32)
-  // There the module carries its own copy of the platform layer, which asks the kernel: point
-  // the module's import of the kernel's function at the captured table instead.
+  // There the module's table service calls the kernel's function, which it imports: point that
+  // import at the captured table. (Elsewhere the module's calls reach this program's service by
+  // themselves: platform/firmware_table.h.)
   if (serving) {
     const char* steerError = "";
     if (!platform::steerFirmwareTable(module, raw.bytes(), raw.size(), &steerError)) {
@@ -227,8 +229,9 @@ int main(int argc, char** argv) {
   }
 
 #if defined(_WIN32)
-  // The module's own copy of the platform layer is out of reach here; the host's copy reads the
-  // same source (the same file, or the same kernel), so one size query tells whether it can.
+  // The module's calls went to the kernel or the steered copy, not to this program's service;
+  // that reads the same source (the same file, or the same kernel), so one size query tells
+  // whether it can.
   platform::GetSystemFirmwareTable(platform::kProviderRsmb, 0, nullptr, 0);
 #endif
   const char* tableError = platform::firmwareTableError();

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "base/bounded_format.h"
+#include "base/limits.h"
 #include "module_loader.h"
 
 namespace {
@@ -19,7 +20,7 @@ void formatError(char* error, size_t capacity, const char* format, ...) {
 void* openModule(const char* path, char* error, size_t capacity) {
   HMODULE module = LoadLibraryA(path);
   if (module == nullptr) {
-    char reason[512] = "";
+    char reason[kReasonCapacity] = "";
     FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                    GetLastError(), 0, reason, sizeof reason, nullptr);
     size_t length = strlen(reason);

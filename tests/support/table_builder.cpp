@@ -3,31 +3,59 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "base/byte_reader.h"
+#include "base/raw_header.h"
+
+namespace {
+
+template <typename T>
+void put(Bytes* bytes, size_t offset, T value) {
+  ByteWriter writer(bytes->data(), bytes->size());
+  if (!writer.seek(offset) || !writer.writeLe(value)) {
+    throw std::out_of_range("offset beyond the bytes");
+  }
+}
+
+}  // namespace
+
+void putLe(Bytes* bytes, size_t offset, uint8_t value) {
+  put(bytes, offset, value);
+}
+void putLe(Bytes* bytes, size_t offset, uint16_t value) {
+  put(bytes, offset, value);
+}
+void putLe(Bytes* bytes, size_t offset, uint32_t value) {
+  put(bytes, offset, value);
+}
+void putLe(Bytes* bytes, size_t offset, uint64_t value) {
+  put(bytes, offset, value);
+}
+
 Structure::Structure(uint8_t type, uint8_t length, uint16_t handle)
     : formatted_(length < 4 ? 4 : length, 0) {
   formatted_[0] = type;
   formatted_[1] = length;
-  formatted_[2] = static_cast<uint8_t>(handle);
-  formatted_[3] = static_cast<uint8_t>(handle >> 8);
+  putLe(&formatted_, 2, handle);
 }
 
 Structure& Structure::u8(size_t offset, uint8_t value) {
-  if (offset >= formatted_.size()) throw std::out_of_range("offset beyond the formatted area");
-  formatted_[offset] = value;
+  putLe(&formatted_, offset, value);
   return *this;
 }
 
 Structure& Structure::u16(size_t offset, uint16_t value) {
-  return u8(offset, value & 0xFF).u8(offset + 1, value >> 8);
+  putLe(&formatted_, offset, value);
+  return *this;
 }
 
 Structure& Structure::u32(size_t offset, uint32_t value) {
-  return u16(offset, value & 0xFFFF).u16(offset + 2, value >> 16);
+  putLe(&formatted_, offset, value);
+  return *this;
 }
 
 Structure& Structure::u64(size_t offset, uint64_t value) {
-  return u32(offset, static_cast<uint32_t>(value))
-      .u32(offset + 4, static_cast<uint32_t>(value >> 32));
+  putLe(&formatted_, offset, value);
+  return *this;
 }
 
 Structure& Structure::bytes(size_t offset, std::initializer_list<uint8_t> values) {
@@ -75,11 +103,11 @@ Bytes rawBufferAnnouncing(const Bytes& table, uint32_t announcedLength, uint8_t 
                           uint8_t minor) {
   // Sized once and filled in place: g++ 12 warns falsely (-Warray-bounds) about an insert behind
   // a vector made from a braced list.
-  Bytes out(8 + table.size());
-  out[1] = major;
-  out[2] = minor;
-  for (unsigned i = 0; i < 4; ++i) out[4 + i] = static_cast<uint8_t>(announcedLength >> (8 * i));
-  std::copy(table.begin(), table.end(), out.begin() + 8);
+  Bytes out(kRawHeaderSize + table.size());
+  uint8_t header[kRawHeaderSize];
+  writeRawHeader({0, major, minor, 0, announcedLength}, header);
+  std::copy(header, header + kRawHeaderSize, out.begin());
+  std::copy(table.begin(), table.end(), out.begin() + kRawHeaderSize);
   return out;
 }
 

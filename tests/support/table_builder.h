@@ -37,6 +37,13 @@ class Structure {
   Bytes rawTail_;
 };
 
+// Writes value little-endian at offset of bytes, as wide as its type; throws std::out_of_range
+// when it does not fit.
+void putLe(Bytes* bytes, size_t offset, uint8_t value);
+void putLe(Bytes* bytes, size_t offset, uint16_t value);
+void putLe(Bytes* bytes, size_t offset, uint32_t value);
+void putLe(Bytes* bytes, size_t offset, uint64_t value);
+
 // The end-of-table structure (type 127, length 4).
 Bytes endOfTable(uint16_t handle = 0xFFFF);
 

@@ -10,8 +10,12 @@
 
 namespace {
 
-void putLe(Bytes* bytes, size_t offset, uint64_t value, size_t width) {
-  for (size_t i = 0; i < width; ++i) (*bytes)[offset + i] = static_cast<uint8_t>(value >> (8 * i));
+// Sets the byte at where so that bytes from to end add up to 0, as the standard's checksums do.
+void checksum(Bytes* bytes, size_t where, size_t from, size_t end) {
+  uint8_t sum = 0;
+  (*bytes)[where] = 0;
+  for (size_t i = from; i < end; ++i) sum = static_cast<uint8_t>(sum + (*bytes)[i]);
+  (*bytes)[where] = static_cast<uint8_t>(0x100 - sum);
 }
 
 }  // namespace
@@ -25,8 +29,10 @@ Bytes entryPoint32(uint8_t major, uint8_t minor, uint16_t tableLength, uint32_t 
   ep[0x06] = major;
   ep[0x07] = minor;
   for (size_t i = 0; i < 5; ++i) ep[0x10 + i] = static_cast<uint8_t>(intermediate[i]);
-  putLe(&ep, 0x16, tableLength, 2);
-  putLe(&ep, 0x18, tableAddress, 4);
+  putLe(&ep, 0x16, tableLength);
+  putLe(&ep, 0x18, tableAddress);
+  checksum(&ep, 0x15, 0x10, ep.size());  // intermediate
+  checksum(&ep, 0x04, 0, ep.size());
   return ep;
 }
 
@@ -40,8 +46,9 @@ Bytes entryPoint64(uint8_t major, uint8_t minor, uint8_t docrev, uint32_t maximu
   ep[0x08] = minor;
   ep[0x09] = docrev;
   ep[0x0A] = 0x01;  // entry point revision
-  putLe(&ep, 0x0C, maximumSize, 4);
-  putLe(&ep, 0x10, tableAddress, 8);
+  putLe(&ep, 0x0C, maximumSize);
+  putLe(&ep, 0x10, tableAddress);
+  checksum(&ep, 0x05, 0, ep.size());
   return ep;
 }
 

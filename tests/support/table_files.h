@@ -7,9 +7,10 @@
 
 #include "tests/support/table_builder.h"
 
-// The 31-byte "_SM_" entry point: version, table length and table address.
+// The 31-byte "_SM_" entry point: version, table length and table address (checksums set).
 Bytes entryPoint32(uint8_t major, uint8_t minor, uint16_t tableLength, uint32_t tableAddress);
-// The 24-byte "_SM3_" entry point: version, docrev, table maximum size and table address.
+// The 24-byte "_SM3_" entry point: version, docrev, table maximum size and table address
+// (checksum set).
 Bytes entryPoint64(uint8_t major, uint8_t minor, uint8_t docrev, uint32_t maximumSize,
                    uint64_t tableAddress);
 

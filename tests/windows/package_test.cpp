@@ -8,6 +8,7 @@
 
 #include "Engine.h"
 #include "StandinTesting.h"
+#include "base/raw_header.h"
 #include "module_loader.h"
 #include "platform/import_patch.h"
 #include "tests/windows/check.h"
@@ -23,8 +24,9 @@ struct RawTable {
     if (N > sizeof bytes - size) return *this;  // no test table is that long
     memcpy(bytes + size, structure, N);
     size += N;
-    const size_t length = size - 8;
-    for (int i = 0; i < 4; ++i) bytes[4 + i] = static_cast<uint8_t>(length >> (8 * i));
+    uint8_t header[kRawHeaderSize];
+    writeRawHeader({0, 3, 2, 0, static_cast<uint32_t>(size - kRawHeaderSize)}, header);
+    memcpy(bytes, header, kRawHeaderSize);
     return *this;
   }
   // Calling-method flag 0, SMBIOS 3.2, DMI revision 0, table length (set by add).

@@ -4,7 +4,8 @@
 #include <string.h>
 #include <windows.h>
 
-#include "platform/firmware_source.h"
+#include "base/raw_header.h"
+#include "platform/served_firmware_table.h"
 #include "reader/record_store.h"
 #include "tests/windows/check.h"
 
@@ -45,17 +46,11 @@ unsigned char* slowTable(size_t* size) {
   auto* raw = static_cast<unsigned char*>(malloc(*size));
   if (raw == nullptr) return nullptr;
   const size_t length = *size - 8;
-  const unsigned char header[8] = {0,
-                                   3,
-                                   2,
-                                   0,
-                                   static_cast<unsigned char>(length),
-                                   static_cast<unsigned char>(length >> 8),
-                                   static_cast<unsigned char>(length >> 16),
-                                   static_cast<unsigned char>(length >> 24)};
+  uint8_t header[kRawHeaderSize];
+  writeRawHeader({0, 3, 2, 0, static_cast<uint32_t>(length)}, header);
   unsigned char* p = raw;
-  memcpy(p, header, 8);
-  memcpy(p += 8, processor, sizeof processor);
+  memcpy(p, header, kRawHeaderSize);
+  memcpy(p += kRawHeaderSize, processor, sizeof processor);
   memcpy(p += sizeof processor, systemHeader, sizeof systemHeader);
   memset(p += sizeof systemHeader, 'x', longString);
   p[longString] = 0;

@@ -1,21 +1,28 @@
-// The operating system's own firmware table, one implementation per system.
+// The operating system's own firmware table, one implementation per system
+// (live_firmware_table_linux.cpp, live_firmware_table_windows.cpp).
 #pragma once
 
+#include <stdarg.h>
 #include <stddef.h>
 #include <stdint.h>
 
+#include "base/bounded_format.h"
 #include "base/compiler.h"
+#include "base/limits.h"
 
 namespace platform {
 
-// Room for the one line that says why a firmware table cannot be had, terminator included.
-constexpr size_t kErrorCapacity = 512;
-
-// Writes a reason into error (kErrorCapacity bytes), cut short where it does not fit.
-void setError(char* error, const char* format, ...) ZENTRIK_PRINTF_FORMAT(2, 3);
+// Writes a reason into error (kReasonCapacity bytes), cut short where it does not fit.
+inline void setError(char* error, const char* format, ...) ZENTRIK_PRINTF_FORMAT(2, 3);
+inline void setError(char* error, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  vformatBounded(error, kReasonCapacity, format, args);
+  va_end(args);
+}
 
 // The live raw SMBIOS data with the protocol of GetSystemFirmwareTable; on failure returns 0 and
-// puts the reason into error (kErrorCapacity bytes).
+// puts the reason into error (kReasonCapacity bytes).
 uint32_t liveFirmwareTable(uint32_t provider, uint32_t tableId, void* buffer, uint32_t bufferSize,
                            char* error);
 
@@ -23,7 +30,7 @@ uint32_t liveFirmwareTable(uint32_t provider, uint32_t tableId, void* buffer, ui
 // Assembles the raw layout (calling-method flag 0, the entry point's major, minor and DMI
 // revision, the table length, the table) from the entry point and table files Linux exposes.
 // Returns it in a block of *size bytes that the caller frees, or null with the reason in error
-// (kErrorCapacity bytes).
+// (kReasonCapacity bytes).
 uint8_t* rawTableFromSysfs(const char* entryPointPath, const char* tablePath, uint32_t* size,
                            char* error);
 #endif

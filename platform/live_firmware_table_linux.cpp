@@ -2,14 +2,15 @@
 // raw layout the reader expects from them: calling-method flag 0, the version from the entry
 // point, the table length, then the table.
 #include <errno.h>
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
+#include "base/raw_header.h"
 #include "base/text_buffer.h"
 #include "platform/entry_point.h"
 #include "platform/firmware_table.h"
-#include "platform/firmware_table_os.h"
+#include "platform/live_firmware_table.h"
+#include "platform/whole_file.h"
 
 namespace platform {
 
@@ -17,39 +18,28 @@ namespace {
 
 constexpr const char* kEntryPointPath = "/sys/firmware/dmi/tables/smbios_entry_point";
 constexpr const char* kTablePath = "/sys/firmware/dmi/tables/DMI";
-constexpr size_t kLargestTable = 64u << 20;  // far above any real table; guards a runaway read
 
-bool readWholeFile(const char* path, TextBuffer* out, char* error) {
-  FILE* file = fopen(path, "rb");
-  if (file == nullptr) {
-    const int openErrno = errno;
-    setError(error, "cannot open %s: %s%s", path, strerror(openErrno),
-             openErrno == EACCES ? " (the firmware tables need root)" : "");
-    return false;
-  }
-  out->clear();
-  unsigned char chunk[65536];
-  size_t got;
-  while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) {
-    if (!out->append(chunk, got)) {
-      fclose(file);
-      setError(error, "no memory to read %s", path);
+bool readSysfsFile(const char* path, TextBuffer* out, char* error) {
+  int errorNumber = 0;
+  switch (readWholeFile(path, kLargestTableFile, out, &errorNumber)) {
+    case WholeFile::kRead:
+      return true;
+    case WholeFile::kCannotOpen:
+      setError(error, "cannot open %s: %s%s", path, strerror(errorNumber),
+               errorNumber == EACCES ? " (the firmware tables need root)" : "");
       return false;
-    }
-    if (out->size() > kLargestTable) {
-      fclose(file);
-      setError(error, "%s is larger than 64 MiB", path);
+    case WholeFile::kCannotRead:
+      setError(error, "cannot read %s: %s", path, strerror(errorNumber));
       return false;
-    }
+    case WholeFile::kTooLarge:
+      setError(error, "%s is larger than %lu MiB", path,
+               static_cast<unsigned long>(kLargestTableFile >> 20));
+      return false;
+    case WholeFile::kNoMemory:
+      break;
   }
-  const bool failed = ferror(file) != 0;
-  const int readErrno = errno;
-  fclose(file);
-  if (failed) {
-    setError(error, "cannot read %s: %s", path, strerror(readErrno));
-    return false;
-  }
-  return true;
+  setError(error, "no memory to read %s", path);
+  return false;
 }
 
 }  // namespace
@@ -58,13 +48,13 @@ uint8_t* rawTableFromSysfs(const char* entryPointPath, const char* tablePath, ui
                            char* error) {
   TextBuffer entry;
   TextBuffer table;
-  if (!readWholeFile(entryPointPath, &entry, error)) return nullptr;
+  if (!readSysfsFile(entryPointPath, &entry, error)) return nullptr;
   EntryPoint ep{};
   if (!parseEntryPoint(entry.bytes(), entry.size(), &ep)) {
     setError(error, "%s holds no SMBIOS entry point", entryPointPath);
     return nullptr;
   }
-  if (!readWholeFile(tablePath, &table, error)) return nullptr;
+  if (!readSysfsFile(tablePath, &table, error)) return nullptr;
   if (table.empty()) {
     setError(error, "%s is empty", tablePath);
     return nullptr;
@@ -75,14 +65,8 @@ uint8_t* rawTableFromSysfs(const char* entryPointPath, const char* tablePath, ui
     setError(error, "no memory for the firmware table of %s", tablePath);
     return nullptr;
   }
-  const uint8_t header[kRawHeaderSize] = {0,
-                                          ep.major,
-                                          ep.minor,
-                                          ep.dmiRevision,
-                                          static_cast<uint8_t>(length),
-                                          static_cast<uint8_t>(length >> 8),
-                                          static_cast<uint8_t>(length >> 16),
-                                          static_cast<uint8_t>(length >> 24)};
+  uint8_t header[kRawHeaderSize];
+  writeRawHeader({0, ep.major, ep.minor, ep.dmiRevision, length}, header);
   memcpy(raw, header, kRawHeaderSize);
   memcpy(raw + kRawHeaderSize, table.bytes(), length);
   *size = kRawHeaderSize + length;

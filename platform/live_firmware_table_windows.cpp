@@ -1,7 +1,7 @@
 // On Windows the kernel itself serves the raw SMBIOS data.
 #include <windows.h>
 
-#include "platform/firmware_table_os.h"
+#include "platform/live_firmware_table.h"
 
 namespace platform {
 

@@ -1,12 +1,11 @@
-#include "platform/firmware_source.h"
+#include "platform/served_firmware_table.h"
 
-#include <stdarg.h>
 #include <stdlib.h>
 #include <string.h>
 
-#include "base/bounded_format.h"
+#include "base/limits.h"
 #include "platform/firmware_table.h"
-#include "platform/firmware_table_os.h"
+#include "platform/live_firmware_table.h"
 
 namespace platform {
 
@@ -16,17 +15,10 @@ namespace {
 bool serving = false;
 uint8_t* served = nullptr;
 size_t servedSize = 0;
-char lastError[kErrorCapacity] = "";
+char lastError[kReasonCapacity] = "";
 uint32_t callCount = 0;
 
 }  // namespace
-
-void setError(char* error, const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  vformatBounded(error, kErrorCapacity, format, args);
-  va_end(args);
-}
 
 void serveRawTable(const void* raw, size_t size) {
   free(served);
@@ -50,6 +42,7 @@ void resetFirmwareTableCallCount() {
   callCount = 0;
 }
 
+// In place of the package's own (platform/firmware_table.cpp).
 const char* firmwareTableError() {
   return lastError;
 }
