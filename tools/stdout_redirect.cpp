@@ -1,6 +1,7 @@
 #include "tools/stdout_redirect.h"
 
 #if defined(_WIN32)
+#include <fcntl.h>
 #include <io.h>
 #else
 #include <unistd.h>
@@ -58,3 +59,10 @@ StdoutOnStderr::Unbuffered::Unbuffered() {
 }
 
 StdoutOnStderr::StdoutOnStderr() : redirect_(kStdoutDescriptor, kStderrDescriptor) {}
+
+void useBinaryStandardStreams() {
+#if defined(_WIN32)
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+#endif
+}

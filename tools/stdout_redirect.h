@@ -20,6 +20,10 @@ class DescriptorRedirect {
   int saved_;  // where fd went before; -1 when it could not be kept
 };
 
+// On Windows, standard output and standard error in binary mode, so that they write "\n" as on
+// every other system and outputs compare byte for byte; nothing to do elsewhere.
+void useBinaryStandardStreams();
+
 // The descriptor of a stream.
 int descriptorOf(FILE* stream);
 

@@ -5,11 +5,6 @@
 #include <stdlib.h>
 #include <string.h>
 
-#if defined(_WIN32)
-#include <fcntl.h>
-#include <io.h>
-#endif
-
 #include "base/text_buffer.h"
 #include "platform/fetch_firmware_table.h"
 #include "platform/firmware_table.h"
@@ -21,6 +16,7 @@
 #include "tools/private_file.h"
 #include "tools/processor_trust.h"
 #include "tools/record_report.h"
+#include "tools/stdout_redirect.h"
 #include "tools/table_file.h"
 #include "tools/text_report.h"
 
@@ -433,11 +429,7 @@ int runCapture(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-#if defined(_WIN32)
-  // Line ends as on every other system: reports and JSON compare byte for byte.
-  _setmode(_fileno(stdout), _O_BINARY);
-  _setmode(_fileno(stderr), _O_BINARY);
-#endif
+  useBinaryStandardStreams();
   if (argc < 2) {
     fputs(kMainHelp, stderr);
     return kExitUsage;

@@ -19,9 +19,6 @@
 #include "tools/table_file.h"
 
 #if defined(_WIN32)
-#include <fcntl.h>
-#include <io.h>
-
 #include "platform/import_patch.h"
 #endif
 
@@ -121,11 +118,7 @@ bool sameText(const TCHAR* a, const TCHAR* b) {
 }  // namespace
 
 int main(int argc, char** argv) {
-#if defined(_WIN32)
-  // Line ends as on every other system, so that outputs compare byte for byte.
-  _setmode(_fileno(stdout), _O_BINARY);
-  _setmode(_fileno(stderr), _O_BINARY);
-#endif
+  useBinaryStandardStreams();
   const char* tablePath = nullptr;
   TableFormat format = TableFormat::Auto;
   bool hasFormat = false;
