@@ -15,7 +15,6 @@
 #include "bench/bench_tables.h"
 #include "bench/quiet_streams.h"
 #include "bench/tracked_alloc.h"
-#include "platform/served_firmware_table.h"
 #include "reader/record_store.h"
 #include "reader/records.h"
 #include "reader/table_load.h"
@@ -45,7 +44,7 @@ void forgetLoad() {
 
 // The whole first call: fetch through the platform layer, count, walk, decode.
 void loadBench(benchmark::State& state, const BenchTable* t) {
-  platform::serveRawTable(t->raw.data(), t->raw.size());
+  serveUntracked(t->raw.data(), t->raw.size());
   for (auto _ : state) {
     state.PauseTiming();
     forgetLoad();
@@ -66,7 +65,7 @@ void floorBench(benchmark::State& state, const BenchTable* t) {
 
 // Every later call: the table is loaded, getRecord only looks up.
 void getRecordBench(benchmark::State& state, const BenchTable* t) {
-  platform::serveRawTable(t->raw.data(), t->raw.size());
+  serveUntracked(t->raw.data(), t->raw.size());
   forgetLoad();
   getRecord(kProcessorCategory);
   for (auto _ : state) benchmark::DoNotOptimize(getRecord(kProcessorCategory));

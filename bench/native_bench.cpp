@@ -8,9 +8,9 @@
 #include "Engine.h"
 #include "base/text_buffer.h"
 #include "bench/bench_tables.h"
+#include "bench/tracked_alloc.h"
 #include "module_loader.h"
 #include "package/widen.h"
-#include "platform/served_firmware_table.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ void callNative(const LoadedPackage& p, FString* result) {
 }
 
 void nativeBench(benchmark::State& state, const BenchTable* t) {
-  platform::serveRawTable(t->raw.data(), t->raw.size());
+  serveUntracked(t->raw.data(), t->raw.size());
   const LoadedPackage& p = package();
   if (p.actor == nullptr) {
     state.SkipWithError("the package module cannot be loaded from " ZENTRIK_MODULE_PATH);

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/served_firmware_table.h"
+
 extern "C" {
 void* __real_malloc(size_t size);
 void* __real_calloc(size_t count, size_t size);
@@ -23,9 +25,15 @@ static_assert(sizeof(Link) % alignof(std::max_align_t) == 0, "header keeps the a
 
 Link head{&head, &head, 0};
 size_t heldBytes = 0;
+bool tracking = true;
 
-void* attach(Link* link, size_t size) {
+// A block taken while tracking is off stays off the list: its links are null.
+void* attach(Link* link, size_t size, bool tracked) {
   link->size = size;
+  if (!tracked) {
+    link->previous = link->next = nullptr;
+    return link + 1;
+  }
   link->previous = &head;
   link->next = head.next;
   head.next->previous = link;
@@ -36,6 +44,7 @@ void* attach(Link* link, size_t size) {
 
 Link* detach(void* block) {
   Link* link = static_cast<Link*>(block) - 1;
+  if (link->previous == nullptr) return link;
   link->previous->next = link->next;
   link->next->previous = link->previous;
   heldBytes -= link->size;
@@ -49,13 +58,13 @@ extern "C" {
 void* __wrap_malloc(size_t size) {
   if (size > SIZE_MAX - sizeof(Link)) return nullptr;
   auto* link = static_cast<Link*>(__real_malloc(sizeof(Link) + size));
-  return link != nullptr ? attach(link, size) : nullptr;
+  return link != nullptr ? attach(link, size, tracking) : nullptr;
 }
 
 void* __wrap_calloc(size_t count, size_t size) {
   if (size != 0 && count > (SIZE_MAX - sizeof(Link)) / size) return nullptr;
   auto* link = static_cast<Link*>(__real_calloc(1, sizeof(Link) + count * size));
-  return link != nullptr ? attach(link, count * size) : nullptr;
+  return link != nullptr ? attach(link, count * size, tracking) : nullptr;
 }
 
 void __wrap_free(void* block) {
@@ -65,11 +74,12 @@ void __wrap_free(void* block) {
 void* __wrap_realloc(void* block, size_t size) {
   if (block == nullptr) return __wrap_malloc(size);
   if (size > SIZE_MAX - sizeof(Link)) return nullptr;
+  const bool tracked = (static_cast<Link*>(block) - 1)->previous != nullptr;
   Link* link = detach(block);
   const size_t oldSize = link->size;
   auto* moved = static_cast<Link*>(__real_realloc(link, sizeof(Link) + size));
-  if (moved == nullptr) return attach(link, oldSize);  // the old block is still valid
-  return attach(moved, size);
+  if (moved == nullptr) return attach(link, oldSize, tracked);  // the old block is still valid
+  return attach(moved, size, tracked);
 }
 
 }  // extern "C"
@@ -80,4 +90,16 @@ void releaseTrackedAllocations() {
 
 size_t trackedBytes() {
   return heldBytes;
+}
+
+UntrackedAllocations::UntrackedAllocations() : wasTracking_(tracking) {
+  tracking = false;
+}
+UntrackedAllocations::~UntrackedAllocations() {
+  tracking = wasTracking_;
+}
+
+void serveUntracked(const void* raw, size_t size) {
+  UntrackedAllocations untracked;
+  platform::serveRawTable(raw, size);
 }

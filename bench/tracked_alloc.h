@@ -11,3 +11,19 @@
 void releaseTrackedAllocations();
 // Bytes currently held through the wrapped functions.
 size_t trackedBytes();
+
+// While one exists, blocks taken are not tracked, so that what outlives every load (the table a
+// benchmark serves) is not given back with the loads.
+class UntrackedAllocations {
+ public:
+  UntrackedAllocations();
+  ~UntrackedAllocations();
+  UntrackedAllocations(const UntrackedAllocations&) = delete;
+  UntrackedAllocations& operator=(const UntrackedAllocations&) = delete;
+
+ private:
+  bool wasTracking_;
+};
+
+// Serves a table to the reader, outside the tracked blocks.
+void serveUntracked(const void* raw, size_t size);
