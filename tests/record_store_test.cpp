@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/format_fit_cases.h"
 #include "tests/support/reader_fixture.h"
 
 namespace {
@@ -57,11 +58,7 @@ TEST(TextOperationsTest, Append) {
 // Around the exact fit: Microsoft's C runtime leaves a text of exactly the capacity
 // unterminated and answers -1 for a longer one; formatText must not.
 TEST(TextOperationsTest, FormatTextNeverPassesItsCapacity) {
-  const struct {
-    size_t capacity;
-    const char* written;
-  } cases[] = {{1, ""}, {4, "abc"}, {6, "abc12"}, {7, "abc123"}, {8, "abc123"}};
-  for (const auto& c : cases) {
+  for (const FormatFitCase& c : kFormatFitCases) {
     char buffer[10];
     std::memset(buffer, 'Z', sizeof buffer);
     EXPECT_EQ(formatText(buffer, c.capacity, "%s%u", "abc", 123u), 6) << c.capacity;

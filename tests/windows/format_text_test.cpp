@@ -4,16 +4,13 @@
 #include <string.h>
 
 #include "reader/record_store.h"
+#include "tests/support/format_fit_cases.h"
 #include "tests/windows/check.h"
 
 using windows_test::check;
 
 int main() {
-  const struct {
-    size_t capacity;
-    const char* written;
-  } cases[] = {{1, ""}, {4, "abc"}, {6, "abc12"}, {7, "abc123"}, {8, "abc123"}};
-  for (const auto& c : cases) {
+  for (const FormatFitCase& c : kFormatFitCases) {
     char buffer[10];
     memset(buffer, 'Z', sizeof buffer);
     const int needed = formatText(buffer, c.capacity, "%s%u", "abc", 123u);
