@@ -15,39 +15,72 @@ function(zentrik_wine_sdk_fail)
   message(FATAL_ERROR "clang-cl flavour: ${text}")
 endfunction()
 
-# Wine's 32-bit Windows DLLs (Debian's wine32:i386 installs them here).
-function(zentrik_find_wine_dlls out)
-  foreach(dir /usr/lib/i386-linux-gnu/wine/i386-windows /usr/lib/wine/i386-windows
-              /usr/lib32/wine/i386-windows /usr/local/lib/wine/i386-windows)
-    if(EXISTS "${dir}/msvcrt.dll" AND EXISTS "${dir}/kernel32.dll")
-      set(${out} "${dir}" PARENT_SCOPE)
-      return()
-    endif()
-  endforeach()
-  zentrik_wine_sdk_fail("no 32-bit Wine DLLs found; install wine32:i386 (after "
-                        "dpkg --add-architecture i386)")
-endfunction()
+# Where Wine's 32-bit DLLs are installed (Debian's wine32:i386 puts them in the first). Empty to
+# take them from the package alone.
+set(ZENTRIK_WINE_DLL_DIRS /usr/lib/i386-linux-gnu/wine/i386-windows /usr/lib/wine/i386-windows
+    /usr/lib32/wine/i386-windows /usr/local/lib/wine/i386-windows
+    CACHE STRING "Folders to look for Wine's installed 32-bit DLLs in")
 
-# Unpacks libwine-dev:i386 into DIR/unpacked, downloading it into DIR first when no copy is there.
-function(zentrik_unpack_wine_headers dir)
-  file(GLOB debs "${dir}/libwine-dev_*_i386.deb")
+# zentrik_download_deb(DIR NAME ARCH OUT): the path of the .deb of Debian's package NAME:ARCH in
+# DIR, downloaded there with apt-get download unless a copy is there already.
+function(zentrik_download_deb dir name arch out)
+  set(package ${name}:${arch})
+  file(GLOB debs "${dir}/${name}_*_${arch}.deb")
   if(NOT debs)
     find_program(ZENTRIK_APT_GET apt-get)
     if(NOT ZENTRIK_APT_GET)
-      zentrik_wine_sdk_fail("Wine's headers come from Debian's libwine-dev:i386 package, and "
-                            "there is no apt-get to download it; put its .deb into ${dir}")
+      zentrik_wine_sdk_fail("this needs Debian's ${package} package, and there is no apt-get to "
+                            "download it; put its .deb into ${dir}")
     endif()
-    message(STATUS "Downloading Wine's headers (libwine-dev:i386) into ${dir}")
-    execute_process(COMMAND ${ZENTRIK_APT_GET} download libwine-dev:i386
+    message(STATUS "Downloading ${package} into ${dir}")
+    execute_process(COMMAND ${ZENTRIK_APT_GET} download ${package}
                     WORKING_DIRECTORY "${dir}" RESULT_VARIABLE result OUTPUT_QUIET
                     ERROR_VARIABLE error)
-    file(GLOB debs "${dir}/libwine-dev_*_i386.deb")
+    file(GLOB debs "${dir}/${name}_*_${arch}.deb")
     if(NOT result EQUAL 0 OR NOT debs)
-      zentrik_wine_sdk_fail("apt-get download libwine-dev:i386 failed (is the i386 "
+      zentrik_wine_sdk_fail("apt-get download ${package} failed (is the i386 "
                             "architecture added and its package index there?):\n${error}")
     endif()
   endif()
   list(GET debs 0 deb)
+  set(${out} "${deb}" PARENT_SCOPE)
+endfunction()
+
+# zentrik_find_wine_dlls(DIR OUT): a folder holding Wine's 32-bit msvcrt.dll, kernel32.dll and
+# ntdll.dll. Where Wine is not installed for 32-bit programs (a machine whose kernel runs none
+# has no use for it), those three are taken from Debian's libwine:i386 package into DIR/wine-dlls,
+# without installing it.
+function(zentrik_find_wine_dlls dir out)
+  foreach(candidate IN LISTS ZENTRIK_WINE_DLL_DIRS)
+    if(EXISTS "${candidate}/msvcrt.dll" AND EXISTS "${candidate}/kernel32.dll"
+       AND EXISTS "${candidate}/ntdll.dll")
+      set(${out} "${candidate}" PARENT_SCOPE)
+      return()
+    endif()
+  endforeach()
+  set(inside usr/lib/i386-linux-gnu/wine/i386-windows)
+  set(unpacked "${dir}/wine-dlls")
+  if(NOT EXISTS "${unpacked}/${inside}/ntdll.dll")
+    zentrik_download_deb("${dir}" libwine i386 deb)
+    file(REMOVE_RECURSE "${unpacked}")
+    file(MAKE_DIRECTORY "${unpacked}")
+    set(members)
+    foreach(name IN LISTS ZENTRIK_WINE_SDK_DLLS)
+      list(APPEND members "./${inside}/${name}.dll")
+    endforeach()
+    execute_process(COMMAND dpkg-deb --fsys-tarfile "${deb}"
+                    COMMAND tar -x -C "${unpacked}" ${members}
+                    RESULTS_VARIABLE results ERROR_VARIABLE error)
+    if(NOT results MATCHES "^0;0$" OR NOT EXISTS "${unpacked}/${inside}/ntdll.dll")
+      zentrik_wine_sdk_fail("cannot take Wine's DLLs out of ${deb}:\n${error}")
+    endif()
+  endif()
+  set(${out} "${unpacked}/${inside}" PARENT_SCOPE)
+endfunction()
+
+# Unpacks libwine-dev:i386 into DIR/unpacked, downloading it into DIR first when no copy is there.
+function(zentrik_unpack_wine_headers dir)
+  zentrik_download_deb("${dir}" libwine-dev i386 deb)
   file(REMOVE_RECURSE "${dir}/unpacked")
   execute_process(COMMAND dpkg -x "${deb}" "${dir}/unpacked" RESULT_VARIABLE result)
   if(NOT result EQUAL 0)
@@ -107,8 +140,8 @@ function(zentrik_wine_sdk dir)
     string(REPLACE "-" "_" var "${var}")
     find_program(${var} NAMES ${tool} ${tool}-16 ${tool}-15 ${tool}-14 REQUIRED)
   endforeach()
-  zentrik_find_wine_dlls(dlls)
   file(MAKE_DIRECTORY "${dir}/include" "${dir}/lib")
+  zentrik_find_wine_dlls("${dir}" dlls)
   zentrik_unpack_wine_headers("${dir}")
   foreach(part msvcrt windows)
     file(REMOVE_RECURSE "${dir}/include/${part}")

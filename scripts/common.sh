@@ -71,9 +71,10 @@ configure_build() {
 }
 
 # The clang-cl cross toolchain (clang-cl comes with clang-tools, lld-link with lld,
-# llvm-dlltool and llvm-readobj with llvm) and Wine for 32-bit programs, which needs Debian's
-# i386 architecture. Wine's headers are fetched by the build itself
-# (cmake/clang-cl-i686.toolchain.cmake).
+# llvm-dlltool and llvm-readobj with llvm; clang and lld also build scripts/wine.sh's probe), and
+# Debian's i386 architecture with its package index, from which the build takes Wine's headers
+# and DLLs (cmake/wine_sdk.cmake). Wine itself (wine, wine32:i386) is installed by the Windows
+# leg only where this machine can run it.
 ensure_windows_packages() {
   if [ "$(id -u)" -eq 0 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
@@ -81,17 +82,7 @@ ensure_windows_packages() {
     unset ZENTRIK_INDEXES_UPDATED
     update_package_indexes
   fi
-  ensure_packages clang clang-tools lld llvm wine wine32:i386
-}
-
-# use_wine_prefix DIR: runs Wine from now on in a prefix of its own inside DIR, quietly and with no
-# display. The first start creates the prefix and announces it on standard error; that happens
-# here, out of sight of the tests.
-use_wine_prefix() {
-  export WINEPREFIX="$PWD/$1/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=
-  [ -f "$WINEPREFIX/system.reg" ] || wine wineboot --init >/dev/null 2>&1
-  # Keep Wine's server up between the many short test runs; it leaves 30 s after the last one.
-  wineserver -p30 >/dev/null 2>&1 || true
+  ensure_packages clang clang-tools lld llvm
 }
 
 # ---- One verdict for a whole run ----

@@ -4,26 +4,45 @@
 # against a native build of the same sources, byte for byte (standard output, standard error and
 # exit code).
 # Usage: tests/windows/end_to_end.sh WINDOWS-BUILD NATIVE-BUILD (both built already)
+#        tests/windows/end_to_end.sh --count WINDOWS-BUILD: runs nothing, prints how many checks
+#        it would run (for a machine that cannot run them)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 source scripts/common.sh
+source scripts/wine.sh
+counting=""
+if [ "${1:-}" = --count ]; then
+  counting=1
+  shift
+fi
 win=$1
-native=$2
-use_wine_prefix "$win"
+native=${2:-}
+if [ -n "$counting" ]; then
+  section() { :; }
+else
+  use_wine_prefix "$win"
+fi
 
 work=$win/end-to-end
 rm -rf "$work"
 mkdir -p "$work"
 failures=0
+checks=0
 pass() { printf 'ok    %s\n' "$*"; }
 fail() {
   printf 'FAIL  %s\n' "$*"
   failures=$((failures + 1))
 }
+# counted: true (and counts one check) when only counting.
+counted() {
+  [ -n "$counting" ] || return 1
+  checks=$((checks + 1))
+}
 
 # run NAME COMMAND...: keeps the command's standard output, standard error and exit code in
 # $work/NAME.out, .err and .status.
 run() {
+  [ -z "$counting" ] || return 0
   local name=$1
   shift
   local status=0
@@ -31,8 +50,21 @@ run() {
   echo "$status" >"$work/$name.status"
 }
 
+# verify WHAT COMMAND...: one check that COMMAND succeeds.
+verify() {
+  counted && return 0
+  local what=$1
+  shift
+  if "$@"; then
+    pass "$what"
+  else
+    fail "$what"
+  fi
+}
+
 # expect NAME PART TEXT: the part of run NAME is exactly TEXT.
 expect() {
+  counted && return 0
   if printf '%s' "$3" | cmp -s - "$work/$1.$2"; then
     pass "$1: $2 as expected"
   else
@@ -43,6 +75,7 @@ expect() {
 
 # same NAME: the Windows run NAME.windows and the native run NAME.native agree byte for byte.
 same() {
+  counted && return 0
   local part differs=0
   for part in out err status; do
     if ! cmp -s "$work/$1.windows.$part" "$work/$1.native.$part"; then
@@ -74,7 +107,9 @@ expect live-serial status $'1\n'
 
 run live-records wine "$tool" records --json
 expect live-records status $'0\n'
-if python3 - "$work/live-records.out" <<'PY'; then
+# shows_wine_bios FILE: the JSON records show Wine's BIOS record and no processor.
+shows_wine_bios() {
+  python3 - "$1" <<'PY'
 import json, sys
 records = json.load(open(sys.argv[1]))
 bios = records["bios"]
@@ -82,20 +117,22 @@ assert bios["present"] == 1, "no BIOS record"
 assert records["processor"]["present"] == 0, "a processor record"
 print("      BIOS record: " + json.dumps(bios))
 PY
-  pass "live-records: the JSON shows Wine's BIOS record and no processor"
-else
-  fail "live-records: the JSON does not show Wine's BIOS record"
-fi
+}
+verify "live-records: the JSON shows Wine's BIOS record and no processor" \
+  shows_wine_bios "$work/live-records.out"
 # The live table, captured under Wine, reads the same in the native build.
 run live-capture wine "$tool" capture "$work/wine-live.rsmb"
 expect live-capture status $'0\n'
 run live-records.native "$native/bin/zentrik" records --table "$work/wine-live.rsmb" --json
-if cmp -s "$work/live-records.out" "$work/live-records.native.out"; then
-  pass "live-records: the native build reads the captured live table the same"
-else
-  fail "live-records: the native build reads the captured live table differently"
-  diff "$work/live-records.native.out" "$work/live-records.out" | head -20 || true
-fi
+# agree A B: the files are the same; shows how they differ where not.
+agree() {
+  cmp -s "$1" "$2" || {
+    diff "$1" "$2" | head -20
+    return 1
+  }
+}
+verify "live-records: the native build reads the captured live table the same" \
+  agree "$work/live-records.native.out" "$work/live-records.out"
 
 section "sample and shared tables: Windows build against the native build"
 shopt -s nullglob
@@ -105,7 +142,7 @@ if [ -d "$shared" ]; then
   for table in "$shared"/*; do
     [ -f "$table" ] && [ "${table%.md}" = "$table" ] && tables+=("$table")
   done
-else
+elif [ -z "$counting" ]; then
   echo "skipped: no shared tables in $shared"
 fi
 # An empty file: nothing to serve.
@@ -147,6 +184,10 @@ for input in no-such.rsmb no-table; do
   same "$input"
 done
 
+if [ -n "$counting" ]; then
+  echo "$checks"
+  exit 0
+fi
 section "end-to-end result"
 if [ $failures -ne 0 ]; then
   echo "$failures end-to-end check(s) failed; outputs are in $work"

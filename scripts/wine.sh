@@ -1,0 +1,112 @@
+# Running the Windows build's programs under Wine, where this machine can.
+#
+# Debian's Wine runs a 32-bit Windows program as a 32-bit Linux process. A kernel whose 32-bit
+# emulation is off (the default of some kernels' configuration; ia32_emulation=on turns it on)
+# runs no 32-bit program at all, so there no Windows test can run; everything else of the
+# Windows leg (the cross build, the export and import tables, the checks against the engine's
+# SDK) still can. One machine, and so one build folder, may be of either sort from one session to
+# the next: the answer is found afresh by each run, never kept.
+#
+# Sourced by scripts/test-windows.sh, tests/windows/end_to_end.sh and
+# cmake/run_windows_program.sh. Callers run with `set -euo pipefail`.
+
+# Exit status of a test whose programs cannot run here (CTest's SKIP_RETURN_CODE).
+windows_test_skipped=77
+
+# probe_32bit_programs DIR: whether this machine runs 32-bit x86 programs. Runs a static 32-bit
+# program that only exits with 42 (no 32-bit C library needed), built once into DIR. Prints
+# "yes", "no" (the kernel refused it) or "unknown: WHY" (the probe could not be built or did
+# something else).
+probe_32bit_programs() {
+  local dir=$1/probe-32bit
+  local probe=$dir/exit-42
+  if [ ! -x "$probe" ]; then
+    mkdir -p "$dir"
+    # Built under a name of its own and moved, so that tests started side by side never run a
+    # half-written probe.
+    if ! printf '%s\n' 'void _start(void) { __asm__ volatile("int $0x80" : : "a"(1), "b"(42)); }' |
+      clang -m32 -nostdlib -static -fuse-ld=lld -x c - -o "$probe.$$" >"$dir/build.log" 2>&1; then
+      echo "unknown: the 32-bit probe does not build (see $dir/build.log)"
+      return 0
+    fi
+    mv -f "$probe.$$" "$probe"
+  fi
+  local status=0
+  "$probe" 2>/dev/null || status=$?
+  case $status in
+    42) echo yes ;;
+    126) echo no ;; # execve failed: "Exec format error"
+    *) echo "unknown: the 32-bit probe exited with status $status" ;;
+  esac
+}
+
+# windows_programs_decision PROBE OVERRIDE WINE: whether to run the Windows build's programs,
+# from the probe's answer, the override ZENTRIK_32BIT_PROGRAMS (yes, no or empty) and the path
+# of wine (empty when there is none). Prints "run" or "skip: REASON"; an override that is
+# neither yes nor no is an error (status 2). Depends on nothing else, so that it is tested with
+# every answer on any machine.
+windows_programs_decision() {
+  local probe=$1 override=$2 wine=$3
+  case $override in
+    no)
+      echo "skip: this machine is taken to run no 32-bit programs (ZENTRIK_32BIT_PROGRAMS=no)"
+      return 0
+      ;;
+    yes) ;;
+    "")
+      if [ "$probe" = no ]; then
+        echo "skip: this machine's kernel runs no 32-bit programs (32-bit emulation is off)"
+        return 0
+      fi
+      ;;
+    *)
+      echo "ZENTRIK_32BIT_PROGRAMS is '$override'; it must be yes, no or unset" >&2
+      return 2
+      ;;
+  esac
+  if [ -z "$wine" ]; then
+    echo "skip: Wine is not installed (Debian's wine and wine32:i386)"
+    return 0
+  fi
+  echo run
+}
+
+# windows_programs BUILD-DIR: the decision for this machine now. Found once per run: the answer
+# is exported as ZENTRIK_WINDOWS_PROGRAMS for everything the run starts. A probe that cannot
+# tell is reported on standard error and taken as yes (Wine itself then tells).
+windows_programs() {
+  if [ -z "${ZENTRIK_WINDOWS_PROGRAMS:-}" ]; then
+    local probe=""
+    if [ -z "${ZENTRIK_32BIT_PROGRAMS:-}" ]; then
+      probe=$(probe_32bit_programs "$1")
+      if [ "${probe%%:*}" = unknown ]; then
+        echo "whether this machine runs 32-bit programs is ${probe}; trying Wine" >&2
+      fi
+    fi
+    ZENTRIK_WINDOWS_PROGRAMS=$(windows_programs_decision "$probe" "${ZENTRIK_32BIT_PROGRAMS:-}" \
+      "$(command -v wine || true)")
+    export ZENTRIK_WINDOWS_PROGRAMS
+  fi
+  echo "$ZENTRIK_WINDOWS_PROGRAMS"
+}
+
+# use_wine_prefix DIR: runs Wine from now on in a prefix of its own inside DIR, quietly and with no
+# display. The first start creates the prefix and announces it on standard error; that happens
+# here, out of sight of the tests, once even when tests start side by side. Wine's server is kept
+# up between the many short runs (it leaves 30 s after the last one), and so are the prefix's
+# background programs, which wineboot starts here with no output: started by a test program,
+# they would hold its output open, and CTest would wait for them.
+use_wine_prefix() {
+  local dir=$1
+  [ "${dir#/}" != "$dir" ] || dir=$PWD/$dir
+  export WINEPREFIX="$dir/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=
+  # Once per run: what the run starts finds it done.
+  [ "${ZENTRIK_WINE_STARTED:-}" != "$WINEPREFIX" ] || return 0
+  export ZENTRIK_WINE_STARTED=$WINEPREFIX
+  mkdir -p "$dir"
+  (
+    flock 9
+    wineserver -p30 >/dev/null 2>&1 9>&- || true
+    wine wineboot >/dev/null 2>&1 9>&- || true
+  ) 9>"$dir/wineprefix.lock"
+}
