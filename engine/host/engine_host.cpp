@@ -186,7 +186,8 @@ int main(int argc, char** argv) {
       return fail("module %s has no export %s", modulePath, name);
     }
   }
-  const auto* package = static_cast<const TCHAR* const*>(findExport(module, "GPackage"));
+  // The package's name is the exported 16-bit text itself.
+  const auto* package = static_cast<const TCHAR*>(findExport(module, "GPackage"));
   UClass* const exportedClass =
       *static_cast<UClass* const*>(findExport(module, classExport.text()));
   const Native native = *static_cast<const Native*>(findExport(module, nativeExport.text()));
@@ -195,7 +196,7 @@ int main(int argc, char** argv) {
   if (cls == nullptr || cls != exportedClass) {
     return fail("class %s is not registered by module %s", className, modulePath);
   }
-  if (*package == nullptr || !sameText(cls->GetPackageName(), *package)) {
+  if (!sameText(cls->GetPackageName(), package)) {
     return fail("class %s is not registered in the package of %s", className, modulePath);
   }
   if (!cls->IsChildOf(AActor::StaticClass()) || cls->GetConstructor() == nullptr) {
@@ -206,7 +207,8 @@ int main(int argc, char** argv) {
   UObject* actor = UObject::StaticSpawn(cls);
   // The call site's byte code: only the end of the (empty) parameter list.
   BYTE code[] = {EX_EndFunctionParms};
-  FFrame stack(actor, code);
+  FFrame stack(actor);
+  stack.Code = code;
   FString result;
   {
     // The one-time load may write diagnostics to standard output: they go to standard error,
