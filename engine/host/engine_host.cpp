@@ -53,8 +53,8 @@ constexpr char kHelp[] =
     "  --format FMT   the layout of the file: auto (the default), rsmb, dump or raw\n"
     "  --help         show this help\n"
     "\n"
-    "Exit status: 0 the native returned; 1 the module, class, native or table cannot be used;\n"
-    "2 bad usage.\n";
+    "Exit status: 0 the native returned; 1 the module, class, native or table cannot be used, or\n"
+    "an exception stopped the engine; 2 bad usage.\n";
 
 int usage() {
   fputs(kUsage, stderr);
@@ -115,10 +115,7 @@ bool sameText(const TCHAR* a, const TCHAR* b) {
   return *a == *b;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  useBinaryStandardStreams();
+int run(int argc, char** argv) {
   const char* tablePath = nullptr;
   TableFormat format = TableFormat::Auto;
   bool hasFormat = false;
@@ -240,4 +237,22 @@ int main(int argc, char** argv) {
   delete actor;
   closeModule(module);
   return 0;
+}
+
+}  // namespace
+
+// The engine's outermost guard: whatever leaves the engine's code or a module's on its way up
+// (the stand-in's out-of-memory, for one) ends the program with the unwind history and status 1,
+// never with an abort.
+int main(int argc, char** argv) {
+  useBinaryStandardStreams();
+  try {
+    return run(argc, argv);
+  } catch (const TCHAR* error) {
+    return fail("stopped by an engine error: %s", Utf8(error).text());
+  } catch (...) {
+    const TCHAR* history = appUnwindHistory();
+    return fail("stopped by an exception (unwind history: %s)",
+                history[0] != 0 ? Utf8(history).text() : "empty");
+  }
 }
