@@ -58,9 +58,16 @@ foreach(header IN LISTS sdkHeaders)
   endif()
 endforeach()
 
-# zentrik_correct(HEADER COUNT OLD NEW): replaces the COUNT occurrences of OLD in the text of
-# HEADER read so far (the variable text).
+# zentrik_correct(HEADER COUNT OLD NEW): replaces the COUNT occurrences of OLD in the corrected
+# text of HEADER, kept in a global property until it is written. (CMake reads the SDK's CRLF line
+# ends as LF, so the corrected headers have LF line ends; the compiler takes both alike.)
 function(zentrik_correct header count old new)
+  get_property(begun GLOBAL PROPERTY "zentrik_corrected:${header}" SET)
+  if(begun)
+    get_property(text GLOBAL PROPERTY "zentrik_corrected:${header}")
+  else()
+    file(READ "${sdk}/${header}" text)
+  endif()
   string(LENGTH "${text}" before)
   string(REPLACE "${old}" "" without "${text}")
   string(LENGTH "${without}" after)
@@ -72,37 +79,30 @@ function(zentrik_correct header count old new)
                         "version of the engine's SDK?")
   endif()
   string(REPLACE "${old}" "${new}" text "${text}")
-  set(text "${text}" PARENT_SCOPE)
-endfunction()
-function(zentrik_write_corrected header)
-  file(WRITE "${CMAKE_BINARY_DIR}/engine-sdk-staging/${header}" "${text}")
-  configure_file("${CMAKE_BINARY_DIR}/engine-sdk-staging/${header}" "${corrected}/${header}"
-                 COPYONLY)
+  set_property(GLOBAL PROPERTY "zentrik_corrected:${header}" "${text}")
 endfunction()
 
 # A variable declared in a for statement was seen after the loop by the old compiler.
-set(header Engine/Inc/UnModel.h)
-file(READ "${sdk}/${header}" text)
-zentrik_correct(${header} 1 "for( i=0; i<_NumZones; i++ )" "for( INT i=0; i<_NumZones; i++ )")
-zentrik_write_corrected(${header})
-set(header Engine/Inc/UnActor.h)
-file(READ "${sdk}/${header}" text)
-zentrik_correct(${header} 1 "for( AActor* Top=this; Top->Owner; Top=Top->Owner );"
+zentrik_correct(Engine/Inc/UnModel.h 1 "for( i=0; i<_NumZones; i++ )"
+                "for( INT i=0; i<_NumZones; i++ )")
+zentrik_correct(Engine/Inc/UnActor.h 1 "for( AActor* Top=this; Top->Owner; Top=Top->Owner );"
                 "AActor* Top=this; for( ; Top->Owner; Top=Top->Owner );")
-zentrik_write_corrected(${header})
 # Default arguments belong on the definitions of the three operator new, not on their friend
 # declarations.
-set(header Core/Inc/UnMem.h)
-file(READ "${sdk}/${header}" text)
-zentrik_correct(${header} 3 "INT Count, INT Align )" "INT Count=1, INT Align=DEFAULT_ALIGNMENT )")
-zentrik_correct(${header} 3 "INT Count=1, INT Align=DEFAULT_ALIGNMENT );" "INT Count, INT Align );")
-zentrik_write_corrected(${header})
+zentrik_correct(Core/Inc/UnMem.h 3 "INT Count, INT Align )"
+                "INT Count=1, INT Align=DEFAULT_ALIGNMENT )")
+zentrik_correct(Core/Inc/UnMem.h 3 "INT Count=1, INT Align=DEFAULT_ALIGNMENT );"
+                "INT Count, INT Align );")
 # A pointer to a member function is formed with &.
-set(header Core/Inc/UnObjBas.h)
-file(READ "${sdk}/${header}" text)
-zentrik_correct(${header} 1 "(void(UObject::*)())TClass::StaticConstructor"
+zentrik_correct(Core/Inc/UnObjBas.h 1 "(void(UObject::*)())TClass::StaticConstructor"
                 "(void(UObject::*)())&TClass::StaticConstructor")
-zentrik_write_corrected(${header})
+
+foreach(header IN LISTS correctedHeaders)
+  get_property(text GLOBAL PROPERTY "zentrik_corrected:${header}")
+  file(WRITE "${CMAKE_BINARY_DIR}/engine-sdk-staging/${header}" "${text}")
+  configure_file("${CMAKE_BINARY_DIR}/engine-sdk-staging/${header}" "${corrected}/${header}"
+                 COPYONLY)
+endforeach()
 
 add_library(zentrik_engine INTERFACE)
 target_include_directories(zentrik_engine SYSTEM INTERFACE ${corrected}/Core/Inc
