@@ -40,7 +40,8 @@ LoadedPackage& package() {
 
 void callNative(const LoadedPackage& p, FString* result) {
   BYTE code[] = {EX_EndFunctionParms};
-  FFrame stack(p.actor, code);
+  FFrame stack(p.actor);
+  stack.Code = code;
   (p.actor->*p.native)(stack, result);
 }
 

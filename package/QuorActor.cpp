@@ -18,7 +18,8 @@ struct OutOfMemory {};
 
 }  // namespace
 
-const TCHAR* GPackage = TEXT("Zentrik");
+// The package's name, exported as the engine's headers declare it: the 16-bit text itself.
+DLL_EXPORT TCHAR GPackage[] = TEXT("Zentrik");
 
 // The class object, then its published address, then the native: static initialisation runs
 // these in this order when the module is loaded.
@@ -43,7 +44,8 @@ static const BYTE registeredGetCPUSerialNumber =
     GRegisterNative(-1, intAQuorActorexecGetCPUSerialNumber);
 
 void AQuorActor::InternalConstructor(void* where) {
-  if (where != nullptr) new (where) AQuorActor;
+  // The engine's objects have their own operator new; this is the one for given memory.
+  if (where != nullptr) new (static_cast<EInternal*>(where)) AQuorActor;
 }
 
 AQuorActor::~AQuorActor() {
@@ -64,7 +66,8 @@ void AQuorActor::execGetCPUSerialNumber(FFrame& Stack, void* const Result) {
     *static_cast<FString*>(Result) = WideCPUSn.text();
   } else {
     GLog->Logf(TEXT("Couldn't get the relevant information. Contact the author!!"));
-    *static_cast<FString*>(Result) = "";
+    // The engine assigns strings from 16-bit text only.
+    *static_cast<FString*>(Result) = TEXT("");
   }
   unguard;
 }

@@ -4,7 +4,8 @@
 
 #include "Engine.h"
 
-// The module exports only these names, undecorated, so the engine can find them.
+// The module exports only these names, undecorated, so the engine can find them; and GPackage,
+// which the engine's headers declare.
 #if defined(ZENTRIK_PACKAGE_BUILD)
 #define ZENTRIK_API extern "C" DLL_EXPORT
 #else
@@ -25,6 +26,5 @@ class AQuorActor : public AActor {
   void execGetCPUSerialNumber(FFrame& Stack, void* const Result);
 };
 
-ZENTRIK_API const TCHAR* GPackage;
 ZENTRIK_API UClass* autoclassAQuorActor;
 ZENTRIK_API Native intAQuorActorexecGetCPUSerialNumber;

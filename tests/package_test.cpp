@@ -31,7 +31,7 @@ const Text kFunctionName = TEXT("AQuorActor::execGetCPUSerialNumber");
 
 class LogCapture : public FOutputDevice {
  public:
-  void Serialize(const TCHAR* text) override { lines.emplace_back(text); }
+  void Serialize(const TCHAR* text, EName) override { lines.emplace_back(text); }
   std::vector<Text> lines;
 };
 
@@ -92,7 +92,8 @@ class PackageTest : public ::testing::Test {
   Text call(FString* result) {
     if (actor_ == nullptr) actor_ = UObject::StaticSpawn(quorClass());
     BYTE code[] = {EX_EndFunctionParms, 0};
-    FFrame stack(actor_, code);
+    FFrame stack(actor_);
+    stack.Code = code;
     const Native native = exported<Native>("intAQuorActorexecGetCPUSerialNumber");
     try {
       (actor_->*native)(stack, result);
@@ -119,7 +120,7 @@ TEST_F(PackageTest, RegistersTheClassAndTheNativeWhenLoaded) {
   UClass* cls = quorClass();
   ASSERT_NE(cls, nullptr);
   EXPECT_EQ(UClass::FindClass(TEXT("QuorActor")), cls);
-  EXPECT_EQ(Text(exported<const TCHAR*>("GPackage")), TEXT("Zentrik"));
+  EXPECT_EQ(Text(static_cast<const TCHAR*>(findExport(module_, "GPackage"))), TEXT("Zentrik"));
   EXPECT_EQ(Text(cls->GetName()), TEXT("QuorActor"));
   EXPECT_EQ(Text(cls->GetPackageName()), TEXT("Zentrik"));
   EXPECT_EQ(Text(cls->GetConfigName()), UObject::StaticConfigName());

@@ -111,7 +111,8 @@ void addNamedSigns(TextBuffer* signs, const char* what, const char* text) {
   }
 }
 
-void warnSynthesised(const Inventory& inventory, TextBuffer* warnings) {
+// False when memory ran out for the signs.
+bool warnSynthesised(const Inventory& inventory, TextBuffer* warnings) {
   TextBuffer signs;
   for (const InventoryBios& b : inventory.bios) {
     if (strstr(b.record.characteristics, kVirtualMachineBit) != nullptr) {
@@ -139,10 +140,12 @@ void warnSynthesised(const Inventory& inventory, TextBuffer* warnings) {
     signs.append(signs.empty() ? "" : "; ");
     signs.append("the table has no processor and no memory structure");
   }
-  if (signs.empty()) return;
+  if (signs.failed()) return false;
+  if (signs.empty()) return true;
   warnings->append("the table looks synthesised by a virtual machine or a compatibility layer: ");
   warnings->append(signs.text());
   warnings->append("\n");
+  return true;
 }
 
 }  // namespace
@@ -166,15 +169,14 @@ bool readCpuidLeaf1(CpuidLeaf1* out) {
 #endif
 }
 
-void assessProcessorId(const char* id, const Inventory& inventory, const CpuidLeaf1* cpuid,
+bool assessProcessorId(const char* id, const Inventory& inventory, const CpuidLeaf1* cpuid,
                        ProcessorIdAssessment* out) {
   out->id = id;
   if (id == nullptr) {
     out->warnings.append(
         "the table has no usable processor structure: GetCPUSerialNumber returns an empty "
         "string\n");
-    warnSynthesised(inventory, &out->warnings);
-    return;
+    return warnSynthesised(inventory, &out->warnings) && !out->warnings.failed();
   }
   const InventoryProcessor* source = sourceOf(id, inventory);
   if (source != nullptr) {
@@ -202,7 +204,7 @@ void assessProcessorId(const char* id, const Inventory& inventory, const CpuidLe
     out->warnings.append("the ID is all zero: the firmware names no processor model here\n");
   }
   if (source != nullptr) warnEmptySocket(*source, inventory, &out->warnings);
-  warnSynthesised(inventory, &out->warnings);
+  const bool complete = warnSynthesised(inventory, &out->warnings);
   if (cpuid != nullptr && parsed && (cpuid->eax != eax || cpuid->edx != edx)) {
     // The registers as the ID's bytes would hold them.
     uint8_t r[8];
@@ -215,4 +217,5 @@ void assessProcessorId(const char* id, const Inventory& inventory, const CpuidLe
                  static_cast<unsigned long>(cpuid->eax), static_cast<unsigned long>(cpuid->edx),
                  r[0], r[1], r[2], r[3], r[4], r[5], r[6], r[7]);
   }
+  return complete && !out->warnings.failed();
 }

@@ -30,6 +30,7 @@ extern const char kProcessorIdNote[];
 
 // id: the record's ID text (null when the table gave none). inventory: every structure of the
 // same table. cpuid: this machine's CPUID leaf 1 when the table is this machine's own, else null.
-// The texts of the result point into id and inventory.
-void assessProcessorId(const char* id, const Inventory& inventory, const CpuidLeaf1* cpuid,
+// The texts of the result point into id and inventory. False when memory ran out, so that some
+// warning may be missing or cut short.
+bool assessProcessorId(const char* id, const Inventory& inventory, const CpuidLeaf1* cpuid,
                        ProcessorIdAssessment* out);

@@ -366,7 +366,10 @@ int runId(int argc, char** argv) {
   CpuidLeaf1 cpuid = {};
   const bool compare = live && readable && readCpuidLeaf1(&cpuid);
   ProcessorIdAssessment assessment;
-  assessProcessorId(processor->id, inventory, compare ? &cpuid : nullptr, &assessment);
+  if (!assessProcessorId(processor->id, inventory, compare ? &cpuid : nullptr, &assessment)) {
+    fputs("zentrik: not enough memory for the assessment\n", stderr);
+    return kExitNoTable;
+  }
   if (options.json) {
     writeIdJson(assessment);
   } else {

@@ -53,8 +53,8 @@ constexpr char kHelp[] =
     "  --format FMT   the layout of the file: auto (the default), rsmb, dump or raw\n"
     "  --help         show this help\n"
     "\n"
-    "Exit status: 0 the native returned; 1 the module, class, native or table cannot be used;\n"
-    "2 bad usage.\n";
+    "Exit status: 0 the native returned; 1 the module, class, native or table cannot be used, or\n"
+    "an exception stopped the engine; 2 bad usage.\n";
 
 int usage() {
   fputs(kUsage, stderr);
@@ -115,10 +115,7 @@ bool sameText(const TCHAR* a, const TCHAR* b) {
   return *a == *b;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  useBinaryStandardStreams();
+int run(int argc, char** argv) {
   const char* tablePath = nullptr;
   TableFormat format = TableFormat::Auto;
   bool hasFormat = false;
@@ -186,7 +183,8 @@ int main(int argc, char** argv) {
       return fail("module %s has no export %s", modulePath, name);
     }
   }
-  const auto* package = static_cast<const TCHAR* const*>(findExport(module, "GPackage"));
+  // The package's name is the exported 16-bit text itself.
+  const auto* package = static_cast<const TCHAR*>(findExport(module, "GPackage"));
   UClass* const exportedClass =
       *static_cast<UClass* const*>(findExport(module, classExport.text()));
   const Native native = *static_cast<const Native*>(findExport(module, nativeExport.text()));
@@ -195,7 +193,7 @@ int main(int argc, char** argv) {
   if (cls == nullptr || cls != exportedClass) {
     return fail("class %s is not registered by module %s", className, modulePath);
   }
-  if (*package == nullptr || !sameText(cls->GetPackageName(), *package)) {
+  if (!sameText(cls->GetPackageName(), package)) {
     return fail("class %s is not registered in the package of %s", className, modulePath);
   }
   if (!cls->IsChildOf(AActor::StaticClass()) || cls->GetConstructor() == nullptr) {
@@ -206,7 +204,8 @@ int main(int argc, char** argv) {
   UObject* actor = UObject::StaticSpawn(cls);
   // The call site's byte code: only the end of the (empty) parameter list.
   BYTE code[] = {EX_EndFunctionParms};
-  FFrame stack(actor, code);
+  FFrame stack(actor);
+  stack.Code = code;
   FString result;
   {
     // The one-time load may write diagnostics to standard output: they go to standard error,
@@ -238,4 +237,22 @@ int main(int argc, char** argv) {
   delete actor;
   closeModule(module);
   return 0;
+}
+
+}  // namespace
+
+// The engine's outermost guard: whatever leaves the engine's code or a module's on its way up
+// (the stand-in's out-of-memory, for one) ends the program with the unwind history and status 1,
+// never with an abort.
+int main(int argc, char** argv) {
+  useBinaryStandardStreams();
+  try {
+    return run(argc, argv);
+  } catch (const TCHAR* error) {
+    return fail("stopped by an engine error: %s", Utf8(error).text());
+  } catch (...) {
+    const TCHAR* history = appUnwindHistory();
+    return fail("stopped by an exception (unwind history: %s)",
+                history[0] != 0 ? Utf8(history).text() : "empty");
+  }
 }

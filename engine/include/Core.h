@@ -2,6 +2,13 @@
 // the guard that the package relies on, written to the package's needs only. A package builds
 // against these headers and links the stand-in's Core and Engine modules in place of the
 // engine's. Like the engine's own, it needs no C++ standard library.
+//
+// What these headers declare, they declare as the engine's SDK does: the same types, class or
+// struct, calling conventions, parameter and return types, virtual slot order and object sizes,
+// so that a module built against them imports names the engine's Core.dll and Engine.dll export
+// and lays out its objects as the engine does. The behaviour behind them is the stand-in's own.
+// What only the stand-in has (the test seam, and the few helpers the host and the tests use in
+// place of the engine's object manager) is marked so.
 #pragma once
 
 #include <stddef.h>
@@ -30,13 +37,28 @@ typedef char16_t TCHAR;
 #endif
 #endif
 
+// The engine's COM-style functions use the standard calling convention, which decorates their
+// names; elsewhere there is only one convention.
+#if defined(_MSC_VER) && defined(_M_IX86)
+#define STDCALL __stdcall
+#else
+#define STDCALL
+#endif
+
 #if defined(STANDIN_CORE_BUILD)
 #define CORE_API DLL_EXPORT
 #else
 #define CORE_API DLL_IMPORT
 #endif
 
-typedef uint8_t BYTE;
+// The engine's builds of 32-bit x86 Windows, whose object layout the stand-in reproduces there.
+#if defined(_MSC_VER) && defined(_M_IX86)
+#define STANDIN_ENGINE_LAYOUT 1
+#else
+#define STANDIN_ENGINE_LAYOUT 0
+#endif
+
+typedef unsigned char BYTE;
 #if defined(_WIN32)
 // Windows' own DWORD: the engine's Windows modules include windows.h beside their own headers, so
 // theirs can be no other type, and the decorated names of every function taking one depend on it.
@@ -44,8 +66,9 @@ typedef unsigned long DWORD;
 #else
 typedef uint32_t DWORD;
 #endif
-typedef int32_t INT;
-typedef uint32_t UBOOL;
+typedef signed int INT;
+// The engine's truth value is a signed int (decorated H), not an unsigned one.
+typedef signed int UBOOL;
 typedef float FLOAT;
 
 class FArchive;
@@ -53,9 +76,12 @@ class FOutputDevice;
 class UClass;
 class UFunction;
 class UObject;
+class UPackageMap;
+class UStruct;
+struct FFrame;
 
 // Object flags of a native class object.
-enum EObjectFlags : DWORD {
+enum EObjectFlags {
   RF_Public = 0x00000004,
   RF_Transient = 0x00004000,
   RF_Standalone = 0x00080000,
@@ -64,15 +90,62 @@ enum EObjectFlags : DWORD {
 
 // Marks the class-object constructor of a class compiled into a package.
 enum ENativeConstructor { EC_NativeConstructor = 0 };
+// Marks memory an object is built in by its class's internal constructor.
+enum EInternal { EC_Internal = 0 };
 
-struct CORE_API FGuid {
-  DWORD A, B, C, D;
-  FGuid();
-  FGuid(DWORD a, DWORD b, DWORD c, DWORD d);
-  bool operator==(const FGuid& other) const;
+// The engine's names of log events, with the engine's values; only those the stand-in uses.
+enum EName {
+  NAME_None = 0,
+  NAME_Log = 760,
 };
 
-// A string of 16-bit characters.
+// What GotoState reports.
+enum EGotoState { GOTOSTATE_NotFound = 0, GOTOSTATE_Success = 1, GOTOSTATE_Preempted = 2 };
+
+// A name of the engine's name table, by its index. The stand-in keeps no table: every name is
+// NAME_None.
+class CORE_API FName {
+ public:
+  FName() : Index(NAME_None) {}
+  INT GetIndex() const { return Index; }
+
+ private:
+  INT Index;
+};
+
+// The engine's packages each export their name, as 16-bit text under this C name: the one
+// declaration for every module, as in the engine. Packages define it.
+extern "C" DLL_EXPORT TCHAR GPackage[];
+
+class CORE_API FGuid {
+ public:
+  DWORD A, B, C, D;
+  FGuid() : A(0), B(0), C(0), D(0) {}
+  FGuid(DWORD a, DWORD b, DWORD c, DWORD d) : A(a), B(b), C(c), D(d) {}
+  friend UBOOL operator==(const FGuid& x, const FGuid& y) {
+    return x.A == y.A && x.B == y.B && x.C == y.C && x.D == y.D;
+  }
+};
+
+class CORE_API FVector {
+ public:
+  FLOAT X, Y, Z;
+  FVector() : X(0), Y(0), Z(0) {}
+  FVector(FLOAT x, FLOAT y, FLOAT z) : X(x), Y(y), Z(z) {}
+};
+
+class CORE_API FCoords {
+ public:
+  FVector Origin, XAxis, YAxis, ZAxis;
+  FCoords() {}
+  // Unit axes at origin.
+  explicit FCoords(const FVector& origin)
+      : Origin(origin), XAxis(1, 0, 0), YAxis(0, 1, 0), ZAxis(0, 0, 1) {}
+};
+
+// A string of 16-bit characters. As in the engine, it holds its characters with their
+// terminating zero (ArrayNum counts it), or nothing at all while empty. The engine's Core.dll
+// assigns only 16-bit text or another string; it has no assignment from 8-bit text.
 class CORE_API FString {
  public:
   FString();
@@ -81,67 +154,82 @@ class CORE_API FString {
   ~FString();
   FString& operator=(const FString& other);
   FString& operator=(const TCHAR* text);
-  // Widens each 8-bit character as the code point of the same value.
-  FString& operator=(const char* text);
   // The zero-terminated text.
   const TCHAR* operator*() const;
   INT Len() const;
-  bool operator==(const TCHAR* text) const;
+  UBOOL operator==(const TCHAR* text) const;
 
  private:
-  // Replace the text with a copy of length characters of text, or with each of length 8-bit
-  // characters widened to the code point of the same value.
+  // Replace the text with a copy of length characters of text.
   void assign(const TCHAR* text, INT length);
-  void assignWidened(const char* text, INT length);
 
-  TCHAR* Data;  // null while empty
-  INT Length;
+  TCHAR* Data;   // null while empty
+  INT ArrayNum;  // characters and the terminating zero; 0 while empty
+  INT ArrayMax;  // characters Data has room for
 };
 
-// A script call in progress: the object running it and its position in the byte code.
-struct FFrame {
+class CORE_API FOutputDevice {
+ public:
+  // Receives one finished line, without a line end, and the kind of event it reports.
+  virtual void Serialize(const TCHAR* text, EName event) = 0;
+  // printf-style: %s takes 16-bit text, %d/%i/%u/%x/%X integers, %% a percent sign. Serializes
+  // the line as NAME_Log.
+  void Logf(const TCHAR* format, ...);
+};
+
+// A script call in progress: the object running it and its position in the byte code. As in the
+// engine it is an output device itself, for the script's own warnings.
+struct CORE_API FFrame : public FOutputDevice {
+  UStruct* Node;
   UObject* Object;
   BYTE* Code;
-  FFrame(UObject* object, BYTE* code) : Object(object), Code(code) {}
+  BYTE* Locals;
+
+  // A frame of object with no code yet: the caller points Code at the byte code to run.
+  FFrame(UObject* object);
+  // Writes the script's warning to the engine log.
+  void Serialize(const TCHAR* text, EName event) override;
 };
 
 // Script byte code token that closes a function's parameter list.
 constexpr BYTE EX_EndFunctionParms = 0x16;
-
-class CORE_API FOutputDevice {
- public:
-  virtual ~FOutputDevice();
-  // Receives one finished line, without a line end.
-  virtual void Serialize(const TCHAR* text) = 0;
-  // printf-style: %s takes 16-bit text, %d/%i/%u/%x/%X integers, %% a percent sign.
-  void Logf(const TCHAR* format, ...);
-};
 
 // The engine log. By default it writes "Log: " and the line to standard error.
 extern CORE_API FOutputDevice* GLog;
 
 // Adds a formatted entry to the unwind history of the exception now on its way up.
 CORE_API void appUnwindf(const TCHAR* format, ...);
-// The unwind history so far, entries joined by " <- "; and its reset.
+
+// Stand-in only, for the host and the tests. The unwind history so far, entries joined by
+// " <- "; and its reset.
 CORE_API const TCHAR* appUnwindHistory();
 CORE_API void appClearUnwindHistory();
-
-// 16-bit text as UTF-8 (lone surrogates become U+FFFD) into buffer: whole characters only,
-// never more than capacity bytes, terminated when capacity is above 0. Returns the length of the
-// whole UTF-8 text, so a caller can tell that it did not fit.
+// Stand-in only. 16-bit text as UTF-8 (lone surrogates become U+FFFD) into buffer: whole
+// characters only, never more than capacity bytes, terminated when capacity is above 0. Returns
+// the length of the whole UTF-8 text, so a caller can tell that it did not fit.
 CORE_API INT appToUtf8(const TCHAR* text, char* buffer, INT capacity);
 
+// The engine's objects answer the COM interface queries, in the standard calling convention.
 class CORE_API FUnknown {
  public:
-  virtual DWORD QueryInterface(const FGuid& interfaceId, void** object);
-  virtual DWORD AddRef();
-  virtual DWORD Release();
+  virtual DWORD STDCALL QueryInterface(const FGuid& interfaceId, void** object);
+  virtual DWORD STDCALL AddRef();
+  virtual DWORD STDCALL Release();
 };
 
 class CORE_API UObject : public FUnknown {
  public:
   UObject();
   virtual ~UObject();
+  // Instances live in blocks of their class's registered size, freed with that size.
+  void operator delete(void* object, size_t size);
+  // An instance built by its class's internal constructor in memory given to it.
+  void* operator new(size_t, EInternal* where) { return where; }
+
+  DWORD STDCALL QueryInterface(const FGuid& interfaceId, void** object) override;
+  DWORD STDCALL AddRef() override;
+  DWORD STDCALL Release() override;
+
   virtual void ProcessEvent(UFunction* function, void* parms, void* result = nullptr);
   virtual void ProcessState(FLOAT deltaSeconds);
   virtual UBOOL ProcessRemoteFunction(UFunction* function, void* parms, FFrame* stack);
@@ -150,8 +238,8 @@ class CORE_API UObject : public FUnknown {
   virtual void Destroy();
   virtual void Serialize(FArchive& archive);
   virtual UBOOL IsPendingKill();
-  virtual INT GotoState(const TCHAR* state);
-  virtual INT GotoLabel(const TCHAR* label);
+  virtual EGotoState GotoState(FName state);
+  virtual INT GotoLabel(FName label);
   virtual void InitExecution();
   virtual void ShutdownAfterError();
   virtual void PostEditChange();
@@ -161,26 +249,28 @@ class CORE_API UObject : public FUnknown {
   virtual void LanguageChange();
 
   static UClass* StaticClass();
-  static const TCHAR* StaticConfigName();
+  static const TCHAR* StaticConfigName() { return TEXT("System"); }
   void StaticConstructor();
-  // Runs the object's destruction once; later calls do nothing.
-  void ConditionalDestroy();
-
-  // Instances live in blocks of their class's registered size, freed with that size.
-  static void* operator new(size_t size);
-  static void* operator new(size_t, void* where) { return where; }
-  static void operator delete(void* object, size_t size);
-
-  // A new instance of a registered class: memory of its registered size, built by its
-  // internal constructor.
-  static UObject* StaticSpawn(UClass* cls);
+  // Runs the object's destruction once: true then, false on every later call.
+  UBOOL ConditionalDestroy();
 
   UClass* GetClass() const { return Class; }
   DWORD GetFlags() const { return ObjectFlags; }
 
+  // Stand-in only: what the engine's object manager does when it spawns an actor, for the host
+  // and the tests. A new instance of a registered class: memory of its registered size, built by
+  // its internal constructor.
+  static UObject* StaticSpawn(UClass* cls);
+
  protected:
-  UClass* Class;
+#if STANDIN_ENGINE_LAYOUT
+  // The engine's object index, hash link, script state, linker and outer, which the stand-in
+  // does not use, so that ObjectFlags and Class sit where the engine has them.
+  BYTE ReservedObjectFields[24];
+#endif
   DWORD ObjectFlags;
+  FName Name;
+  UClass* Class;
 };
 
 // Shape of a native function: a member taking the caller's frame and the address of the result.
@@ -188,10 +278,6 @@ class CORE_API UObject : public FUnknown {
 // before its class is complete takes the most general form (16 bytes), not the engine's one code
 // pointer.
 typedef void (UObject::*Native)(FFrame& Stack, void* const Result);
-
-#if defined(_MSC_VER) && defined(_M_IX86)
-static_assert(sizeof(Native) == 4, "a native is one code pointer, as in the engine");
-#endif
 
 // Registers a native function; index -1 binds it by its exported name instead of a number.
 CORE_API BYTE GRegisterNative(INT index, const Native& function);
@@ -209,10 +295,10 @@ class CORE_API UClass : public UObject {
   UClass(const UClass&) = delete;
   UClass& operator=(const UClass&) = delete;
 
-  // The registered class of that name, or null.
+  // Stand-in only, for the host and the tests: the registered class of that name, or null; and
+  // what the class was registered with.
   static UClass* FindClass(const TCHAR* name);
-
-  const TCHAR* GetName() const { return *Name; }
+  const TCHAR* GetName() const { return *ClassName; }
   const TCHAR* GetPackageName() const { return *PackageName; }
   const TCHAR* GetConfigName() const { return *ConfigName; }
   UClass* GetSuperClass() const { return SuperClass; }
@@ -230,24 +316,41 @@ class CORE_API UClass : public UObject {
   UClass* SuperClass;
   UClass* Within;
   FGuid Guid;
-  FString Name;
+  FString ClassName;
   FString PackageName;
   FString ConfigName;
   InternalConstructor ClassConstructor;
   StaticConstructorFunction ClassStaticConstructor;
+
+ protected:
+#if STANDIN_ENGINE_LAYOUT
+  // The rest of the engine's class object. A package holds its class objects in its own static
+  // storage, and the engine's constructor fills all of its 1272 bytes.
+  BYTE ReservedEngineFields[1156];
+#endif
 };
 
-// The guard every native body runs inside. An engine error (thrown as a pointer to 16-bit text)
-// passes through unchanged; any other exception first adds the function's name to the unwind
-// history, then goes on.
+#if STANDIN_ENGINE_LAYOUT
+static_assert(sizeof(FGuid) == 16 && sizeof(FName) == 4 && sizeof(FString) == 12,
+              "FGuid, FName and FString have the engine's sizes");
+static_assert(offsetof(FFrame, Code) == 12 && sizeof(FFrame) == 20,
+              "FFrame has the engine's layout: the native steps the engine's Code");
+static_assert(sizeof(UObject) == 40, "UObject has the engine's object size");
+static_assert(sizeof(UClass) == 1272, "UClass has the engine's object size");
+static_assert(sizeof(Native) == 4, "a native is one code pointer, as in the engine");
+#endif
+
+// The guard every native body runs inside. An engine error (thrown as a pointer to 16-bit text,
+// caught as the engine catches it) passes through unchanged; any other exception first adds the
+// function's name to the unwind history, then goes on.
 #define guard(func)                                         \
   {                                                         \
     static const TCHAR GuardedFunctionName[] = TEXT(#func); \
     try {
 #define unguard                                  \
   }                                              \
-  catch (const TCHAR*) {                         \
-    throw;                                       \
+  catch (TCHAR * engineError) {                  \
+    throw engineError;                           \
   }                                              \
   catch (...) {                                  \
     appUnwindf(TEXT("%s"), GuardedFunctionName); \

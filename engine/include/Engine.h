@@ -1,4 +1,5 @@
-// Stand-in for the engine's Engine module: the actor class packages derive from.
+// Stand-in for the engine's Engine module: the actor class packages derive from, declared as the
+// engine's SDK declares it (see Core.h).
 #pragma once
 
 #include "Core.h"
@@ -9,13 +10,12 @@
 #define ENGINE_API DLL_IMPORT
 #endif
 
-struct FVector {
-  FLOAT X, Y, Z;
-};
+struct FMeshAnimSeq;
+struct FPropertyRetirement;
+class UTexture;
 
-struct FCoords {
-  FVector Origin, XAxis, YAxis, ZAxis;
-};
+// How far a level's tick goes.
+enum ELevelTick { LEVELTICK_TimeOnly = 0, LEVELTICK_ViewportsOnly = 1, LEVELTICK_All = 2 };
 
 // Base of every actor. The virtual functions keep the engine's slot order: first those of
 // UObject (some overridden here), then the actor's own.
@@ -33,41 +33,43 @@ class ENGINE_API AActor : public UObject {
   void InitExecution() override;
   void PostEditChange() override;
 
-  virtual INT* GetOptimizedRepList(BYTE* recent, INT* reps, INT count);
+  virtual INT* GetOptimizedRepList(BYTE* recent, FPropertyRetirement* retire, INT* reps,
+                                   UPackageMap* map, INT count);
   virtual UBOOL ShouldDoScriptReplication();
   virtual UBOOL NoVariablesToReplicate(AActor* previous);
-  virtual void CheckRecentChanges();
-  virtual FLOAT UpdateFrequency(AActor* viewer);
-  virtual FLOAT GetNetPriority(AActor* sent, FLOAT time, FLOAT lastFullUpdateTime);
+  virtual UBOOL CheckRecentChanges();
+  virtual FLOAT UpdateFrequency(AActor* viewer, FVector& viewDirection, FVector& viewPosition);
+  virtual FLOAT GetNetPriority(AActor* sent, FLOAT time, FLOAT lag);
   virtual FLOAT WorldLightRadius() const;
-  virtual UBOOL Tick(FLOAT deltaTime, INT tickType);
+  virtual UBOOL Tick(FLOAT deltaTime, ELevelTick tickType);
   virtual void PostEditMove();
   virtual void PreRaytrace();
   virtual void PostRaytrace();
   virtual void Spawned();
   virtual void PreNetReceive();
   virtual void PostNetReceive();
-  virtual UObject* GetSkin(INT index);
-  virtual UObject* GetAnim();
+  virtual UTexture* GetSkin(INT index);
+  virtual FMeshAnimSeq* GetAnim(FName sequence);
   virtual FCoords ToLocal() const;
   virtual FCoords ToWorld() const;
   virtual void performPhysics(FLOAT deltaSeconds);
 
   static UClass* StaticClass();
 
-  // Where the actor stands and how it moves; the stand-in keeps only what a spawn sets.
+#if STANDIN_ENGINE_LAYOUT
+  // In the engine's ABI the engine allocates actors of the size a class registers and reaches
+  // its fields by offset, so there an actor has the engine's size, 524 bytes, and Location sits
+  // where the engine has it. The rest of the engine's own actor the stand-in does not use.
+  BYTE ReservedEngineFields[168];
+#endif
+  // Where the actor stands; the stand-in keeps only what a spawn sets.
   FVector Location;
-  FVector Velocity;
-  FLOAT LifeSpan;
-
-#if defined(_MSC_VER) && defined(_M_IX86)
-  // The rest of the engine's own actor, which the stand-in does not use. In the engine's ABI the
-  // engine allocates actors of the size a class registers and reaches its fields by offset, so
-  // there an actor has the engine's size: 524 bytes with these 40.
-  BYTE ReservedEngineFields[484];
+#if STANDIN_ENGINE_LAYOUT
+  BYTE MoreReservedEngineFields[304];
 #endif
 };
 
-#if defined(_MSC_VER) && defined(_M_IX86)
+#if STANDIN_ENGINE_LAYOUT
+static_assert(offsetof(AActor, Location) == 208, "Location sits where the engine has it");
 static_assert(sizeof(AActor) == 524, "AActor has the engine's object size");
 #endif

@@ -13,7 +13,8 @@ namespace {
 // One pending fault per site.
 bool faultArmed[2] = {false, false};
 StandinFault faultKind[2] = {StandinFault::EngineError, StandinFault::EngineError};
-const TCHAR kEngineErrorText[] = TEXT("Injected engine error");
+// The engine throws its errors as TCHAR*, not as a pointer to constant text.
+TCHAR kEngineErrorText[] = TEXT("Injected engine error");
 
 void raiseInjectedFault(StandinFaultSite site) {
   const int i = static_cast<int>(site);
@@ -131,7 +132,7 @@ void formatText(WideBuffer* out, const TCHAR* format, va_list args) {
 
 class StandardErrorLog : public FOutputDevice {
  public:
-  void Serialize(const TCHAR* text) override {
+  void Serialize(const TCHAR* text, EName) override {
     const INT length = appToUtf8(text, nullptr, 0);
     char* line = static_cast<char*>(allocateOrThrow(static_cast<size_t>(length) + 1));
     appToUtf8(text, line, length + 1);
@@ -193,22 +194,14 @@ bool sameText(const TCHAR* a, const TCHAR* b) {
 
 FOutputDevice* GLog = &standardErrorLog;
 
-// --- FGuid
-
-FGuid::FGuid() : A(0), B(0), C(0), D(0) {}
-FGuid::FGuid(DWORD a, DWORD b, DWORD c, DWORD d) : A(a), B(b), C(c), D(d) {}
-bool FGuid::operator==(const FGuid& other) const {
-  return A == other.A && B == other.B && C == other.C && D == other.D;
-}
-
 // --- FString
 
-FString::FString() : Data(nullptr), Length(0) {}
-FString::FString(const TCHAR* text) : Data(nullptr), Length(0) {
+FString::FString() : Data(nullptr), ArrayNum(0), ArrayMax(0) {}
+FString::FString(const TCHAR* text) : Data(nullptr), ArrayNum(0), ArrayMax(0) {
   if (text != nullptr) assign(text, textLength(text));
 }
-FString::FString(const FString& other) : Data(nullptr), Length(0) {
-  assign(other.Data, other.Length);
+FString::FString(const FString& other) : Data(nullptr), ArrayNum(0), ArrayMax(0) {
+  assign(other.Data, other.Len());
 }
 FString::~FString() {
   free(Data);
@@ -224,25 +217,12 @@ void FString::assign(const TCHAR* text, INT length) {
   }
   free(Data);
   Data = data;
-  Length = length;
-}
-
-void FString::assignWidened(const char* text, INT length) {
-  TCHAR* data = nullptr;
-  if (length > 0) {
-    data = static_cast<TCHAR*>(allocateOrThrow((static_cast<size_t>(length) + 1) * sizeof(TCHAR)));
-    for (INT i = 0; i < length; ++i)
-      data[i] = static_cast<TCHAR>(static_cast<unsigned char>(text[i]));
-    data[length] = 0;
-  }
-  free(Data);
-  Data = data;
-  Length = length;
+  ArrayNum = ArrayMax = length > 0 ? length + 1 : 0;
 }
 
 FString& FString::operator=(const FString& other) {
   raiseInjectedFault(StandinFaultSite::StringAssign);
-  if (this != &other) assign(other.Data, other.Length);
+  if (this != &other) assign(other.Data, other.Len());
   return *this;
 }
 
@@ -253,27 +233,17 @@ FString& FString::operator=(const TCHAR* text) {
   return *this;
 }
 
-FString& FString::operator=(const char* text) {
-  raiseInjectedFault(StandinFaultSite::StringAssign);
-  const size_t length = text != nullptr ? strlen(text) : 0;
-  if (length > static_cast<size_t>(INT32_MAX - 1)) throw StandinOutOfMemory();
-  assignWidened(text, static_cast<INT>(length));
-  return *this;
-}
-
 const TCHAR* FString::operator*() const {
   return Data != nullptr ? Data : TEXT("");
 }
 INT FString::Len() const {
-  return Length;
+  return ArrayNum > 0 ? ArrayNum - 1 : 0;
 }
-bool FString::operator==(const TCHAR* text) const {
+UBOOL FString::operator==(const TCHAR* text) const {
   return sameText(**this, text);
 }
 
 // --- log, unwind history, natives
-
-FOutputDevice::~FOutputDevice() = default;
 
 void FOutputDevice::Logf(const TCHAR* format, ...) {
   raiseInjectedFault(StandinFaultSite::Logf);
@@ -282,7 +252,13 @@ void FOutputDevice::Logf(const TCHAR* format, ...) {
   va_start(args, format);
   formatText(&line, format, args);
   va_end(args);
-  Serialize(line.text());
+  Serialize(line.text(), NAME_Log);
+}
+
+FFrame::FFrame(UObject* object) : Node(nullptr), Object(object), Code(nullptr), Locals(nullptr) {}
+
+void FFrame::Serialize(const TCHAR* text, EName event) {
+  GLog->Serialize(text, event);
 }
 
 void appUnwindf(const TCHAR* format, ...) {
@@ -357,18 +333,27 @@ BYTE GRegisterNative(INT index, const Native& function) {
 
 // --- FUnknown, UObject
 
-DWORD FUnknown::QueryInterface(const FGuid&, void** object) {
+DWORD STDCALL FUnknown::QueryInterface(const FGuid&, void** object) {
   if (object != nullptr) *object = nullptr;
   return 0;
 }
-DWORD FUnknown::AddRef() {
+DWORD STDCALL FUnknown::AddRef() {
   return 0;
 }
-DWORD FUnknown::Release() {
+DWORD STDCALL FUnknown::Release() {
   return 0;
 }
 
-UObject::UObject() : Class(nullptr), ObjectFlags(0) {}
+UObject::UObject() : ObjectFlags(0), Class(nullptr) {}
+DWORD STDCALL UObject::QueryInterface(const FGuid& interfaceId, void** object) {
+  return FUnknown::QueryInterface(interfaceId, object);
+}
+DWORD STDCALL UObject::AddRef() {
+  return 0;
+}
+DWORD STDCALL UObject::Release() {
+  return 0;
+}
 UObject::~UObject() = default;
 void UObject::ProcessEvent(UFunction*, void*, void*) {}
 void UObject::ProcessState(FLOAT) {}
@@ -382,10 +367,10 @@ void UObject::Serialize(FArchive&) {}
 UBOOL UObject::IsPendingKill() {
   return 0;
 }
-INT UObject::GotoState(const TCHAR*) {
-  return 0;
+EGotoState UObject::GotoState(FName) {
+  return GOTOSTATE_NotFound;
 }
-INT UObject::GotoLabel(const TCHAR*) {
+INT UObject::GotoLabel(FName) {
   return 0;
 }
 void UObject::InitExecution() {}
@@ -404,21 +389,12 @@ constexpr DWORD RF_Destroyed = 0x00008000;
 
 void UObject::StaticConstructor() {}
 
-void UObject::ConditionalDestroy() {
-  if (ObjectFlags & RF_Destroyed) return;
+UBOOL UObject::ConditionalDestroy() {
+  if (ObjectFlags & RF_Destroyed) return 0;
   ObjectFlags |= RF_Destroyed;
   ++conditionalDestroyCount;
   Destroy();
-}
-
-const TCHAR* UObject::StaticConfigName() {
-  return TEXT("System");
-}
-
-void* UObject::operator new(size_t size) {
-  void* block = calloc(1, size);
-  if (block == nullptr) throw StandinOutOfMemory();
-  return block;
+  return 1;
 }
 
 void UObject::operator delete(void* object, size_t size) {
@@ -427,8 +403,14 @@ void UObject::operator delete(void* object, size_t size) {
 }
 
 UObject* UObject::StaticSpawn(UClass* cls) {
-  void* block = UObject::operator new(cls->GetPropertiesSize());
-  cls->GetConstructor()(block);
+  void* block = calloc(1, cls->GetPropertiesSize());
+  if (block == nullptr) throw StandinOutOfMemory();
+  try {
+    cls->GetConstructor()(block);
+  } catch (...) {
+    free(block);
+    throw;
+  }
   auto* object = static_cast<UObject*>(block);
   object->Class = cls;
   object->ObjectFlags = RF_Transient;
@@ -454,7 +436,7 @@ UClass::UClass(ENativeConstructor, DWORD size, DWORD classFlags, UClass* baseCla
       SuperClass(baseClass),
       Within(withinClass),
       Guid(guid),
-      Name(name),
+      ClassName(name),
       PackageName(packageName),
       ConfigName(configName),
       ClassConstructor(constructor),

@@ -1,6 +1,6 @@
 #include "Engine.h"
 
-AActor::AActor() : Location{0, 0, 0}, Velocity{0, 0, 0}, LifeSpan(0) {}
+AActor::AActor() : Location(0, 0, 0) {}
 AActor::~AActor() = default;
 void AActor::ProcessEvent(UFunction*, void*, void*) {}
 void AActor::ProcessState(FLOAT) {}
@@ -16,7 +16,7 @@ UBOOL AActor::IsPendingKill() {
 void AActor::InitExecution() {}
 void AActor::PostEditChange() {}
 
-INT* AActor::GetOptimizedRepList(BYTE*, INT* reps, INT) {
+INT* AActor::GetOptimizedRepList(BYTE*, FPropertyRetirement*, INT* reps, UPackageMap*, INT) {
   return reps;
 }
 UBOOL AActor::ShouldDoScriptReplication() {
@@ -25,8 +25,10 @@ UBOOL AActor::ShouldDoScriptReplication() {
 UBOOL AActor::NoVariablesToReplicate(AActor*) {
   return 0;
 }
-void AActor::CheckRecentChanges() {}
-FLOAT AActor::UpdateFrequency(AActor*) {
+UBOOL AActor::CheckRecentChanges() {
+  return 0;
+}
+FLOAT AActor::UpdateFrequency(AActor*, FVector&, FVector&) {
   return 0;
 }
 FLOAT AActor::GetNetPriority(AActor*, FLOAT time, FLOAT) {
@@ -35,7 +37,7 @@ FLOAT AActor::GetNetPriority(AActor*, FLOAT time, FLOAT) {
 FLOAT AActor::WorldLightRadius() const {
   return 0;
 }
-UBOOL AActor::Tick(FLOAT, INT) {
+UBOOL AActor::Tick(FLOAT, ELevelTick) {
   return 1;
 }
 void AActor::PostEditMove() {}
@@ -44,17 +46,17 @@ void AActor::PostRaytrace() {}
 void AActor::Spawned() {}
 void AActor::PreNetReceive() {}
 void AActor::PostNetReceive() {}
-UObject* AActor::GetSkin(INT) {
+UTexture* AActor::GetSkin(INT) {
   return nullptr;
 }
-UObject* AActor::GetAnim() {
+FMeshAnimSeq* AActor::GetAnim(FName) {
   return nullptr;
 }
 FCoords AActor::ToLocal() const {
-  return FCoords{Location, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+  return FCoords(Location);
 }
 FCoords AActor::ToWorld() const {
-  return FCoords{Location, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+  return FCoords(Location);
 }
 void AActor::performPhysics(FLOAT) {}
 
@@ -64,7 +66,7 @@ UClass* AActor::StaticClass() {
       FGuid(), TEXT("Actor"), TEXT("Engine"), UObject::StaticConfigName(),
       RF_Public | RF_Standalone | RF_Transient | RF_Native,
       [](void* where) {
-        if (where != nullptr) new (where) AActor;
+        if (where != nullptr) new (static_cast<EInternal*>(where)) AActor;
       },
       &UObject::StaticConstructor);
   return &actorClass;

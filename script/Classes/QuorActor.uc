@@ -9,7 +9,7 @@ class QuorActor extends Actor
 // single blanks, e.g. "A7 06 03 00 FF FB EB BF". Returns "" (and writes one
 // line to the log) when the firmware does not report one. The firmware is read
 // on the first call of the process; later calls return the same text.
-native final function string GetCPUSerialNumber();
+native function string GetCPUSerialNumber();
 
 defaultproperties
 {

@@ -62,7 +62,7 @@ const TCHAR kFunctionName[] = TEXT("AQuorActor::execGetCPUSerialNumber");
 // Counts the engine log's lines and keeps the last.
 class LogCapture : public FOutputDevice {
  public:
-  void Serialize(const TCHAR* text) override {
+  void Serialize(const TCHAR* text, EName) override {
     ++lines;
     size_t i = 0;
     for (; text[i] != 0 && i + 1 < sizeof last / sizeof last[0]; ++i) last[i] = text[i];
@@ -115,7 +115,8 @@ UClass* quorClass() {
 bool call(FString* result) {
   if (actor == nullptr) actor = UObject::StaticSpawn(quorClass());
   BYTE code[] = {EX_EndFunctionParms, 0};
-  FFrame stack(actor, code);
+  FFrame stack(actor);
+  stack.Code = code;
   const Native native = exported<Native>("intAQuorActorexecGetCPUSerialNumber");
   try {
     (actor->*native)(stack, result);
@@ -132,7 +133,8 @@ void registration() {
   UClass* cls = quorClass();
   if (!check(cls != nullptr, "autoclassAQuorActor holds the class")) return;
   check(UClass::FindClass(TEXT("QuorActor")) == cls, "registered under QuorActor");
-  check(sameText(exported<const TCHAR*>("GPackage"), TEXT("Zentrik")), "GPackage is Zentrik");
+  const auto* package = static_cast<const TCHAR*>(findExport(module, "GPackage"));
+  check(package != nullptr && sameText(package, TEXT("Zentrik")), "GPackage is Zentrik");
   check(sameText(cls->GetName(), TEXT("QuorActor")), "class name QuorActor");
   check(sameText(cls->GetPackageName(), TEXT("Zentrik")), "in the package Zentrik");
   check(sameText(cls->GetConfigName(), UObject::StaticConfigName()), "the object's config name");
