@@ -306,8 +306,8 @@ TEST_F(ZentrikTool, RealTablesShowTheRecordsTheReaderHolds) {
 }
 
 // The report shows the load's diagnostics under their heading, the JSON holds their exact bytes,
-// and serial sends them all to standard error, in the order the load writes them, keeping
-// standard output for the ID.
+// and serial sends them all to standard error, in the order the load writes them, each on a line
+// of its own, keeping standard output for the ID.
 TEST_F(ZentrikTool, DiagnosticsAreExact) {
   const struct {
     const char* sample;
@@ -321,7 +321,7 @@ TEST_F(ZentrikTool, DiagnosticsAreExact) {
        "Wrong DMI structures count: 14 announced, only 12 decoded.\n"
        "Wrong DMI structures length: 789 bytes announced, structures occupy 753 bytes.\n",
        "Invalid entry length (16). Fixed up to 11.\n"
-       "BiosReader: trying to over allocate!"
+       "BiosReader: trying to over allocate!\n"
        "Invalid entry length (3). DMI table is broken! Stop.\n\n"
        "Wrong DMI structures count: 14 announced, only 12 decoded.\n"
        "Wrong DMI structures length: 789 bytes announced, structures occupy 753 bytes.\n"},
@@ -362,37 +362,34 @@ Json parsedRun(const ToolRun& run) {
   return json;
 }
 
-bool sameJson(const Json& a, const Json& b) {
-  if (a.kind != b.kind || a.number != b.number || a.boolean != b.boolean || a.text != b.text ||
-      a.items.size() != b.items.size() || a.members.size() != b.members.size()) {
-    return false;
-  }
-  for (size_t i = 0; i < a.items.size(); ++i) {
-    if (!sameJson(a.items[i], b.items[i])) return false;
-  }
-  for (size_t i = 0; i < a.members.size(); ++i) {
-    if (a.members[i].first != b.members[i].first ||
-        !sameJson(a.members[i].second, b.members[i].second)) {
-      return false;
+// The package's text of a field, as the inventory shows it: a text as it stands, a list as its
+// items (without empty ones; "None" is no item).
+void expectSameField(const Json& inventoryValue, const Json& recordValue, const std::string& key) {
+  SCOPED_TRACE(key);
+  if (inventoryValue.kind == Json::Kind::Array) {
+    ASSERT_EQ(recordValue.kind, Json::Kind::String);
+    std::vector<std::string> items;
+    for (const Json& item : inventoryValue.items) items.push_back(item.text);
+    std::vector<std::string> expected;
+    std::string item;
+    for (const char c : recordValue.text + "\n") {
+      if (c != '\n') {
+        item += c;
+        continue;
+      }
+      if (!item.empty() && item != "None") expected.push_back(item);
+      item.clear();
     }
+    EXPECT_EQ(items, expected);
+  } else if (inventoryValue.kind == Json::Kind::String || recordValue.kind == Json::Kind::Null) {
+    EXPECT_EQ(inventoryValue.kind, recordValue.kind);
+    EXPECT_EQ(inventoryValue.text, recordValue.text);
   }
-  return true;
 }
 
-// The object without the members the inventory adds to a record.
-Json without(const Json& object, std::initializer_list<std::string> keys) {
-  Json out = object;
-  out.members.clear();
-  for (const auto& member : object.members) {
-    if (std::find(keys.begin(), keys.end(), member.first) == keys.end()) {
-      out.members.push_back(member);
-    }
-  }
-  return out;
-}
-
-// With one structure of each type, every inventory object is the package's record, plus where
-// the structure sits.
+// With one structure of each type, every text of an inventory object is the package's, under
+// the record's key; the numbers stand beside them (their agreement with the texts is the
+// reader's own test).
 TEST_F(ZentrikTool, InventoryDecodesEachStructureAsThePackageDoes) {
   TempDir dir;
   const std::string path = dir.write("fixture.dmi", fixtureTable());
@@ -402,29 +399,40 @@ TEST_F(ZentrikTool, InventoryDecodesEachStructureAsThePackageDoes) {
   EXPECT_EQ(run.err, "");
   const Json inventory = parsedRun(run);
   EXPECT_EQ(inventory.keys(),
-            (std::vector<std::string>{"bios", "biosLanguage", "processors", "memoryArrays",
-                                      "unattachedDevices", "diagnostics"}));
+            (std::vector<std::string>{"tableRead", "tableError", "smbiosVersion", "bios",
+                                      "biosLanguage", "processors", "memoryArrays",
+                                      "unattachedDevices", "totals", "diagnostics"}));
+  EXPECT_EQ(inventory["smbiosVersion"].kind, Json::Kind::Null);  // a bare table carries none
   const struct {
     const Json& inventoryObject;
     const Json& record;
-    std::initializer_list<std::string> added;
+    size_t texts;  // keys of the record that the inventory shows as texts or lists
   } pairs[] = {
-      {inventory["bios"].items.at(0), records["bios"], {"handle"}},
-      {inventory["biosLanguage"].items.at(0), records["biosLanguage"], {"handle"}},
-      {inventory["processors"].items.at(0), records["processor"], {"handle", "populated"}},
-      {inventory["memoryArrays"].items.at(0), records["memoryArray"], {"handle", "use", "devices"}},
+      {inventory["bios"].items.at(0), records["bios"], 4},
+      {inventory["biosLanguage"].items.at(0), records["biosLanguage"], 2},
+      {inventory["processors"].items.at(0), records["processor"], 12},
+      {inventory["memoryArrays"].items.at(0), records["memoryArray"], 1},
       {inventory["memoryArrays"].items.at(0)["devices"].items.at(0),
-       records["memoryDevices"].items.at(0),
-       {"handle", "arrayHandle"}},
-      {inventory["memoryArrays"].items.at(0)["devices"].items.at(1),
-       records["memoryDevices"].items.at(1),
-       {"handle", "arrayHandle"}},
-      {inventory["diagnostics"], records["diagnostics"], {}},
+       records["memoryDevices"].items.at(0), 8},
   };
   for (const auto& pair : pairs) {
-    EXPECT_TRUE(sameJson(without(pair.inventoryObject, pair.added), pair.record))
-        << pair.record.keys()[0];
+    size_t shown = 0;
+    for (const std::string& key : pair.record.keys()) {
+      const Json& value = pair.inventoryObject[key];
+      if (value.kind != Json::Kind::String && value.kind != Json::Kind::Array) continue;
+      expectSameField(value, pair.record[key], key);
+      ++shown;
+    }
+    EXPECT_EQ(shown, pair.texts) << pair.record.keys()[1];
+    EXPECT_EQ(pair.inventoryObject["present"].kind, Json::Kind::Null) << "a record flag";
   }
+  const Json& cpu = inventory["processors"].items.at(0);
+  EXPECT_EQ(cpu["coreCount"].number, 4);
+  EXPECT_EQ(cpu["threadCount"].number, 8);
+  const Json& dimm = inventory["memoryArrays"].items.at(0)["devices"].items.at(0);
+  EXPECT_EQ(dimm["sizeBytes"].number, int64_t{8} << 30);
+  EXPECT_TRUE(dimm["installed"].boolean);
+  EXPECT_EQ(inventory["totals"]["installed"]["bytes"].number, int64_t{16} << 30);
 }
 
 // Every processor with its socket's state, every array with the devices that name it, and the
@@ -464,7 +472,13 @@ TEST_F(ZentrikTool, InventoryGroupsAsAPersonReadsAMachine) {
   EXPECT_EQ(handles(arrays.items.at(0)["devices"]), (Handles{0x1100, 0x1102}));
   EXPECT_EQ(handles(arrays.items.at(1)["devices"]), (Handles{0x1101}));
   EXPECT_EQ(arrays.items.at(1)["use"].text, "Video Memory");
-  EXPECT_EQ(arrays.items.at(1)["present"].number, 0);
+  EXPECT_EQ(arrays.items.at(1)["deviceSlots"].number, 1);
+  // The package stores the capacity of a system memory array only.
+  EXPECT_EQ(arrays.items.at(1)["maximumCapacityBytes"].kind, Json::Kind::Null);
+  EXPECT_EQ(arrays.items.at(0)["installed"]["modules"].number, 1);
+  const Json& emptySlot = arrays.items.at(0)["devices"].items.at(1);
+  EXPECT_FALSE(emptySlot["installed"].boolean);
+  EXPECT_EQ(emptySlot["sizeBytes"].kind, Json::Kind::Null) << "an empty slot has no size";
   EXPECT_EQ(handles(json["unattachedDevices"]), (Handles{0x1103, 0x1104}));
   EXPECT_EQ(json["unattachedDevices"].items.at(0)["arrayHandle"].number, 0x2222);
   EXPECT_EQ(json["unattachedDevices"].items.at(1)["arrayHandle"].kind, Json::Kind::Null);
@@ -518,6 +532,7 @@ TEST_F(ZentrikTool, IdOnTheDellWithAnEmptySecondSocket) {
             "Socket: CPU2\n"
             "Signature: (not set)\n"
             "ProcessorId, as Windows shows it: 0000000000000000\n"
+            "SMBIOS Version: (not given: a bare structure table carries none)\n"
             "Note: The processor ID is the processor model's signature and feature flags, shared "
             "by every machine with the same processor model: it is not a per-machine serial "
             "number.\n"
@@ -527,10 +542,15 @@ TEST_F(ZentrikTool, IdOnTheDellWithAnEmptySecondSocket) {
   const ToolRun json = runTool({"id", "--json", "--table", path});
   EXPECT_EQ(json.status, 0);
   const Json parsed = parsedRun(json);
-  EXPECT_EQ(parsed.keys(),
-            (std::vector<std::string>{"id", "socket", "signature", "processorId", "warnings"}));
+  EXPECT_EQ(parsed.keys(), (std::vector<std::string>{"tableRead", "tableError", "smbiosVersion",
+                                                     "id", "socket", "socketHandle", "signature",
+                                                     "processorId", "warnings", "diagnostics"}));
+  EXPECT_TRUE(parsed["tableRead"].boolean);
   EXPECT_EQ(parsed["processorId"].text, "0000000000000000");
-  EXPECT_EQ(parsed["warnings"].items.size(), 2u);
+  EXPECT_EQ(parsed["socketHandle"].number, 0x0401);
+  ASSERT_EQ(parsed["warnings"].items.size(), 2u);
+  EXPECT_EQ(parsed["warnings"].items[0]["kind"].text, "allZero");
+  EXPECT_EQ(parsed["warnings"].items[1]["kind"].text, "emptySocket");
 }
 
 TEST_F(ZentrikTool, IdWithoutAProcessor) {
@@ -540,15 +560,18 @@ TEST_F(ZentrikTool, IdWithoutAProcessor) {
   const ToolRun json = runTool({"id", "--json", "--table", path});
   EXPECT_EQ(json.status, 1);
   const Json parsed = parsedRun(json);
-  for (const char* key : {"id", "socket", "signature", "processorId"}) {
+  for (const char* key : {"id", "socket", "socketHandle", "signature", "processorId"}) {
     EXPECT_EQ(parsed[key].kind, Json::Kind::Null) << key;
   }
-  EXPECT_EQ(parsed["warnings"].items.at(0).text,
+  EXPECT_TRUE(parsed["tableRead"].boolean) << "read, but without an ID";
+  EXPECT_EQ(parsed["warnings"].items.at(0)["kind"].text, "noProcessor");
+  EXPECT_EQ(parsed["warnings"].items.at(0)["text"].text,
             "the table has no usable processor structure: GetCPUSerialNumber returns an empty "
             "string");
   const ToolRun text = runTool({"id", "--table", path});
   EXPECT_EQ(text.status, 1);
-  EXPECT_EQ(text.out.rfind("ID: none (script gets an empty string)\nNote: ", 0), 0u) << text.out;
+  EXPECT_EQ(text.out.rfind("ID: none (script gets an empty string)\nSMBIOS Version: ", 0), 0u)
+      << text.out;
 }
 
 TEST_F(ZentrikTool, SerialPrintsTheProcessorId) {
@@ -577,7 +600,7 @@ TEST_F(ZentrikTool, SerialPrintsTheProcessorId) {
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, "E4 06 03 00 FF FB EB BF\n");
   EXPECT_EQ(run.err,
-            "BiosReader: trying to over allocate!Invalid entry length (16). Fixed up to 11.\n");
+            "BiosReader: trying to over allocate!\nInvalid entry length (16). Fixed up to 11.\n");
 }
 
 TEST_F(ZentrikTool, UnusableTableFilesAreRefusedBeforeLoading) {
@@ -604,7 +627,7 @@ TEST_F(ZentrikTool, UnusableTableFilesAreRefusedBeforeLoading) {
            "holds\n"},
       {{"serial", "--table", notes},
        "zentrik: " + notes +
-           ": not an SMBIOS table: no entry point at its start, no raw header of its length, no "
+           ": not an SMBIOS table: no entry point at its start, no rsmb header of its length, no "
            "whole structure (a --format loads it anyway)\n"},
       {{"records", "--table", empty, "--json"}, "zentrik: " + empty + ": the file is empty\n"},
       {{"records", "--table", outside},
@@ -644,7 +667,7 @@ TEST_F(ZentrikTool, UsageErrors) {
       {{"records", "--table"},
        "zentrik: option '--table' needs a value\nTry 'zentrik records --help'.\n"},
       {{"records", "--table", "x", "--format", "xml"},
-       "zentrik: unknown table format 'xml' (auto, rsmb, dump or raw)\n"
+       "zentrik: unknown table format 'xml' (auto, rsmb, dump, raw or bare)\n"
        "Try 'zentrik records --help'.\n"},
       {{"serial", "--format", "raw"},
        "zentrik: --format needs --table IN\nTry 'zentrik serial --help'.\n"},
@@ -652,10 +675,10 @@ TEST_F(ZentrikTool, UsageErrors) {
       {{"records", "extra"},
        "zentrik: unexpected argument 'extra'\nTry 'zentrik records --help'.\n"},
       {{"capture"},
-       "zentrik: capture needs the file to write (OUT)\nTry 'zentrik capture --help'.\n"},
+       "zentrik: capture needs the file to write (OUT, or '-')\nTry 'zentrik capture --help'.\n"},
       {{"capture", "a", "b"}, "zentrik: unexpected argument 'b'\nTry 'zentrik capture --help'.\n"},
-      {{"capture", "--table", "x"},
-       "zentrik: unknown option '--table'\nTry 'zentrik capture --help'.\n"},
+      {{"capture", "--json", "x"},
+       "zentrik: unknown option '--json'\nTry 'zentrik capture --help'.\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args.back());
@@ -679,11 +702,14 @@ TEST_F(ZentrikTool, HelpAndVersion) {
       {{"--help"}, "Usage: zentrik COMMAND [OPTIONS]\n"},
       {{"records", "--help"}, "Usage: zentrik records [--table IN]"},
       {{"serial", "--help"}, "Usage: zentrik serial [--table IN]"},
-      {{"capture", "--help"}, "Usage: zentrik capture OUT\n"},
+      {{"capture", "--help"}, "Usage: zentrik capture [--table IN]"},
       {{"inventory", "--help"}, "Usage: zentrik inventory [--table IN]"},
       {{"id", "--help"}, "Usage: zentrik id [--table IN]"},
-      // --help wins over anything else on the line.
+      // --help wins over anything else on the line; -h is its short name, before or after the
+      // command.
       {{"records", "--table", "/nonexistent", "--help"}, "Usage: zentrik records"},
+      {{"-h"}, "Usage: zentrik COMMAND [OPTIONS]\n"},
+      {{"serial", "-h"}, "Usage: zentrik serial [--table IN]"},
       {{"--version"}, "zentrik 0."},
   };
   for (const auto& c : cases) {
@@ -695,8 +721,9 @@ TEST_F(ZentrikTool, HelpAndVersion) {
   }
 }
 
-// Where this machine's table cannot be read, every command says why; records still prints the
-// records, in their reset state.
+// Where this machine's table cannot be read, every command says why and ends with exit status
+// 3; records still prints the records, in their reset state, and the JSON of inventory and id
+// says so where scripts can test it.
 TEST_F(ZentrikTool, UnreadableLiveTable) {
   if (liveTableReadable()) GTEST_SKIP() << "this machine's firmware table is readable";
   const std::string why = "zentrik: cannot read this machine's firmware table: cannot open ";
@@ -707,13 +734,13 @@ TEST_F(ZentrikTool, UnreadableLiveTable) {
   ASSERT_EQ(reset.status, 0);
 
   const ToolRun text = runTool({"records"});
-  EXPECT_EQ(text.status, 1);
+  EXPECT_EQ(text.status, 3);
   EXPECT_EQ(text.out, reset.out);
   EXPECT_EQ(text.err.rfind(why, 0), 0u) << text.err;
   EXPECT_EQ(std::count(text.err.begin(), text.err.end(), '\n'), 1);
 
   const ToolRun json = runTool({"records", "--json"});
-  EXPECT_EQ(json.status, 1);
+  EXPECT_EQ(json.status, 3);
   EXPECT_EQ(json.err, text.err);
   Json parsed;
   std::string error;
@@ -721,19 +748,32 @@ TEST_F(ZentrikTool, UnreadableLiveTable) {
   expectJsonMatchesRecords(parsed, LoadOutput{});  // never loaded here: the reset state
 
   for (const char* command : {"inventory", "id"}) {
-    const ToolRun run = runTool({command});
-    EXPECT_EQ(run.status, 1) << command;
-    EXPECT_EQ(run.err.rfind(why, 0), 0u) << run.err;
+    SCOPED_TRACE(command);
+    const ToolRun run = runTool({command, "--json"});
+    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(run.err, text.err);
+    const Json report = parsedRun(run);
+    EXPECT_EQ(report["tableRead"].kind, Json::Kind::Bool);
+    EXPECT_FALSE(report["tableRead"].boolean);
+    EXPECT_EQ(why.substr(std::string("zentrik: cannot read this machine's firmware table: ").size())
+                  .compare(0, 12, report["tableError"].text, 0, 12),
+              0)
+        << report["tableError"].text;
   }
+  const ToolRun id = runTool({"id"});
+  EXPECT_EQ(id.status, 3);
+  EXPECT_NE(id.out.find("\nWarning: this machine's firmware table could not be read ("),
+            std::string::npos)
+      << id.out;
 
   const ToolRun serial = runTool({"serial"});
-  EXPECT_EQ(serial.status, 1);
+  EXPECT_EQ(serial.status, 3);
   EXPECT_EQ(serial.out, "");
   EXPECT_EQ(serial.err, text.err + kNoProcessorId);
 
   const std::string out = dir.path("captured.rsmb");
   const ToolRun capture = runTool({"capture", out});
-  EXPECT_EQ(capture.status, 1);
+  EXPECT_EQ(capture.status, 3);
   EXPECT_EQ(capture.err, text.err);
   EXPECT_FALSE(std::filesystem::exists(out));
 }
