@@ -172,6 +172,21 @@ TEST(EngineHost, NamesWhatIsMissingInOneLine) {
   }
 }
 
+// This machine's table, where it cannot be read: the native answers as without a table, and the
+// host says why and ends with exit status 3.
+TEST(EngineHost, UnreadableLiveTable) {
+  FILE* live = fopen("/sys/firmware/dmi/tables/DMI", "rb");
+  if (live != nullptr) {
+    fclose(live);
+    GTEST_SKIP() << "this machine's firmware table is readable";
+  }
+  const HostRun run = runHost(kModule);
+  EXPECT_EQ(run.exitCode, 3);
+  EXPECT_EQ(run.out, "\n");
+  EXPECT_EQ(run.err.rfind(kLogLine + "engine-host: cannot read the live firmware table: ", 0), 0u)
+      << run.err;
+}
+
 // Real machines' tables as the platform would deliver them. The dual-socket server's second
 // processor structure describes an empty socket; being the last, its zero ID is the answer.
 TEST(EngineHost, ReadsRealMachineTables) {

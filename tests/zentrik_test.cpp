@@ -553,6 +553,82 @@ TEST_F(ZentrikTool, IdOnTheDellWithAnEmptySecondSocket) {
   EXPECT_EQ(parsed["warnings"].items[1]["kind"].text, "emptySocket");
 }
 
+// Every reason to doubt each real machine's ID, by kind.
+TEST_F(ZentrikTool, IdReasonsOnRealMachines) {
+  const std::string dir = ZENTRIK_SHARED_TABLES;
+  if (!std::filesystem::is_directory(dir)) GTEST_SKIP() << "no shared tables at " << dir;
+  using Kinds = std::vector<std::string>;
+  const struct {
+    const char* file;
+    int status;
+    Kinds kinds;
+  } cases[] = {
+      {"fwupd-sysfs-T440s.DMI", 0, {}},
+      // Family "Other" with a version string the package does not know: no signature.
+      {"gosmbios-Beelink-EQ12.dmi", 0, {"noSignature"}},
+      {"fwupdtf-DMI-ProLiant-MicroServer.bin", 0, {"noSignature"}},
+      {"gosmbios-Dell-PowerEdge-R630-Dual-Xeon.dmi", 0, {"allZero", "emptySocket"}},
+      // Broken after five structures; System Information says "Virtual Machine".
+      {"gosmbios-HyperV.dmi", 1, {"noProcessor", "damagedTable", "virtualMachine"}},
+      {"wine-8.0-synthesised.rsmb", 1, {"noProcessor", "synthesised"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const ToolRun run = runTool({"id", "--json", "--table", dir + "/" + c.file});
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_EQ(run.err, "");
+    const Json report = parsedRun(run);
+    Kinds kinds;
+    for (const Json& warning : report["warnings"].items) kinds.push_back(warning["kind"].text);
+    EXPECT_EQ(kinds, c.kinds);
+  }
+  const ToolRun text = runTool({"id", "--table", dir + "/gosmbios-HyperV.dmi"});
+  EXPECT_NE(text.out.find("Warning: the table is damaged: the walk stopped at structure 6 of 373"),
+            std::string::npos)
+      << text.out;
+  EXPECT_NE(text.out.find("\nDiagnostics: what the reader reported about this table\n"),
+            std::string::npos);
+}
+
+// Any input layout becomes an rsmb capture, in a file of its owner's or on standard output; what
+// was done is said on standard error.
+TEST_F(ZentrikTool, CaptureWritesAnyInputAsRsmb) {
+  const Bytes table = fixtureTable();
+  TempDir dir;
+  const std::string dump = dir.write(
+      "table.bin", dumpFile(entryPoint32(2, 7, static_cast<uint16_t>(table.size()), 0x20), table));
+  const std::string out = dir.path("out.rsmb");
+  ToolRun run = runTool({"capture", "--table", dump, out});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "zentrik: wrote " + std::to_string(8 + table.size()) +
+                         " bytes in the rsmb layout to " + out + "\n");
+  EXPECT_EQ(readFile(out), rawBuffer(table, 2, 7));
+  struct stat info {};
+  ASSERT_EQ(stat(out.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+
+  const std::string bare = dir.write("DMI", table);
+  run = runTool({"capture", "--table", "-", "-"}, bare);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, std::string(reinterpret_cast<const char*>(rawBuffer(table, 0, 0).data()),
+                                 8 + table.size()));
+  EXPECT_EQ(run.err, "zentrik: wrote " + std::to_string(8 + table.size()) +
+                         " bytes in the rsmb layout to standard output\n");
+}
+
+// A named layout that the file contradicts is read as asked, with one line that says so.
+TEST_F(ZentrikTool, NamedLayoutThatTheFileContradicts) {
+  TempDir dir;
+  const std::string bare = dir.write("DMI", fixtureTable());
+  const ToolRun run = runTool({"records", "--table", bare, "--format", "rsmb"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "zentrik: " + bare +
+                         ": read as an rsmb capture (8-byte header, then the table), as --format "
+                         "asked, though --format auto would read it as a bare structure table\n");
+  EXPECT_NE(run.out.find("\nBIOS: none\n"), std::string::npos) << "the header ate the BIOS";
+}
+
 TEST_F(ZentrikTool, IdWithoutAProcessor) {
   TempDir dir;
   const std::string path =
@@ -636,6 +712,8 @@ TEST_F(ZentrikTool, UnusableTableFilesAreRefusedBeforeLoading) {
       {{"records", "--table", huge}, "zentrik: " + huge + ": the file is larger than 64 MiB\n"},
       {{"records", "--table", empty, "--format", "dump"},
        "zentrik: " + empty + ": the file is empty\n"},
+      {{"id", "--table", ""},
+       "zentrik: the table input has an empty name: give a file, '-' or a folder\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args[2]);
