@@ -36,7 +36,7 @@ void checkError(const std::string& error, const char* format) {
   }
 }
 
-// What each layout may make of the file: the raw layout, whose table comes from the file.
+// What each layout may make of the file: the rsmb layout, whose table comes from the file.
 void checkRaw(const uint8_t* file, size_t size, TableFormat format, const char* name,
               const std::vector<uint8_t>& raw) {
   if (format == TableFormat::Rsmb) {

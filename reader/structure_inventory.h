@@ -81,7 +81,7 @@ struct InventoryWalk {
   InventoryWalkEnd end;
 };
 
-// Walks the structure table (table bytes only, no raw header) silently, in table order, as far as
+// Walks the structure table (table bytes only, no rsmb header) silently, in table order, as far as
 // the load's walk would go by length, and hands every structure of the six types to visit. The
 // records and texts handed over live only during that call. Reads only the length bytes given
 // and leaves them unchanged. The process-wide records are put back as they were before it

@@ -54,8 +54,9 @@ TEST(TableFile, EveryLayoutGivesTheRawLayout) {
     TableFormat format;
     Bytes expected;
   } cases[] = {
-      {"raw layout, detected", rawBuffer(kTable, 3, 2), TableFormat::Auto, rawBuffer(kTable, 3, 2)},
-      {"raw layout, named", rawBuffer(kTable, 2, 8), TableFormat::Rsmb, rawBuffer(kTable, 2, 8)},
+      {"rsmb layout, detected", rawBuffer(kTable, 3, 2), TableFormat::Auto,
+       rawBuffer(kTable, 3, 2)},
+      {"rsmb layout, named", rawBuffer(kTable, 2, 8), TableFormat::Rsmb, rawBuffer(kTable, 2, 8)},
       {"bare table, detected", kTable, TableFormat::Auto, rawBuffer(kTable, 0, 0)},
       {"bare table, named", kTable, TableFormat::Bare, rawBuffer(kTable, 0, 0)},
       {"_SM_ dump, detected", dumpFile(entryPoint32(2, 7, length, 0x20), kTable), TableFormat::Auto,

@@ -250,6 +250,7 @@ TEST_F(ZentrikTool, EveryLayoutShowsTheSameRecords) {
       {"--table", dump64, "--format", "dump"},
       {"--table", bare},
       {"--format", "raw", "--table", bare},
+      {"--format", "bare", "--table", bare},
   };
   for (const auto& args : runs) {
     SCOPED_TRACE(args[1]);
@@ -262,7 +263,7 @@ TEST_F(ZentrikTool, EveryLayoutShowsTheSameRecords) {
   EXPECT_EQ(fromInput.out, fromFile.out);
 }
 
-// A raw header that announces more than the file holds is served as it stands with --format
+// An rsmb header that announces more than the file holds is served as it stands with --format
 // rsmb; the reader then names the length it really had.
 TEST_F(ZentrikTool, NamedRsmbKeepsTheAnnouncedLength) {
   TempDir dir;
@@ -293,7 +294,7 @@ TEST_F(ZentrikTool, RealTablesShowTheRecordsTheReaderHolds) {
     const Bytes file = readFile(entry.path().string());
     Bytes raw;
     if (ext == ".dat" || ext == ".rsmb") {
-      raw = file;  // already the raw layout
+      raw = file;  // already the rsmb layout
     } else if (file.size() > 5 && std::equal(file.begin(), file.begin() + 5, "_SM3_")) {
       raw = rawBuffer(Bytes(file.begin() + 0x20, file.end()), 3, 5);  // dump, table at 0x20
     } else {
