@@ -2,7 +2,9 @@
 // the reader holds for the same table in this process, its diagnostics, errors and exit codes.
 // POSIX processes; on Windows tests/windows/end_to_end.sh runs zentrik.exe under Wine.
 #ifndef _WIN32
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -616,6 +618,50 @@ TEST_F(ZentrikTool, CaptureWritesAnyInputAsRsmb) {
                                  8 + table.size()));
   EXPECT_EQ(run.err, "zentrik: wrote " + std::to_string(8 + table.size()) +
                          " bytes in the rsmb layout to standard output\n");
+}
+
+// Runs the tool with room for four descriptors: its three streams and one more.
+ToolRun runToolWithFourDescriptors(const std::vector<std::string>& args) {
+  static const TempDir streams;
+  std::string tool = ZENTRIK_TOOL;
+  std::vector<std::string> copies = args;
+  std::vector<char*> argv = {tool.data()};
+  for (std::string& arg : copies) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int out = open(streams.path("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int err = open(streams.path("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(127);
+    for (int fd = 3; fd < 1024; ++fd) close(fd);
+    const rlimit four = {4, 4};
+    if (setrlimit(RLIMIT_NOFILE, &four) != 0) _exit(127);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(streams.path("out")),
+          slurp(streams.path("err"))};
+}
+
+// Without a temporary file to capture the load's messages in (no descriptor left), they go to
+// standard error as written, the reports say that they were not captured, and nothing fails.
+TEST_F(ZentrikTool, MessagesThatCannotBeCaptured) {
+  const std::string broken = std::string(ZENTRIK_SAMPLES) + "/broken.rsmb";
+  const ToolRun run = runToolWithFourDescriptors({"records", "--json", "--table", broken});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err.rfind("zentrik: cannot capture the reader's messages (", 0), 0u) << run.err;
+  EXPECT_NE(run.err.find("Invalid entry length (3). DMI table is broken! Stop."),
+            std::string::npos);
+  const Json json = parsedRun(run);
+  EXPECT_EQ(json["diagnostics"]["stdout"].kind, Json::Kind::Null);
+  EXPECT_EQ(json["bios"]["present"].number, 1);
+  const ToolRun inventory = runToolWithFourDescriptors({"inventory", "--table", broken});
+  EXPECT_EQ(inventory.status, 0);
+  EXPECT_NE(inventory.out.find("\nDiagnostics: not captured (see standard error)\n"),
+            std::string::npos);
 }
 
 // A named layout that the file contradicts is read as asked, with one line that says so.
