@@ -306,7 +306,7 @@ int runRecords(int argc, char** argv) {
 }
 
 // What the inventory and id commands share: the table, the load with its messages, every
-// structure. Returns -1 to go on, or the exit code.
+// structure.
 struct Examined {
   TextBuffer raw;
   TextBuffer loadStdout;
@@ -320,6 +320,7 @@ struct Examined {
   }
 };
 
+// Reads the table, loads it and collects its structures. Returns -1 to go on, or the exit code.
 int examine(const Options& options, Examined* e) {
   if (!obtainTable(options, &e->raw)) return kExitUsage;
   e->captured = loadCapturing(&e->loadStdout, &e->loadStderr);
