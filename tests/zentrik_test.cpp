@@ -4,7 +4,6 @@
 #ifndef _WIN32
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -620,12 +619,17 @@ TEST_F(ZentrikTool, CaptureWritesAnyInputAsRsmb) {
                          " bytes in the rsmb layout to standard output\n");
 }
 
-// Runs the tool with room for four descriptors: its three streams and one more.
+// Runs the tool with room for four descriptors: its three streams and one more. A shell lowers
+// the limit and runs it, so that a test process under valgrind leaves the limit to a process of
+// its own.
 ToolRun runToolWithFourDescriptors(const std::vector<std::string>& args) {
   static const TempDir streams;
+  std::string shell = "/bin/sh";
+  std::string script = "ulimit -n 4 && exec \"$0\" \"$@\"";
+  std::string option = "-c";
   std::string tool = ZENTRIK_TOOL;
   std::vector<std::string> copies = args;
-  std::vector<char*> argv = {tool.data()};
+  std::vector<char*> argv = {shell.data(), option.data(), script.data(), tool.data()};
   for (std::string& arg : copies) argv.push_back(arg.data());
   argv.push_back(nullptr);
   fflush(nullptr);
@@ -634,9 +638,8 @@ ToolRun runToolWithFourDescriptors(const std::vector<std::string>& args) {
     const int out = open(streams.path("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const int err = open(streams.path("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(127);
-    for (int fd = 3; fd < 1024; ++fd) close(fd);
-    const rlimit four = {4, 4};
-    if (setrlimit(RLIMIT_NOFILE, &four) != 0) _exit(127);
+    // Nothing this process holds open may take the tool's one spare descriptor.
+    for (int fd = 3; fd < 64; ++fd) close(fd);
     execv(argv[0], argv.data());
     _exit(127);
   }
@@ -644,51 +647,6 @@ ToolRun runToolWithFourDescriptors(const std::vector<std::string>& args) {
   waitpid(pid, &status, 0);
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(streams.path("out")),
           slurp(streams.path("err"))};
-}
-
-// Runs the tool with a terminal (a pseudo-terminal) as its standard input and output, its
-// standard error into a file.
-ToolRun runToolOnATerminal(const std::vector<std::string>& args) {
-  static const TempDir streams;
-  const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
-  if (terminal < 0 || grantpt(terminal) != 0 || unlockpt(terminal) != 0) return {-1, "", ""};
-  const std::string name = ptsname(terminal);
-  std::string tool = ZENTRIK_TOOL;
-  std::vector<std::string> copies = args;
-  std::vector<char*> argv = {tool.data()};
-  for (std::string& arg : copies) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  fflush(nullptr);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    const int side = open(name.c_str(), O_RDWR | O_NOCTTY);
-    const int err = open(streams.path("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (side < 0 || err < 0 || dup2(side, 0) < 0 || dup2(side, 1) < 0 || dup2(err, 2) < 0) {
-      _exit(127);
-    }
-    alarm(30);  // a tool that waits for the terminal would wait for ever
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  close(terminal);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, "", slurp(streams.path("err"))};
-}
-
-// Nobody types a table into a terminal or reads one from it: both are refused at once.
-TEST_F(ZentrikTool, TerminalsAreRefusedForTables) {
-  const ToolRun input = runToolOnATerminal({"records", "--table", "-"});
-  EXPECT_EQ(input.status, 2);
-  EXPECT_EQ(input.err,
-            "zentrik: standard input is a terminal: redirect a table file into it (--table - < "
-            "table.rsmb)\n");
-  const ToolRun output = runToolOnATerminal(
-      {"capture", "--table", std::string(ZENTRIK_SAMPLES) + "/desktop.rsmb", "-"});
-  EXPECT_EQ(output.status, 2);
-  EXPECT_EQ(output.err.rfind("zentrik: standard output is a terminal: redirect it to a file", 0),
-            0u)
-      << output.err;
 }
 
 // Without a temporary file to capture the load's messages in (no descriptor left), they go to
