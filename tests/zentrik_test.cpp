@@ -649,6 +649,51 @@ ToolRun runToolWithFourDescriptors(const std::vector<std::string>& args) {
           slurp(streams.path("err"))};
 }
 
+// Runs the tool with a terminal (a pseudo-terminal) as its standard input and output, its
+// standard error into a file.
+ToolRun runToolOnATerminal(const std::vector<std::string>& args) {
+  static const TempDir streams;
+  const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+  if (terminal < 0 || grantpt(terminal) != 0 || unlockpt(terminal) != 0) return {-1, "", ""};
+  const std::string name = ptsname(terminal);
+  std::string tool = ZENTRIK_TOOL;
+  std::vector<std::string> copies = args;
+  std::vector<char*> argv = {tool.data()};
+  for (std::string& arg : copies) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int side = open(name.c_str(), O_RDWR | O_NOCTTY);
+    const int err = open(streams.path("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (side < 0 || err < 0 || dup2(side, 0) < 0 || dup2(side, 1) < 0 || dup2(err, 2) < 0) {
+      _exit(127);
+    }
+    alarm(30);  // a tool that waits for the terminal would wait for ever
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  close(terminal);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, "", slurp(streams.path("err"))};
+}
+
+// Nobody types a table into a terminal or reads one from it: both are refused at once.
+TEST_F(ZentrikTool, TerminalsAreRefusedForTables) {
+  const ToolRun input = runToolOnATerminal({"records", "--table", "-"});
+  EXPECT_EQ(input.status, 2);
+  EXPECT_EQ(input.err,
+            "zentrik: standard input is a terminal: redirect a table file into it (--table - < "
+            "table.rsmb)\n");
+  const ToolRun output = runToolOnATerminal(
+      {"capture", "--table", std::string(ZENTRIK_SAMPLES) + "/desktop.rsmb", "-"});
+  EXPECT_EQ(output.status, 2);
+  EXPECT_EQ(output.err.rfind("zentrik: standard output is a terminal: redirect it to a file", 0),
+            0u)
+      << output.err;
+}
+
 // Without a temporary file to capture the load's messages in (no descriptor left), they go to
 // standard error as written, the reports say that they were not captured, and nothing fails.
 TEST_F(ZentrikTool, MessagesThatCannotBeCaptured) {
