@@ -84,24 +84,24 @@ const InventoryProcessor* sourceOf(const char* id, const Inventory& inventory) {
 void warnEmptySocket(const InventoryProcessor& source, const Inventory& inventory,
                      ProcessorIdAssessment* out) {
   if (socketPopulated(source) != 0) return;
-  TextBuffer* warnings = out->warn("emptySocket");
-  if (warnings == nullptr) return;
-  warnings->append("the ID comes from ");
-  appendTrimmed(warnings, socketName(source));
-  warnings->append(", an empty socket");
+  TextBuffer* warning = out->warn("emptySocket");
+  if (warning == nullptr) return;
+  warning->append("the ID comes from ");
+  appendTrimmed(warning, socketName(source));
+  warning->append(", an empty socket");
   unsigned populated = 0;
   for (const InventoryProcessor& p : inventory.processors) {
     if (&p == &source || socketPopulated(p) != 1) continue;
-    warnings->append(populated == 0 ? ", while " : ", ");
-    appendTrimmed(warnings, socketName(p));
+    warning->append(populated == 0 ? ", while " : ", ");
+    appendTrimmed(warning, socketName(p));
     if (p.record.id != nullptr) {
-      warnings->append(" (ID ");
-      warnings->append(p.record.id);
-      warnings->append(")");
+      warning->append(" (ID ");
+      warning->append(p.record.id);
+      warning->append(")");
     }
     ++populated;
   }
-  if (populated > 0) warnings->append(populated == 1 ? " is populated" : " are populated");
+  if (populated > 0) warning->append(populated == 1 ? " is populated" : " are populated");
 }
 
 // Why the structure the ID comes from has no signature: the family it names has no ID layout
