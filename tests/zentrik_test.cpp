@@ -619,75 +619,62 @@ TEST_F(ZentrikTool, CaptureWritesAnyInputAsRsmb) {
                          " bytes in the rsmb layout to standard output\n");
 }
 
-// Runs the tool with room for four descriptors: its three streams and one more. A shell lowers
-// the limit and runs it, so that a test process under valgrind leaves the limit to a process of
-// its own.
-ToolRun runToolWithFourDescriptors(const std::vector<std::string>& args) {
-  static const TempDir streams;
-  std::string shell = "/bin/sh";
-  std::string script = "ulimit -n 4 && exec \"$0\" \"$@\"";
-  std::string option = "-c";
-  std::string tool = ZENTRIK_TOOL;
-  std::vector<std::string> copies = args;
-  std::vector<char*> argv = {shell.data(), option.data(), script.data(), tool.data()};
-  for (std::string& arg : copies) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  fflush(nullptr);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    const int out = open(streams.path("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int err = open(streams.path("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(127);
-    // Nothing this process holds open may take the tool's one spare descriptor.
-    for (int fd = 3; fd < 64; ++fd) close(fd);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(streams.path("out")),
-          slurp(streams.path("err"))};
-}
+// How runSetUp prepares the tool's process.
+enum class SetUp {
+  kTerminal,         // a terminal (a pseudo-terminal) as standard input and output
+  kFourDescriptors,  // room for four descriptors: the three streams and one more
+};
 
-// Runs the tool with a terminal (a pseudo-terminal) as its standard input and output, its
-// standard error into a file.
-ToolRun runToolOnATerminal(const std::vector<std::string>& args) {
+// Runs the tool in a process prepared by hand, standard error into a file (and standard output
+// too, but for a terminal). A shell lowers the descriptor limit, so that a test process under
+// valgrind leaves that to a process of its own.
+ToolRun runSetUp(SetUp setUp, const std::vector<std::string>& args) {
   static const TempDir streams;
-  const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
-  if (terminal < 0 || grantpt(terminal) != 0 || unlockpt(terminal) != 0) return {-1, "", ""};
-  const std::string name = ptsname(terminal);
-  std::string tool = ZENTRIK_TOOL;
-  std::vector<std::string> copies = args;
-  std::vector<char*> argv = {tool.data()};
-  for (std::string& arg : copies) argv.push_back(arg.data());
+  const bool onTerminal = setUp == SetUp::kTerminal;
+  const int terminal = onTerminal ? posix_openpt(O_RDWR | O_NOCTTY) : -1;
+  if (onTerminal && (terminal < 0 || grantpt(terminal) != 0 || unlockpt(terminal) != 0)) {
+    return {-1, "", ""};
+  }
+  const std::string terminalName = onTerminal ? ptsname(terminal) : "/dev/null";
+  std::vector<std::string> words = {ZENTRIK_TOOL};
+  if (!onTerminal) words = {"/bin/sh", "-c", "ulimit -n 4 && exec \"$0\" \"$@\"", ZENTRIK_TOOL};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
   fflush(nullptr);
   const pid_t pid = fork();
   if (pid == 0) {
-    const int side = open(name.c_str(), O_RDWR | O_NOCTTY);
+    const int in = open(terminalName.c_str(), O_RDWR | O_NOCTTY);
+    const int out =
+        onTerminal ? in : open(streams.path("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const int err = open(streams.path("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (side < 0 || err < 0 || dup2(side, 0) < 0 || dup2(side, 1) < 0 || dup2(err, 2) < 0) {
+    if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) {
       _exit(127);
     }
-    alarm(30);  // a tool that waits for the terminal would wait for ever
+    // Nothing this process holds open may take the tool's one spare descriptor.
+    for (int fd = 3; fd < 64; ++fd) close(fd);
+    alarm(30);  // a tool that waited for the terminal would wait for ever
     execv(argv[0], argv.data());
     _exit(127);
   }
   int status = 0;
   waitpid(pid, &status, 0);
-  close(terminal);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, "", slurp(streams.path("err"))};
+  if (onTerminal) close(terminal);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+          onTerminal ? "" : slurp(streams.path("out")), slurp(streams.path("err"))};
 }
 
 // Nobody types a table into a terminal or reads one from it: both are refused at once.
 TEST_F(ZentrikTool, TerminalsAreRefusedForTables) {
-  const ToolRun input = runToolOnATerminal({"records", "--table", "-"});
+  const ToolRun input = runSetUp(SetUp::kTerminal, {"records", "--table", "-"});
   EXPECT_EQ(input.status, 2);
   EXPECT_EQ(input.err,
             "zentrik: standard input is a terminal: redirect a table file into it (--table - < "
             "table.rsmb)\n");
-  const ToolRun output = runToolOnATerminal(
-      {"capture", "--table", std::string(ZENTRIK_SAMPLES) + "/desktop.rsmb", "-"});
+  const ToolRun output =
+      runSetUp(SetUp::kTerminal,
+               {"capture", "--table", std::string(ZENTRIK_SAMPLES) + "/desktop.rsmb", "-"});
   EXPECT_EQ(output.status, 2);
   EXPECT_EQ(output.err.rfind("zentrik: standard output is a terminal: redirect it to a file", 0),
             0u)
@@ -698,7 +685,7 @@ TEST_F(ZentrikTool, TerminalsAreRefusedForTables) {
 // standard error as written, the reports say that they were not captured, and nothing fails.
 TEST_F(ZentrikTool, MessagesThatCannotBeCaptured) {
   const std::string broken = std::string(ZENTRIK_SAMPLES) + "/broken.rsmb";
-  const ToolRun run = runToolWithFourDescriptors({"records", "--json", "--table", broken});
+  const ToolRun run = runSetUp(SetUp::kFourDescriptors, {"records", "--json", "--table", broken});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err.rfind("zentrik: cannot capture the reader's messages (", 0), 0u) << run.err;
   EXPECT_NE(run.err.find("Invalid entry length (3). DMI table is broken! Stop."),
@@ -706,7 +693,7 @@ TEST_F(ZentrikTool, MessagesThatCannotBeCaptured) {
   const Json json = parsedRun(run);
   EXPECT_EQ(json["diagnostics"]["stdout"].kind, Json::Kind::Null);
   EXPECT_EQ(json["bios"]["present"].number, 1);
-  const ToolRun inventory = runToolWithFourDescriptors({"inventory", "--table", broken});
+  const ToolRun inventory = runSetUp(SetUp::kFourDescriptors, {"inventory", "--table", broken});
   EXPECT_EQ(inventory.status, 0);
   EXPECT_NE(inventory.out.find("\nDiagnostics: not captured (see standard error)\n"),
             std::string::npos);
