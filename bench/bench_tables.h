@@ -10,11 +10,11 @@
 
 struct BenchTable {
   std::string name;
-  Bytes raw;          // the raw layout: 8-byte header, then the table
+  Bytes raw;          // the rsmb layout: 8-byte header, then the table
   size_t structures;  // structures in the table, the end-of-table structure included
 };
 
-// The structure table behind the raw header.
+// The structure table behind the rsmb header.
 inline const uint8_t* tableBytes(const BenchTable& t) {
   return t.raw.data() + 8;
 }

@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
   const Bytes raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   RawHeader header;
   if (!readRawHeader(raw.data(), raw.size(), &header)) {
-    fprintf(stderr, "make_dump: %s holds no raw header\n", argv[1]);
+    fprintf(stderr, "make_dump: %s holds no rsmb header\n", argv[1]);
     return 1;
   }
   const Bytes table(raw.begin() + kRawHeaderSize, raw.end());

@@ -1,5 +1,5 @@
 // raw_seeds OUTDIR FILE...: writes each file to OUTDIR under its own name, wrapped in the 8-byte
-// raw header (SMBIOS 3.2, the file's length) as if the whole file were the structure table: seeds
+// rsmb header (SMBIOS 3.2, the file's length) as if the whole file were the structure table: seeds
 // for the load harness from real machines' tables, whatever their layout.
 #include <cstdint>
 #include <cstdio>

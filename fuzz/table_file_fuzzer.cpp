@@ -36,7 +36,7 @@ void checkError(const std::string& error, const char* format) {
   }
 }
 
-// What each layout may make of the file: the raw layout, whose table comes from the file.
+// What each layout may make of the file: the rsmb layout, whose table comes from the file.
 void checkRaw(const uint8_t* file, size_t size, TableFormat format, const char* name,
               const std::vector<uint8_t>& raw) {
   if (format == TableFormat::Rsmb) {
@@ -51,7 +51,7 @@ void checkRaw(const uint8_t* file, size_t size, TableFormat format, const char* 
   switch (format) {
     case TableFormat::Rsmb:
       return;
-    case TableFormat::Raw:
+    case TableFormat::Bare:
       if (tableSize != size || (size > 0 && memcmp(table, file, size) != 0)) {
         fail(name, "table is not the whole file");
       }
@@ -103,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const Layout layouts[] = {{TableFormat::Auto, "auto"},
                             {TableFormat::Rsmb, "rsmb"},
                             {TableFormat::Dump, "dump"},
-                            {TableFormat::Raw, "raw"}};
+                            {TableFormat::Bare, "raw"}};
   std::vector<uint8_t> detected;
   for (const Layout& layout : layouts) {
     TextBuffer converted;

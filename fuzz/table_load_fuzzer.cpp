@@ -1,4 +1,4 @@
-// Serves each input as the raw firmware table (8-byte raw header, then the structure table), runs
+// Serves each input as the raw firmware table (8-byte rsmb header, then the structure table), runs
 // the whole one-time load with every decoder, then reads every record through getRecord and
 // checks what must hold whatever the table held. Then decodes the same table structure by
 // structure, as the inventory does, and checks that this leaves the loaded records as they were.

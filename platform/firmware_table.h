@@ -1,7 +1,7 @@
 // The firmware table service the reader fetches the raw SMBIOS data from, with the shape and the
 // two-call protocol of the Windows kernel's GetSystemFirmwareTable: ask with no buffer to learn
 // the size, then again with a buffer of that size. On Windows it forwards to the kernel; on other
-// systems it assembles the same raw layout from the tables Linux exposes under /sys.
+// systems it assembles the same rsmb layout from the tables Linux exposes under /sys.
 //
 // Defined in firmware_table.cpp, which is all the package links. Hosts, tests, fuzz harnesses and
 // benchmarks link served_firmware_table.cpp as well, whose definitions of both functions take

@@ -27,7 +27,7 @@ uint32_t liveFirmwareTable(uint32_t provider, uint32_t tableId, void* buffer, ui
                            char* error);
 
 #ifndef _WIN32
-// Assembles the raw layout (calling-method flag 0, the entry point's major, minor and DMI
+// Assembles the rsmb layout (calling-method flag 0, the entry point's major, minor and DMI
 // revision, the table length, the table) from the entry point and table files Linux exposes.
 // Returns it in a block of *size bytes that the caller frees, or null with the reason in error
 // (kReasonCapacity bytes).

@@ -1,5 +1,5 @@
 // Linux exposes the SMBIOS entry point and the structure table as two files; this assembles the
-// raw layout the reader expects from them: calling-method flag 0, the version from the entry
+// rsmb layout the reader expects from them: calling-method flag 0, the version from the entry
 // point, the table length, then the table.
 #include <errno.h>
 #include <stdlib.h>

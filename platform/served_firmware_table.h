@@ -11,7 +11,7 @@
 
 namespace platform {
 
-// From now on serve a copy of these raw bytes (8-byte raw header, then the table) as they stand.
+// From now on serve a copy of these raw bytes (8-byte rsmb header, then the table) as they stand.
 void serveRawTable(const void* raw, size_t size);
 // From now on serve the machine's own firmware table again.
 void serveLiveTable();

@@ -1,4 +1,4 @@
-// Writes the sample tables of this folder, in the raw layout (8-byte header, then the table),
+// Writes the sample tables of this folder, in the rsmb layout (8-byte header, then the table),
 // from the project's own table builder, so that anyone can rebuild them:
 //   make_samples OUTDIR
 // Every byte comes from the code below; the tables are made up, not taken from real machines.

@@ -9,7 +9,7 @@ fuzz_harnesses() {
 }
 
 # Real machines' tables, when the shared folder is there, as extra seeds (never committed): as
-# they stand for the table file harness, wrapped in the raw header for the load harness (by
+# they stand for the table file harness, wrapped in the rsmb header for the load harness (by
 # build-fuzz/bin/raw_seeds).
 shared_seeds() {
   local tables=../shared/tables out=build-fuzz/shared-seeds

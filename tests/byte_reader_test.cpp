@@ -1,4 +1,4 @@
-// The bounded byte reader and writer at the edges of their span, and the raw header built on them.
+// The bounded byte reader and writer at the edges of their span, and the rsmb header built on them.
 #include "base/byte_reader.h"
 
 #include <gtest/gtest.h>

@@ -91,7 +91,7 @@ TEST(EngineHost, AnEmptyResultIsAnEmptyLineWithTheLogLine) {
   // As the zentrik tool does, the host refuses a file that holds no table, before loading.
   const TableFile empty("empty", {});
   run = runHost(empty.option() + kModule);
-  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.exitCode, 2);
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(run.err,
             "engine-host: cannot read table file " + scratch("empty") + ": the file is empty\n");
@@ -150,10 +150,11 @@ TEST(EngineHost, NamesWhatIsMissingInOneLine) {
       {"", 2, "usage: engine-host"},
       {"--bogus " + kModule, 2, "usage: engine-host"},
       {served + "'" + scratch("no_such_module.so") + "'", 1, "engine-host: cannot load module "},
-      {"--table '" + scratch("no_such_table") + "' " + kModule, 1,
+      // A table input refused is a usage error, as in the zentrik tool.
+      {"--table '" + scratch("no_such_table") + "' " + kModule, 2,
        "engine-host: cannot read table file "},
       // A folder opens but cannot be read: no empty table is served in its place.
-      {"--table '" + testing::TempDir() + "' " + kModule, 1,
+      {"--table '" + testing::TempDir() + "' " + kModule, 2,
        "engine-host: cannot read table file "},
       {served + kModule + " Pawn", 1,
        std::string("engine-host: module ") + ZENTRIK_MODULE_PATH + " has no export autoclassAPawn"},
@@ -169,6 +170,21 @@ TEST(EngineHost, NamesWhatIsMissingInOneLine) {
     EXPECT_EQ(run.err.rfind(c.errStart, 0), 0u) << run.err;
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
   }
+}
+
+// This machine's table, where it cannot be read: the native answers as without a table, and the
+// host says why and ends with exit status 3.
+TEST(EngineHost, UnreadableLiveTable) {
+  FILE* live = fopen("/sys/firmware/dmi/tables/DMI", "rb");
+  if (live != nullptr) {
+    fclose(live);
+    GTEST_SKIP() << "this machine's firmware table is readable";
+  }
+  const HostRun run = runHost(kModule);
+  EXPECT_EQ(run.exitCode, 3);
+  EXPECT_EQ(run.out, "\n");
+  EXPECT_EQ(run.err.rfind(kLogLine + "engine-host: cannot read the live firmware table: ", 0), 0u)
+      << run.err;
 }
 
 // Real machines' tables as the platform would deliver them. The dual-socket server's second

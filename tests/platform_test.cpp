@@ -1,4 +1,4 @@
-// The firmware table service: the two-call protocol, and the raw layout assembled from the files
+// The firmware table service: the two-call protocol, and the rsmb layout assembled from the files
 // Linux exposes.
 #include <gtest/gtest.h>
 

@@ -23,16 +23,23 @@ constexpr uint8_t kEmpty = 0x00;
 
 class ProcessorTrust : public ReaderTest {
  protected:
-  // Loads the table as the package would, collects its inventory and assesses the record's ID.
-  std::string warningsFor(const Bytes& table, const CpuidLeaf1* cpuid = nullptr) {
+  // Loads the table as the package would, collects its inventory and assesses the record's ID:
+  // one "kind: text" line per warning.
+  std::string warningsFor(const Bytes& table, const CpuidLeaf1* cpuid = nullptr,
+                          const char* tableError = nullptr) {
     freshReader();
     const Bytes raw = rawBuffer(table);
     loadTable(table);
     assessment_ = std::make_unique<ProcessorIdAssessment>();
     inventory_ = std::make_unique<Inventory>();
     EXPECT_TRUE(inventory_->collect(raw.data(), raw.size()));
-    assessProcessorId(processor().id, *inventory_, cpuid, assessment_.get());
-    return assessment_->warnings.text();
+    assessProcessorId(processor().id, *inventory_, tableError, cpuid, assessment_.get());
+    std::string lines;
+    for (int i = 0; i < assessment_->warningCount; ++i) {
+      lines += std::string(assessment_->warnings[i].kind) + ": " +
+               assessment_->warnings[i].text.text() + "\n";
+    }
+    return lines;
   }
 
   std::unique_ptr<Inventory> inventory_;
@@ -50,27 +57,73 @@ TEST_F(ProcessorTrust, WarningsOfEachKind) {
       {"the last socket empty, its ID zero",
        tableOf(
            {bios, processorIn("CPU1", kIvyBridge, kPopulated), processorIn("CPU2  ", 0, kEmpty)}),
-       "the ID is all zero: the firmware names no processor model here\n"
-       "the ID comes from CPU2, an empty socket, while CPU1 (ID A9 06 03 00 FF FB EB BF) is "
-       "populated\n"},
+       "allZero: the ID is all zero: the firmware names no processor model here\n"
+       "emptySocket: the ID comes from CPU2, an empty socket, while CPU1 (ID A9 06 03 00 FF FB "
+       "EB BF) is populated\n"},
       {"an empty socket alone", tableOf({bios, processorIn("CPU1", kIvyBridge, kEmpty)}),
-       "the ID comes from CPU1, an empty socket\n"},
+       "emptySocket: the ID comes from CPU1, an empty socket\n"},
       // Too short for a Status byte: nothing is said about the socket.
       {"no Status byte", tableOf({bios, Structure(4, 0x18).u8(0x06, 0xC6).u64(0x08, kIvyBridge)}),
-       "the table has no usable processor structure: GetCPUSerialNumber returns an empty "
-       "string\n"},
+       "noProcessor: the table has no usable processor structure: GetCPUSerialNumber returns an "
+       "empty string\n"},
       {"a virtual machine's firmware",
        tableOf({Structure(0, 0x14).u8(0x04, 1).u8(0x13, 0x10).str("QEMU"),
                 processorIn("CPU 0", kIvyBridge, kPopulated)}),
-       "the table looks synthesised by a virtual machine or a compatibility layer: the BIOS "
-       "characteristics say \"System is a virtual machine\"; the BIOS vendor is \"QEMU\"\n"},
+       "synthesised: the table looks synthesised by a virtual machine or a compatibility layer: "
+       "the BIOS characteristics say \"System is a virtual machine\"; the BIOS vendor is "
+       "\"QEMU\"\n"},
       // As a compatibility layer makes it: no strings at all, no processor, no memory.
       {"a made-up table", tableOf({Structure(0, 0x14), endOfTable()}),
-       "the table has no usable processor structure: GetCPUSerialNumber returns an empty "
-       "string\n"
-       "the table looks synthesised by a virtual machine or a compatibility layer: the BIOS "
-       "names no vendor, version or release date; the table has no processor and no memory "
-       "structure\n"},
+       "noProcessor: the table has no usable processor structure: GetCPUSerialNumber returns an "
+       "empty string\n"
+       "synthesised: the table looks synthesised by a virtual machine or a compatibility layer: "
+       "the BIOS names no vendor, version or release date; the table has no processor and no "
+       "memory structure\n"},
+      // Family "Other" leaves the layout to a version string the package does not know.
+      {"no signature",
+       tableOf({bios, Structure(4, 0x30)
+                          .u8(0x06, 0x01)
+                          .u8(0x10, 1)
+                          .u64(0x08, kIvyBridge)
+                          .u8(0x18, kPopulated)
+                          .str("Intel(R) N100  ")}),
+       "noSignature: no signature can be decoded from the ID: the firmware gives the family "
+       "\"Other\", which leaves the ID's layout to the version, and the version \"Intel(R) "
+       "N100\" names no processor the package knows; the ID is still what script gets\n"},
+      {"a family without an ID layout",
+       tableOf(
+           {bios, Structure(4, 0x30).u8(0x06, 0x30).u64(0x08, kIvyBridge).u8(0x18, kPopulated)}),
+       "noSignature: no signature can be decoded from the ID: the firmware gives the family "
+       "\"Alpha\", whose ID layout the package does not decode; the ID is still what script "
+       "gets\n"},
+      // System Information names the hypervisor; only Microsoft's needs the model too.
+      {"System Information of a virtual machine",
+       tableOf({bios, Structure(1, 0x1B).u8(0x04, 1).u8(0x05, 2).str("innotek GmbH").str("VBox"),
+                processorIn("CPU0", kIvyBridge, kPopulated)}),
+       "virtualMachine: System Information names a virtual machine (manufacturer \"innotek "
+       "GmbH\", product \"VBox\"): its hypervisor makes up the firmware table, processor ID "
+       "included, and may give every guest the same one\n"},
+      {"Microsoft's own machine",
+       tableOf({bios,
+                Structure(1, 0x1B)
+                    .u8(0x04, 1)
+                    .u8(0x05, 2)
+                    .str("Microsoft Corporation")
+                    .str("Surface Laptop 3"),
+                processorIn("CPU0", kIvyBridge, kPopulated)}),
+       ""},
+      // The walk stops at a length of 2: the processor behind it is never read.
+      {"a damaged table",
+       tableOf({bios, Structure(1, 0x08), Bytes{0x7F, 0x02, 0x00, 0x00, 0x00, 0x00},
+                processorIn("CPU0", kIvyBridge, kPopulated)}),
+       "noProcessor: the table has no usable processor structure: GetCPUSerialNumber returns an "
+       "empty string\n"
+       "damagedTable: the table is damaged: the walk stopped at structure 3 of 5, whose length "
+       "is below its 4-byte header, so only the 2 structures before it were read\n"},
+      {"a table cut short",
+       tableOf({processorIn("CPU0", kIvyBridge, kPopulated), Structure(2, 0x08).rawStrings({'V'})}),
+       "damagedTable: the table is cut short: structure 2 of 2 runs past its end, so anything "
+       "behind it is missing\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -95,8 +148,15 @@ TEST_F(ProcessorTrust, ComparedWithCpuid) {
   EXPECT_EQ(warningsFor(table, &same), "");
   const CpuidLeaf1 other = {0x000906EA, 0xBFEBFBFF};
   EXPECT_EQ(warningsFor(table, &other),
-            "the ID differs from what CPUID leaf 1 reports on this machine (EAX 000906EA, EDX "
-            "BFEBFBFF, which read as EA 06 09 00 FF FB EB BF)\n");
+            "cpuidMismatch: the ID differs from what CPUID leaf 1 reports on this machine (EAX "
+            "000906EA, EDX BFEBFBFF, which read as EA 06 09 00 FF FB EB BF)\n");
+}
+
+// Without a table there is nothing to assess but that.
+TEST_F(ProcessorTrust, UnreadableTable) {
+  EXPECT_EQ(warningsFor({}, nullptr, "cannot open DMI: Permission denied"),
+            "tableUnreadable: this machine's firmware table could not be read (cannot open DMI: "
+            "Permission denied): GetCPUSerialNumber returns an empty string\n");
 }
 
 }  // namespace

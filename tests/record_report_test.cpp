@@ -14,7 +14,7 @@ namespace {
 
 std::string textReport(const char* loadStdout = "", const char* loadStderr = "") {
   FILE* file = tmpfile();
-  writeTextReport(file, loadStdout, loadStderr);
+  writeTextReport(file, DiagnosticList(loadStdout, loadStderr));
   std::string text(static_cast<size_t>(ftell(file)), '\0');
   rewind(file);
   EXPECT_EQ(fread(text.data(), 1, text.size(), file), text.size());

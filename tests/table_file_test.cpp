@@ -1,4 +1,4 @@
-// Table files in their three layouts turned into the raw layout the platform serves.
+// Table files in their three layouts turned into the rsmb layout the platform serves.
 #include "tools/table_file.h"
 
 #include <gtest/gtest.h>
@@ -54,10 +54,11 @@ TEST(TableFile, EveryLayoutGivesTheRawLayout) {
     TableFormat format;
     Bytes expected;
   } cases[] = {
-      {"raw layout, detected", rawBuffer(kTable, 3, 2), TableFormat::Auto, rawBuffer(kTable, 3, 2)},
-      {"raw layout, named", rawBuffer(kTable, 2, 8), TableFormat::Rsmb, rawBuffer(kTable, 2, 8)},
+      {"rsmb layout, detected", rawBuffer(kTable, 3, 2), TableFormat::Auto,
+       rawBuffer(kTable, 3, 2)},
+      {"rsmb layout, named", rawBuffer(kTable, 2, 8), TableFormat::Rsmb, rawBuffer(kTable, 2, 8)},
       {"bare table, detected", kTable, TableFormat::Auto, rawBuffer(kTable, 0, 0)},
-      {"bare table, named", kTable, TableFormat::Raw, rawBuffer(kTable, 0, 0)},
+      {"bare table, named", kTable, TableFormat::Bare, rawBuffer(kTable, 0, 0)},
       {"_SM_ dump, detected", dumpFile(entryPoint32(2, 7, length, 0x20), kTable), TableFormat::Auto,
        rawBuffer(kTable, 2, 7)},
       {"_SM_ dump, named", dumpFile(entryPoint32(2, 7, length, 0x20), kTable), TableFormat::Dump,
@@ -156,6 +157,7 @@ TEST(TableFile, ReadingNamesTheInput) {
   EXPECT_EQ(got.error, dir.path("") +
                            ": is a folder without the smbios_entry_point and DMI that "
                            "/sys/firmware/dmi/tables holds");
+  EXPECT_EQ(read("").error, "the table input has an empty name: give a file, '-' or a folder");
   const std::string empty = dir.write("empty.bin", {});
   got = read(empty);
   EXPECT_FALSE(got.ok);
@@ -185,9 +187,9 @@ TEST(TableFile, AutoRefusesWhatIsNoTable) {
     const Converted got = convert(c.file);
     EXPECT_FALSE(got.ok);
     EXPECT_EQ(got.error,
-              "not an SMBIOS table: no entry point at its start, no raw header of its length, no "
+              "not an SMBIOS table: no entry point at its start, no rsmb header of its length, no "
               "whole structure (a --format loads it anyway)");
-    EXPECT_EQ(convert(c.file, TableFormat::Raw).raw, rawBuffer(c.file, 0, 0));
+    EXPECT_EQ(convert(c.file, TableFormat::Bare).raw, rawBuffer(c.file, 0, 0));
   }
   // The smallest table: one structure without strings; and a stray control byte in a string.
   EXPECT_TRUE(convert({0x7F, 0x04, 0xFF, 0xFF, 0, 0}).ok);
@@ -205,7 +207,7 @@ TEST(TableFile, FolderOfEntryPointAndTable) {
   expected[3] = 1;  // the docrev
   EXPECT_EQ(got.raw, expected);
 
-  got = read(dir.path(""), TableFormat::Raw);
+  got = read(dir.path(""), TableFormat::Bare);
   EXPECT_FALSE(got.ok);
   EXPECT_EQ(got.error,
             dir.path("") + ": is a folder, whose layout is fixed: --format applies to files only");
@@ -215,6 +217,53 @@ TEST(TableFile, FolderOfEntryPointAndTable) {
   dir.write("smbios_entry_point", kTable);
   EXPECT_EQ(read(dir.path("")).error,
             dir.path("smbios_entry_point") + ": holds no SMBIOS entry point");
+
+  // One of the two alone: the message names what is missing.
+  TempDir onlyTable;
+  onlyTable.write("DMI", kTable);
+  EXPECT_EQ(read(onlyTable.path("")).error,
+            onlyTable.path("") + ": holds DMI but no smbios_entry_point beside it: give --table " +
+                onlyTable.path("DMI") + " to read the table alone, without its SMBIOS version");
+  TempDir onlyEntryPoint;
+  onlyEntryPoint.write("smbios_entry_point", entryPoint64(3, 4, 1, 0x1000, 0xBCD3D000u));
+  EXPECT_EQ(read(onlyEntryPoint.path("")).error,
+            onlyEntryPoint.path("") +
+                ": holds smbios_entry_point but no DMI beside it, and DMI holds the table; copy "
+                "both from /sys/firmware/dmi/tables");
+}
+
+// A named layout that the bytes contradict is followed, and the notice names what auto would
+// have read; where auto knows no layout, or agrees, nothing is said.
+TEST(TableFile, NamedLayoutThatTheFileContradicts) {
+  const Bytes dump =
+      dumpFile(entryPoint32(2, 7, static_cast<uint16_t>(kTable.size()), 0x20), kTable);
+  const struct {
+    const char* what;
+    Bytes file;
+    TableFormat format;
+    std::string notice;
+  } cases[] = {
+      {"rsmb named for a bare table", kTable, TableFormat::Rsmb,
+       "read as an rsmb capture (8-byte header, then the table), as --format asked, though "
+       "--format auto would read it as a bare structure table"},
+      {"bare named for an rsmb capture", rawBuffer(kTable), TableFormat::Bare,
+       "read as a bare structure table, as --format asked, though --format auto would read it "
+       "as an rsmb capture (8-byte header, then the table)"},
+      {"bare named for a dump", dump, TableFormat::Bare,
+       "read as a bare structure table, as --format asked, though --format auto would read it "
+       "as a dump (SMBIOS entry point at offset 0)"},
+      {"agreeing", rawBuffer(kTable), TableFormat::Rsmb, ""},
+      {"auto knows no layout", rawBufferAnnouncing(kTable, 5000), TableFormat::Rsmb, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TextBuffer raw;
+    TextBuffer error;
+    TextBuffer notice;
+    EXPECT_TRUE(
+        rawTableFromFileBytes(c.file.data(), c.file.size(), c.format, &raw, &error, &notice));
+    EXPECT_EQ(notice.text(), c.notice);
+  }
 }
 
 TEST(TableFile, FileOverTheLimitIsRefused) {
@@ -222,12 +271,12 @@ TEST(TableFile, FileOverTheLimitIsRefused) {
   const std::string path = dir.write("huge.bin", {});
   // A sparse file: no disk is used for its zeros.
   std::filesystem::resize_file(path, kLargestTableFile + 1);
-  Converted got = read(path, TableFormat::Raw);
+  Converted got = read(path, TableFormat::Bare);
   EXPECT_FALSE(got.ok);
   EXPECT_EQ(got.error, path + ": the file is larger than 64 MiB");
   // At the limit itself the file is taken.
   std::filesystem::resize_file(path, kLargestTableFile);
-  got = read(path, TableFormat::Raw);
+  got = read(path, TableFormat::Bare);
   EXPECT_TRUE(got.ok) << got.error;
 }
 

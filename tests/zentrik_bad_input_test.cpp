@@ -218,7 +218,7 @@ TEST_F(ZentrikBadInput, EntryPointsPointingOutsideTheFile) {
 
 TEST_F(ZentrikBadInput, LengthsOfAllOnes) {
   const Bytes table = desktopTable();
-  expectOrderlyInEveryLayout(rawBufferAnnouncing(table, 0xFFFFFFFFu), "raw header 0xFFFFFFFF");
+  expectOrderlyInEveryLayout(rawBufferAnnouncing(table, 0xFFFFFFFFu), "rsmb header 0xFFFFFFFF");
   expectOrderlyInEveryLayout(dumpFile(entryPoint32(2, 7, 0xFFFF, 0x20), table), "_SM_ 0xFFFF");
   expectOrderlyInEveryLayout(dumpFile(entryPoint64(3, 5, 0, 0xFFFFFFFFu, 0x20), table),
                              "_SM3_ 0xFFFFFFFF");

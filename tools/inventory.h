@@ -8,11 +8,14 @@
 #include <stdio.h>
 
 #include "reader/records.h"
+#include "reader/structure_inventory.h"
+#include "tools/diagnostics.h"
 #include "tools/growable_array.h"
 
 struct InventoryBios {
   uint16_t handle;
   BiosRecord record;
+  InventoryNumbers numbers;
 };
 
 struct InventoryLanguage {
@@ -24,18 +27,38 @@ struct InventoryProcessor {
   uint16_t handle;
   int statusByte;  // -1: the structure is too short to say
   ProcessorRecord record;
+  InventoryNumbers numbers;
 };
 
 struct InventoryArray {
   uint16_t handle;
   const char* use;  // static text of the Use byte; null when the structure is too short
   MemoryArrayRecord record;
+  InventoryNumbers numbers;
 };
 
 struct InventoryDevice {
   uint16_t handle;
   int32_t arrayHandle;  // -1: the structure is too short to name one
   MemoryDeviceRecord record;
+  InventoryNumbers numbers;
+};
+
+// System Information, which the package does not decode: whom the table names as the machine's
+// maker and model.
+struct InventorySystem {
+  uint16_t handle;
+  char* manufacturer;  // null when the structure is too short for it
+  char* product;
+};
+
+// The SMBIOS version the table's layout carries (an entry point or an rsmb header); a bare
+// structure table carries none, and its rsmb header says 0.0.
+struct SmbiosVersion {
+  bool read;  // false: there was no table to read
+  bool known;
+  uint8_t major;
+  uint8_t minor;
 };
 
 // Whether the processor's socket holds a processor: 1 yes, 0 no, -1 the structure does not say.
@@ -48,7 +71,7 @@ class Inventory {
   Inventory(const Inventory&) = delete;
   Inventory& operator=(const Inventory&) = delete;
 
-  // Decodes every structure of the raw layout (8-byte header, then the table, as long as the
+  // Decodes every structure of the rsmb layout (8-byte header, then the table, as long as the
   // header says and the bytes allow, as the load reads it). False when memory ran out.
   bool collect(const uint8_t* raw, size_t size);
 
@@ -60,10 +83,18 @@ class Inventory {
   GrowableArray<InventoryProcessor> processors;
   GrowableArray<InventoryArray> arrays;
   GrowableArray<InventoryDevice> devices;  // in table order, whatever array they name
+  GrowableArray<InventorySystem> systems;
+  SmbiosVersion version = {};
+  InventoryWalk walk = {0, 0, kWalkComplete};
   bool failed = false;
 };
 
-void writeInventoryText(FILE* out, const Inventory& inventory, const char* loadStdout,
-                        const char* loadStderr);
-void writeInventoryJson(FILE* out, const Inventory& inventory, const char* loadStdout,
-                        const char* loadStderr);
+// "SMBIOS Version: 3.2", or that the layout gives none.
+void writeVersionText(FILE* out, const SmbiosVersion& version);
+// "smbiosVersion": {"major": 3, "minor": 2}, or null.
+void writeVersionJson(JsonWriter& json, const SmbiosVersion& version);
+
+// tableError: why this machine's table could not be read, or null.
+void writeInventoryText(FILE* out, const Inventory& inventory, const DiagnosticList& diagnostics);
+void writeInventoryJson(FILE* out, const Inventory& inventory, const char* tableError,
+                        const DiagnosticList& diagnostics);

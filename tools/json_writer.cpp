@@ -65,6 +65,18 @@ void JsonWriter::unsignedNumber(const char* key, unsigned long value) {
   fprintf(out_, "%lu", value);
 }
 
+void JsonWriter::unsigned64(const char* key, uint64_t value) {
+  char digits[21];
+  char* first = digits + sizeof digits - 1;
+  *first = '\0';
+  do {
+    *--first = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  prefix(key);
+  fputs(first, out_);
+}
+
 void JsonWriter::boolean(const char* key, bool value) {
   prefix(key);
   fputs(value ? "true" : "false", out_);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <stddef.h>
+#include <stdint.h>
 #include <stdio.h>
 
 #include "base/text_buffer.h"
@@ -21,6 +22,8 @@ class JsonWriter {
   void close(char bracket);
   void number(const char* key, long value);
   void unsignedNumber(const char* key, unsigned long value);
+  // Any 64-bit count, written without the C runtime's 64-bit conversions.
+  void unsigned64(const char* key, uint64_t value);
   void boolean(const char* key, bool value);
   void null(const char* key);
   // A null text is written as null.

@@ -7,6 +7,7 @@
 
 #include "platform/whole_file.h"
 #include "reader/records.h"
+#include "tools/diagnostics.h"
 #include "tools/stdout_redirect.h"
 
 namespace {
@@ -17,15 +18,31 @@ bool readAll(FILE* file, TextBuffer* text) {
   return readWholeStream(file, SIZE_MAX, text, &errorNumber) == WholeFile::kRead;
 }
 
+void load() {
+  getRecord(kProcessorCategory);
+}
+
+// Where capturing fails: the load's bytes go to standard error unchanged.
+void loadPassingThrough(const char* why) {
+  fprintf(stderr,
+          "zentrik: cannot capture the reader's messages (%s): they go to standard error as "
+          "written\n",
+          why);
+  fflush(stdout);
+  fflush(stderr);
+  const StdoutOnStderr redirect;
+  load();
+}
+
 }  // namespace
 
 bool loadCapturing(TextBuffer* loadStdout, TextBuffer* loadStderr) {
   FILE* outFile = tmpfile();
-  FILE* errFile = tmpfile();
-  if (outFile == nullptr || errFile == nullptr) {
-    fprintf(stderr, "zentrik: cannot capture the load's output: %s\n", strerror(errno));
+  FILE* errFile = outFile != nullptr ? tmpfile() : nullptr;
+  if (errFile == nullptr) {
+    const int why = errno;
     if (outFile != nullptr) fclose(outFile);
-    if (errFile != nullptr) fclose(errFile);
+    loadPassingThrough(strerror(why));
     return false;
   }
   fflush(stdout);
@@ -33,18 +50,35 @@ bool loadCapturing(TextBuffer* loadStdout, TextBuffer* loadStderr) {
   {
     const DescriptorRedirect out(kStdoutDescriptor, descriptorOf(outFile));
     const DescriptorRedirect err(kStderrDescriptor, descriptorOf(errFile));
-    getRecord(kProcessorCategory);
+    load();
     fflush(stdout);
     fflush(stderr);
   }
   const bool read = readAll(outFile, loadStdout) && readAll(errFile, loadStderr);
   fclose(outFile);
   fclose(errFile);
-  if (!read) fputs("zentrik: cannot read back the load's output\n", stderr);
+  if (!read) {
+    // The load has run; its messages are lost, not the records.
+    fputs("zentrik: cannot read back the reader's messages\n", stderr);
+    loadStdout->clear();
+    loadStderr->clear();
+  }
   return read;
 }
 
-void loadWithStdoutOnStderr() {
-  const StdoutOnStderr redirect;
-  getRecord(kProcessorCategory);
+void loadOntoStderr() {
+  FILE* both = tmpfile();
+  if (both == nullptr) {
+    const StdoutOnStderr redirect;
+    load();
+    return;
+  }
+  {
+    const DescriptorRedirect out(kStdoutDescriptor, descriptorOf(both));
+    const DescriptorRedirect err(kStderrDescriptor, descriptorOf(both));
+    load();
+  }
+  TextBuffer written;
+  if (readAll(both, &written)) writeMessagesOnTheirOwnLines(stderr, written.text());
+  fclose(both);
 }

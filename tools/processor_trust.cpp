@@ -27,8 +27,19 @@ constexpr const char* kVirtualMachineNames[] = {
     "Parallels", "Hyper-V", "Virtual Machine", "Amazon EC2", "Google Compute Engine",
 };
 
+// Makers and models that System Information gives for a virtual machine. Hyper-V's maker,
+// "Microsoft Corporation", names real machines too: there the model decides.
+constexpr const char* kVirtualMachineMakers[] = {
+    "VMware", "VirtualBox", "innotek", "QEMU", "KVM", "Xen", "Bochs", "Parallels",
+};
+constexpr char kMicrosoft[] = "Microsoft Corporation";
+constexpr char kMicrosoftVirtualMachine[] = "Virtual Machine";
+
 constexpr char kVirtualMachineBit[] = "System is a virtual machine";
 constexpr char kNotSpecified[] = "Not Specified";
+
+// Family names under which the ID's layout is left to the processor's version string.
+constexpr const char* kFamiliesDecidedByVersion[] = {"Other", "Unknown"};
 
 // The eight bytes of an ID text of eight hexadecimal pairs; false for any other text.
 bool parseId(const char* text, uint8_t bytes[8]) {
@@ -71,25 +82,92 @@ const InventoryProcessor* sourceOf(const char* id, const Inventory& inventory) {
 }
 
 void warnEmptySocket(const InventoryProcessor& source, const Inventory& inventory,
-                     TextBuffer* warnings) {
+                     ProcessorIdAssessment* out) {
   if (socketPopulated(source) != 0) return;
-  warnings->append("the ID comes from ");
-  appendTrimmed(warnings, socketName(source));
-  warnings->append(", an empty socket");
+  TextBuffer* warning = out->warn("emptySocket");
+  if (warning == nullptr) return;
+  warning->append("the ID comes from ");
+  appendTrimmed(warning, socketName(source));
+  warning->append(", an empty socket");
   unsigned populated = 0;
   for (const InventoryProcessor& p : inventory.processors) {
     if (&p == &source || socketPopulated(p) != 1) continue;
-    warnings->append(populated == 0 ? ", while " : ", ");
-    appendTrimmed(warnings, socketName(p));
+    warning->append(populated == 0 ? ", while " : ", ");
+    appendTrimmed(warning, socketName(p));
     if (p.record.id != nullptr) {
-      warnings->append(" (ID ");
-      warnings->append(p.record.id);
-      warnings->append(")");
+      warning->append(" (ID ");
+      warning->append(p.record.id);
+      warning->append(")");
     }
     ++populated;
   }
-  if (populated > 0) warnings->append(populated == 1 ? " is populated" : " are populated");
-  warnings->append("\n");
+  if (populated > 0) warning->append(populated == 1 ? " is populated" : " are populated");
+}
+
+// Why the structure the ID comes from has no signature: the family it names has no ID layout
+// the package decodes, or leaves it to a version string the package does not recognise.
+void warnNoSignature(const InventoryProcessor& source, ProcessorIdAssessment* out) {
+  const ProcessorRecord& r = source.record;
+  if (r.signature != nullptr || r.family == nullptr) return;
+  TextBuffer* warning = out->warn("noSignature");
+  if (warning == nullptr) return;
+  warning->append("no signature can be decoded from the ID: the firmware gives the family \"");
+  appendTrimmed(warning, r.family);
+  bool byVersion = false;
+  for (const char* family : kFamiliesDecidedByVersion) byVersion |= strcmp(r.family, family) == 0;
+  if (byVersion) {
+    warning->append("\", which leaves the ID's layout to the version, and the version \"");
+    appendTrimmed(warning, r.version != nullptr ? r.version : kNotSpecified);
+    warning->append("\" names no processor the package knows");
+  } else {
+    warning->append("\", whose ID layout the package does not decode");
+  }
+  warning->append("; the ID is still what script gets");
+}
+
+// A walk that stopped early may have lost the processor structure the ID should come from.
+void warnDamagedTable(const Inventory& inventory, ProcessorIdAssessment* out) {
+  const InventoryWalk& walk = inventory.walk;
+  if (walk.end == kWalkComplete) return;
+  TextBuffer* warning = out->warn("damagedTable");
+  if (warning == nullptr) return;
+  const unsigned long at = static_cast<unsigned long>(walk.structures) + 1;
+  const long counted = static_cast<long>(walk.counted);
+  if (walk.end == kWalkBrokenLength) {
+    appendFormat(warning,
+                 "the table is damaged: the walk stopped at structure %lu of %ld, whose length is "
+                 "below its 4-byte header, so only the %lu structures before it were read",
+                 at, counted, at - 1);
+  } else {
+    appendFormat(warning,
+                 "the table is cut short: structure %lu of %ld runs past its end, so anything "
+                 "behind it is missing",
+                 at, counted);
+  }
+}
+
+// System Information names the machine: a virtual machine's names its hypervisor.
+void warnVirtualMachine(const Inventory& inventory, ProcessorIdAssessment* out) {
+  for (const InventorySystem& system : inventory.systems) {
+    const char* maker = system.manufacturer != nullptr ? system.manufacturer : "";
+    const char* product = system.product != nullptr ? system.product : "";
+    bool named = strstr(maker, kMicrosoft) != nullptr &&
+                 strstr(product, kMicrosoftVirtualMachine) != nullptr;
+    for (const char* name : kVirtualMachineMakers) {
+      named |= strstr(maker, name) != nullptr || strstr(product, name) != nullptr;
+    }
+    if (!named) continue;
+    TextBuffer* warning = out->warn("virtualMachine");
+    if (warning == nullptr) return;
+    warning->append("System Information names a virtual machine (manufacturer \"");
+    appendTrimmed(warning, maker);
+    warning->append("\", product \"");
+    appendTrimmed(warning, product);
+    warning->append(
+        "\"): its hypervisor makes up the firmware table, processor ID included, and may give "
+        "every guest the same one");
+    return;
+  }
 }
 
 void addSign(TextBuffer* signs, const char* what, const char* text) {
@@ -111,8 +189,7 @@ void addNamedSigns(TextBuffer* signs, const char* what, const char* text) {
   }
 }
 
-// False when memory ran out for the signs.
-bool warnSynthesised(const Inventory& inventory, TextBuffer* warnings) {
+void warnSynthesised(const Inventory& inventory, ProcessorIdAssessment* out) {
   TextBuffer signs;
   for (const InventoryBios& b : inventory.bios) {
     if (strstr(b.record.characteristics, kVirtualMachineBit) != nullptr) {
@@ -134,18 +211,18 @@ bool warnSynthesised(const Inventory& inventory, TextBuffer* warnings) {
     addNamedSigns(&signs, "the processor manufacturer is", p.record.manufacturer);
     addNamedSigns(&signs, "the processor version is", p.record.version);
   }
-  // A table with a BIOS but without these is not a whole machine's.
+  // A table with a BIOS but without these is not a whole machine's, unless the walk lost them.
   if (!inventory.bios.empty() && inventory.processors.empty() && inventory.arrays.empty() &&
-      inventory.devices.empty()) {
+      inventory.devices.empty() && inventory.walk.end == kWalkComplete) {
     signs.append(signs.empty() ? "" : "; ");
     signs.append("the table has no processor and no memory structure");
   }
-  if (signs.failed()) return false;
-  if (signs.empty()) return true;
-  warnings->append("the table looks synthesised by a virtual machine or a compatibility layer: ");
-  warnings->append(signs.text());
-  warnings->append("\n");
-  return true;
+  if (signs.failed()) out->outOfMemory = true;
+  if (signs.empty()) return;
+  TextBuffer* warning = out->warn("synthesised");
+  if (warning == nullptr) return;
+  warning->append("the table looks synthesised by a virtual machine or a compatibility layer: ");
+  warning->append(signs.text());
 }
 
 }  // namespace
@@ -169,18 +246,45 @@ bool readCpuidLeaf1(CpuidLeaf1* out) {
 #endif
 }
 
-bool assessProcessorId(const char* id, const Inventory& inventory, const CpuidLeaf1* cpuid,
-                       ProcessorIdAssessment* out) {
+bool ProcessorIdAssessment::complete() const {
+  if (outOfMemory) return false;
+  for (int i = 0; i < warningCount; ++i) {
+    if (warnings[i].text.failed()) return false;
+  }
+  return true;
+}
+
+TextBuffer* ProcessorIdAssessment::warn(const char* kind) {
+  if (warningCount == kMaxWarnings) return nullptr;
+  ProcessorIdWarning& warning = warnings[warningCount++];
+  warning.kind = kind;
+  return &warning.text;
+}
+
+void assessProcessorId(const char* id, const Inventory& inventory, const char* tableError,
+                       const CpuidLeaf1* cpuid, ProcessorIdAssessment* out) {
   out->id = id;
+  if (tableError != nullptr) {
+    TextBuffer* warning = out->warn("tableUnreadable");
+    warning->append("this machine's firmware table could not be read (");
+    warning->append(tableError);
+    warning->append("): GetCPUSerialNumber returns an empty string");
+    return;
+  }
   if (id == nullptr) {
-    out->warnings.append(
-        "the table has no usable processor structure: GetCPUSerialNumber returns an empty "
-        "string\n");
-    return warnSynthesised(inventory, &out->warnings) && !out->warnings.failed();
+    out->warn("noProcessor")
+        ->append(
+            "the table has no usable processor structure: GetCPUSerialNumber returns an empty "
+            "string");
+    warnDamagedTable(inventory, out);
+    warnVirtualMachine(inventory, out);
+    warnSynthesised(inventory, out);
+    return;
   }
   const InventoryProcessor* source = sourceOf(id, inventory);
   if (source != nullptr) {
     out->socket = source->record.socketDesignation;
+    out->socketHandle = source->handle;
     out->signature = source->record.signature;
   }
   uint8_t bytes[8];
@@ -200,22 +304,30 @@ bool assessProcessorId(const char* id, const Inventory& inventory, const CpuidLe
     out->processorId[16] = '\0';
   }
 
-  if (strcmp(id, kAllZero) == 0) {
-    out->warnings.append("the ID is all zero: the firmware names no processor model here\n");
+  const bool allZero = strcmp(id, kAllZero) == 0;
+  if (allZero) {
+    out->warn("allZero")->append("the ID is all zero: the firmware names no processor model here");
   }
-  if (source != nullptr) warnEmptySocket(*source, inventory, &out->warnings);
-  const bool complete = warnSynthesised(inventory, &out->warnings);
+  if (source != nullptr) {
+    warnEmptySocket(*source, inventory, out);
+    // An empty socket or a zero ID says already why there is no signature.
+    if (!allZero && socketPopulated(*source) != 0) warnNoSignature(*source, out);
+  }
+  warnDamagedTable(inventory, out);
+  warnVirtualMachine(inventory, out);
+  warnSynthesised(inventory, out);
   if (cpuid != nullptr && parsed && (cpuid->eax != eax || cpuid->edx != edx)) {
+    TextBuffer* warning = out->warn("cpuidMismatch");
+    if (warning == nullptr) return;
     // The registers as the ID's bytes would hold them.
     uint8_t r[8];
     ByteWriter registers(r, sizeof r);
     registers.writeU32Le(cpuid->eax);
     registers.writeU32Le(cpuid->edx);
-    appendFormat(&out->warnings,
+    appendFormat(warning,
                  "the ID differs from what CPUID leaf 1 reports on this machine (EAX %08lX, EDX "
-                 "%08lX, which read as %02X %02X %02X %02X %02X %02X %02X %02X)\n",
+                 "%08lX, which read as %02X %02X %02X %02X %02X %02X %02X %02X)",
                  static_cast<unsigned long>(cpuid->eax), static_cast<unsigned long>(cpuid->edx),
                  r[0], r[1], r[2], r[3], r[4], r[5], r[6], r[7]);
   }
-  return complete && !out->warnings.failed();
 }

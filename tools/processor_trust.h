@@ -17,20 +17,38 @@ struct CpuidLeaf1 {
 // Reads CPUID leaf 1 of the processor this runs on; false where there is no CPUID (not x86).
 bool readCpuidLeaf1(CpuidLeaf1* out);
 
+// One reason to doubt the ID: kind is what programs test ("allZero", "emptySocket", ...).
+struct ProcessorIdWarning {
+  const char* kind = nullptr;
+  TextBuffer text;  // one line, without a line feed
+};
+
 struct ProcessorIdAssessment {
+  // A table that could not be read, a table without an ID, and at most one of every other kind.
+  static constexpr int kMaxWarnings = 8;
+
   const char* id = nullptr;         // the text script gets; null when there is none
   const char* socket = nullptr;     // socket designation of the structure the ID comes from
+  int32_t socketHandle = -1;        // that structure's handle; -1 when it is not known
   const char* signature = nullptr;  // that structure's decoded signature
   char processorId[17] = {};        // EDX then EAX as 16 hex digits; empty without an ID
-  TextBuffer warnings;              // one line per warning, each ending in a line feed
+  ProcessorIdWarning warnings[kMaxWarnings];
+  int warningCount = 0;
+
+  bool outOfMemory = false;  // a sign or a warning's text did not get the memory it needed
+
+  // The text of a new warning of that kind; null when every place is taken.
+  TextBuffer* warn(const char* kind);
+  // False when memory ran out, so that a warning may be missing or cut short.
+  bool complete() const;
 };
 
 // The line every answer carries: what the processor ID is.
 extern const char kProcessorIdNote[];
 
 // id: the record's ID text (null when the table gave none). inventory: every structure of the
-// same table. cpuid: this machine's CPUID leaf 1 when the table is this machine's own, else null.
-// The texts of the result point into id and inventory. False when memory ran out, so that some
-// warning may be missing or cut short.
-bool assessProcessorId(const char* id, const Inventory& inventory, const CpuidLeaf1* cpuid,
-                       ProcessorIdAssessment* out);
+// same table. tableError: why this machine's table could not be read, or null when it was read.
+// cpuid: this machine's CPUID leaf 1 when the table is this machine's own, else null. The texts
+// of the result point into id and inventory.
+void assessProcessorId(const char* id, const Inventory& inventory, const char* tableError,
+                       const CpuidLeaf1* cpuid, ProcessorIdAssessment* out);

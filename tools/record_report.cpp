@@ -67,7 +67,7 @@ void writeDevices(FILE* out) {
 
 }  // namespace
 
-void writeTextReport(FILE* out, const char* loadStdout, const char* loadStderr) {
+void writeTextReport(FILE* out, const DiagnosticList& diagnostics) {
   if (bios().present == 0) {
     fputs("\nBIOS: none\n", out);
   } else {
@@ -102,7 +102,7 @@ void writeTextReport(FILE* out, const char* loadStdout, const char* loadStderr) 
   }
 
   writeDevices(out);
-  writeDiagnostics(out, loadStdout, loadStderr);
+  diagnostics.writeText(out);
 }
 
 void writeJsonReport(FILE* out, const char* loadStdout, const char* loadStderr) {

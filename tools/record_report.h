@@ -4,10 +4,13 @@
 
 #include <stdio.h>
 
+#include "tools/diagnostics.h"
+
 // One section per record, each field labelled: list values one item per line, null fields
 // "(not set)", a record with nothing in it and an empty memory slot on one line each. Then the
 // load's diagnostics, if it wrote any, with what each means.
-void writeTextReport(FILE* out, const char* loadStdout, const char* loadStderr);
+void writeTextReport(FILE* out, const DiagnosticList& diagnostics);
 
-// One JSON object: the load's own output, then every record with its field names as keys.
+// One JSON object: the load's own output (null where it was not captured), then every record
+// with its field names as keys.
 void writeJsonReport(FILE* out, const char* loadStdout, const char* loadStderr);

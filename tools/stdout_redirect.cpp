@@ -41,6 +41,14 @@ int descriptorOf(FILE* stream) {
 #endif
 }
 
+bool isTerminal(FILE* stream) {
+#if defined(_WIN32)
+  return _isatty(_fileno(stream)) != 0;
+#else
+  return isatty(fileno(stream)) != 0;
+#endif
+}
+
 DescriptorRedirect::DescriptorRedirect(int fd, int target) : fd_(fd), saved_(duplicate(fd)) {
   if (saved_ >= 0) duplicateTo(target, fd);
 }
@@ -52,6 +60,10 @@ DescriptorRedirect::~DescriptorRedirect() {
 }
 
 StdoutOnStderr::Unbuffered::Unbuffered() {
+  unbufferStandardStreams();
+}
+
+void unbufferStandardStreams() {
   setvbuf(stdout, nullptr, _IONBF, 0);
   // Standard error too: msvcrt.dll buffers it fully when it is no terminal, which would put its
   // bytes behind those of standard output.

@@ -27,8 +27,15 @@ void useBinaryStandardStreams();
 // The descriptor of a stream.
 int descriptorOf(FILE* stream);
 
+// Whether the stream is a terminal (where nobody reads or types a binary table).
+bool isTerminal(FILE* stream);
+
 constexpr int kStdoutDescriptor = 1;
 constexpr int kStderrDescriptor = 2;
+
+// Makes standard output and standard error unbuffered, so that their bytes reach the descriptors
+// in the order they are written: call it before anything is written to either.
+void unbufferStandardStreams();
 
 class StdoutOnStderr {
  public:

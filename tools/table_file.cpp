@@ -15,6 +15,7 @@
 #include "base/raw_header.h"
 #include "platform/entry_point.h"
 #include "platform/whole_file.h"
+#include "tools/stdout_redirect.h"
 #include "tools/text_format.h"
 
 namespace {
@@ -32,7 +33,7 @@ bool startsWith(const uint8_t* data, size_t size, const char* anchor) {
   return size >= n && memcmp(data, anchor, n) == 0;
 }
 
-// The raw layout: calling-method flag 0, the version, the table length, then the table.
+// The rsmb layout: calling-method flag 0, the version, the table length, then the table.
 void assembleRaw(uint8_t major, uint8_t minor, uint8_t dmiRevision, const uint8_t* table,
                  uint32_t length, TextBuffer* raw) {
   uint8_t header[kRawHeaderSize];
@@ -42,7 +43,7 @@ void assembleRaw(uint8_t major, uint8_t minor, uint8_t dmiRevision, const uint8_
   raw->append(table, length);
 }
 
-// True when the file is the raw layout itself: an 8-byte header whose length matches the file.
+// True when the file is the rsmb layout itself: an 8-byte header whose length matches the file.
 bool looksLikeRsmb(const uint8_t* data, size_t size) {
   RawHeader header;
   return readRawHeader(data, size, &header) && header.tableLength == size - kRawHeaderSize;
@@ -116,6 +117,36 @@ bool fromDump(const uint8_t* data, size_t size, TextBuffer* raw, TextBuffer* err
   return true;
 }
 
+// The layout --format auto takes the bytes for; Auto for none.
+TableFormat detectLayout(const uint8_t* data, size_t size) {
+  if (startsWith(data, size, "_SM_") || startsWith(data, size, "_SM3_")) return TableFormat::Dump;
+  if (looksLikeRsmb(data, size)) return TableFormat::Rsmb;
+  if (startsWithWholeStructure(data, size)) return TableFormat::Bare;
+  return TableFormat::Auto;
+}
+
+const char* layoutName(TableFormat format) {
+  switch (format) {
+    case TableFormat::Rsmb:
+      return "an rsmb capture (8-byte header, then the table)";
+    case TableFormat::Dump:
+      return "a dump (SMBIOS entry point at offset 0)";
+    case TableFormat::Bare:
+      return "a bare structure table";
+    case TableFormat::Auto:
+      break;
+  }
+  return "none";
+}
+
+// Whether the file can be opened: ENOENT says it is not there.
+bool exists(const char* path) {
+  FILE* probe = fopen(path, "rb");
+  if (probe == nullptr) return errno != ENOENT;
+  fclose(probe);
+  return true;
+}
+
 bool isFolder(const char* path) {
 #if defined(_WIN32)
   // The C runtime there finds no folder behind a trailing separator ("tables/").
@@ -166,9 +197,17 @@ bool readFile(const char* path, TextBuffer* bytes, TextBuffer* error) {
 
 // The bytes converted, or the reason prefixed with the input's name.
 bool convert(const char* name, const TextBuffer& bytes, TableFormat format, TextBuffer* raw,
-             TextBuffer* error) {
+             TextBuffer* error, TextBuffer* notice) {
   TextBuffer reason;
-  if (rawTableFromFileBytes(bytes.bytes(), bytes.size(), format, raw, &reason)) return true;
+  TextBuffer contradiction;
+  if (rawTableFromFileBytes(bytes.bytes(), bytes.size(), format, raw, &reason, &contradiction)) {
+    if (notice != nullptr && !contradiction.empty()) {
+      notice->append(name);
+      notice->append(": ");
+      notice->append(contradiction.text());
+    }
+    return true;
+  }
   error->append(name);
   error->append(": ");
   error->append(reason.text());
@@ -193,15 +232,25 @@ bool readTableFolder(const char* folder, TableFormat format, TextBuffer* raw, Te
     error->append(": is a folder, whose layout is fixed: --format applies to files only");
     return false;
   }
-  FILE* probe = fopen(entryPath.text(), "rb");
-  if (probe == nullptr && errno == ENOENT) {
+  const bool hasEntryPoint = exists(entryPath.text());
+  const bool hasTable = exists(tablePath.text());
+  if (!hasEntryPoint || !hasTable) {
     error->append(folder);
-    error->append(
-        ": is a folder without the smbios_entry_point and DMI that "
-        "/sys/firmware/dmi/tables holds");
+    if (hasTable) {
+      error->append(": holds DMI but no smbios_entry_point beside it: give --table ");
+      error->append(tablePath.text());
+      error->append(" to read the table alone, without its SMBIOS version");
+    } else if (hasEntryPoint) {
+      error->append(
+          ": holds smbios_entry_point but no DMI beside it, and DMI holds the table; copy both "
+          "from /sys/firmware/dmi/tables");
+    } else {
+      error->append(
+          ": is a folder without the smbios_entry_point and DMI that "
+          "/sys/firmware/dmi/tables holds");
+    }
     return false;
   }
-  if (probe != nullptr) fclose(probe);
 
   TextBuffer entry;
   TextBuffer table;
@@ -232,7 +281,8 @@ bool parseTableFormat(const char* name, TableFormat* format) {
   } kFormats[] = {{"auto", TableFormat::Auto},
                   {"rsmb", TableFormat::Rsmb},
                   {"dump", TableFormat::Dump},
-                  {"raw", TableFormat::Raw}};
+                  {"raw", TableFormat::Bare},
+                  {"bare", TableFormat::Bare}};
   for (const auto& entry : kFormats) {
     if (strcmp(name, entry.name) == 0) {
       *format = entry.format;
@@ -243,7 +293,7 @@ bool parseTableFormat(const char* name, TableFormat* format) {
 }
 
 bool rawTableFromFileBytes(const uint8_t* data, size_t size, TableFormat format, TextBuffer* raw,
-                           TextBuffer* error) {
+                           TextBuffer* error, TextBuffer* notice) {
   if (size == 0) {
     error->append("the file is empty");
     return false;
@@ -253,19 +303,20 @@ bool rawTableFromFileBytes(const uint8_t* data, size_t size, TableFormat format,
                  static_cast<unsigned long>(kLargestTableFile >> 20));
     return false;
   }
+  const TableFormat detected = detectLayout(data, size);
   if (format == TableFormat::Auto) {
-    if (startsWith(data, size, "_SM_") || startsWith(data, size, "_SM3_")) {
-      format = TableFormat::Dump;
-    } else if (looksLikeRsmb(data, size)) {
-      format = TableFormat::Rsmb;
-    } else if (startsWithWholeStructure(data, size)) {
-      format = TableFormat::Raw;
-    } else {
+    if (detected == TableFormat::Auto) {
       error->append(
-          "not an SMBIOS table: no entry point at its start, no raw header of its "
+          "not an SMBIOS table: no entry point at its start, no rsmb header of its "
           "length, no whole structure (a --format loads it anyway)");
       return false;
     }
+    format = detected;
+  } else if (detected != TableFormat::Auto && detected != format && notice != nullptr) {
+    notice->append("read as ");
+    notice->append(layoutName(format));
+    notice->append(", as --format asked, though --format auto would read it as ");
+    notice->append(layoutName(detected));
   }
   switch (format) {
     case TableFormat::Rsmb:
@@ -275,7 +326,7 @@ bool rawTableFromFileBytes(const uint8_t* data, size_t size, TableFormat format,
       return true;
     case TableFormat::Dump:
       return fromDump(data, size, raw, error);
-    case TableFormat::Raw:
+    case TableFormat::Bare:
     case TableFormat::Auto:
       break;
   }
@@ -283,17 +334,29 @@ bool rawTableFromFileBytes(const uint8_t* data, size_t size, TableFormat format,
   return true;
 }
 
-bool readTableInput(const char* path, TableFormat format, TextBuffer* raw, TextBuffer* error) {
+bool readTableInput(const char* path, TableFormat format, TextBuffer* raw, TextBuffer* error,
+                    TextBuffer* notice) {
   TextBuffer bytes;
+  if (path[0] == '\0') {
+    error->append("the table input has an empty name: give a file, '-' or a folder");
+    return false;
+  }
   if (strcmp(path, "-") == 0) {
+    const char* name = "standard input";
+    if (isTerminal(stdin)) {
+      // Nobody types a binary table: the user forgot to redirect one.
+      error->append(name);
+      error->append(" is a terminal: redirect a table file into it (--table - < table.rsmb)");
+      return false;
+    }
 #if defined(_WIN32)
     _setmode(_fileno(stdin), _O_BINARY);
 #endif
-    const char* name = "standard input";
     int errorNumber = 0;
     const WholeFile result = readWholeStream(stdin, kLargestTableFile, &bytes, &errorNumber);
-    return wasRead(result, errorNumber, name, error) && convert(name, bytes, format, raw, error);
+    return wasRead(result, errorNumber, name, error) &&
+           convert(name, bytes, format, raw, error, notice);
   }
   if (isFolder(path)) return readTableFolder(path, format, raw, error);
-  return readFile(path, &bytes, error) && convert(path, bytes, format, raw, error);
+  return readFile(path, &bytes, error) && convert(path, bytes, format, raw, error, notice);
 }

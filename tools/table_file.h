@@ -1,7 +1,8 @@
-// Table inputs as users capture them: the raw layout the platform serves (8-byte header, then the
-// table), a binary dump that starts with an SMBIOS entry point, a bare table as Linux exposes it,
-// a copy of Linux's table folder (smbios_entry_point and DMI), or any of the files on standard
-// input. Whatever the layout, the result is the raw layout, ready for platform::serveRawTable.
+// Table inputs as users capture them: the rsmb layout the platform serves (8-byte header, then
+// the table), a binary dump that starts with an SMBIOS entry point, a bare structure table as
+// Linux exposes it, a copy of Linux's table folder (smbios_entry_point and DMI), or any of the
+// files on standard input. Whatever the layout, the result is the rsmb layout, ready for
+// platform::serveRawTable.
 #pragma once
 
 #include <stddef.h>
@@ -9,20 +10,24 @@
 
 #include "base/text_buffer.h"
 
-enum class TableFormat { Auto, Rsmb, Dump, Raw };
+// Bare: the structure table alone, which the command line also calls "raw".
+enum class TableFormat { Auto, Rsmb, Dump, Bare };
 
-// The format of its name on the command line (auto, rsmb, dump, raw); false for any other name.
+// The format of its name on the command line (auto, rsmb, dump, raw or bare); false for any
+// other name.
 bool parseTableFormat(const char* name, TableFormat* format);
 
-// Turns the bytes of a table file into the raw layout (8-byte header, table) in *raw. Auto
+// Turns the bytes of a table file into the rsmb layout (8-byte header, table) in *raw. Auto
 // recognises the layout and refuses bytes that are none of them: no entry point at offset 0, no
-// raw header whose length matches the file, and no whole structure with printable strings at
+// rsmb header whose length matches the file, and no whole structure with printable strings at
 // the start. False with a one-line reason (no file name in it) in *error when the bytes cannot
-// be served.
+// be served. A named format that the bytes contradict (auto would take them for another layout)
+// is followed, and *notice, when not null, gets one line that says so.
 bool rawTableFromFileBytes(const uint8_t* data, size_t size, TableFormat format, TextBuffer* raw,
-                           TextBuffer* error);
+                           TextBuffer* error, TextBuffer* notice = nullptr);
 
 // Reads a table input and converts it: a file of at most kLargestTableFile bytes (base/limits.h),
-// "-" for standard input, or a folder holding smbios_entry_point and DMI (where format must be
-// Auto). The error names the input.
-bool readTableInput(const char* path, TableFormat format, TextBuffer* raw, TextBuffer* error);
+// "-" for standard input (refused when it is a terminal), or a folder holding smbios_entry_point
+// and DMI (where format must be Auto). The error and the notice name the input.
+bool readTableInput(const char* path, TableFormat format, TextBuffer* raw, TextBuffer* error,
+                    TextBuffer* notice = nullptr);

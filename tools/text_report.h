@@ -1,5 +1,5 @@
 // What the reports for people share: one field per line with its label, list values one item per
-// line, trailing blanks trimmed on display, and the load's diagnostics with what each means.
+// line, trailing blanks trimmed on display.
 #pragma once
 
 #include <stddef.h>
@@ -34,8 +34,3 @@ size_t trimmedLength(const char* text, size_t count);
 
 // True for a slot without a module: the package stores "Seems Fake" as its size.
 bool isEmptySlot(const MemoryDeviceRecord& device);
-
-// Writes, after a blank line, the heading "Diagnostics" and each message the load wrote to its
-// standard output and standard error, followed by one line on what it means. Nothing when both
-// are empty.
-void writeDiagnostics(FILE* out, const char* loadStdout, const char* loadStderr);

@@ -1,6 +1,7 @@
 // zentrik: shows what the package reads from the SMBIOS firmware table, from this machine or
 // from a captured table file, through the reader's own getRecord. Built without the C++ standard
 // library, like the package, so that it starts as fast as a C program.
+#include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -10,6 +11,7 @@
 #include "platform/firmware_table.h"
 #include "platform/served_firmware_table.h"
 #include "reader/records.h"
+#include "tools/diagnostics.h"
 #include "tools/inventory.h"
 #include "tools/json_writer.h"
 #include "tools/load_output.h"
@@ -22,13 +24,23 @@
 
 namespace {
 
-// Exit codes: done; the live table cannot be read (or, for serial and id, there is no processor
-// ID); a usage error or a table input that cannot be used.
+// Exit statuses, shared with engine-host: done; the table was read but holds no processor ID
+// (id, serial); a usage error or a table input (or capture output) that cannot be used; this
+// machine's table could not be read.
 constexpr int kExitOk = 0;
-constexpr int kExitNoTable = 1;
+constexpr int kExitNoId = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitNoTable = 3;
 
 constexpr char kNoProcessorId[] = "Couldn't get the relevant information. Contact the author!!";
+
+constexpr char kExitStatusHelp[] =
+    "\n"
+    "Exit status:\n"
+    "  0  done\n"
+    "  1  the table was read but holds no processor ID (id, serial)\n"
+    "  2  a usage error, or a table input or capture output that cannot be used\n"
+    "  3  this machine's firmware table could not be read\n";
 
 constexpr char kMainHelp[] =
     "Usage: zentrik COMMAND [OPTIONS]\n"
@@ -41,11 +53,11 @@ constexpr char kMainHelp[] =
     "  inventory  print every BIOS, processor, memory array and memory device of the table\n"
     "  id         print the processor ID script gets, and how far to trust it\n"
     "  serial     print the processor ID exactly as GetCPUSerialNumber returns it\n"
-    "  capture    write this machine's firmware table to a file\n"
+    "  capture    write this machine's firmware table, or a table input, to an rsmb file\n"
     "\n"
     "Options:\n"
-    "  --help     show this help; 'zentrik COMMAND --help' shows a command's options\n"
-    "  --version  show the version\n";
+    "  --help, -h  show this help; 'zentrik COMMAND --help' shows a command's options\n"
+    "  --version   show the version\n";
 
 constexpr char kTableOptionsHelp[] =
     "  --table IN     read a captured table instead of this machine's firmware: a file, '-'\n"
@@ -54,13 +66,20 @@ constexpr char kTableOptionsHelp[] =
     "  --format FMT   the layout of the file:\n"
     "                   auto  recognise one of the three below, and refuse a file that is\n"
     "                         none of them (the default)\n"
-    "                   rsmb  8-byte raw header, then the table\n"
-    "                   dump  SMBIOS entry point (\"_SM_\" or \"_SM3_\") at offset 0, the table\n"
-    "                         at the address it gives\n"
-    "                   raw   the bare table, as in /sys/firmware/dmi/tables/DMI\n";
+    "                   rsmb  an 8-byte header (calling-method flag, SMBIOS major and minor\n"
+    "                         version, DMI revision, table length), then the table: what\n"
+    "                         the platform serves and 'zentrik capture' writes\n"
+    "                   dump  an SMBIOS entry point (\"_SM_\" or \"_SM3_\") at offset 0, the\n"
+    "                         table at the address it gives\n"
+    "                   raw   the bare structure table, as in /sys/firmware/dmi/tables/DMI;\n"
+    "                         also called bare\n"
+    "                 A named layout that the file contradicts is followed, with a line on\n"
+    "                 standard error.\n";
+
+constexpr char kHelpOption[] = "  --help, -h     show this help\n";
 
 constexpr char kRecordsHelp[] =
-    "Usage: zentrik records [--table IN] [--format auto|rsmb|dump|raw] [--json]\n"
+    "Usage: zentrik records [--table IN] [--format auto|rsmb|dump|raw|bare] [--json]\n"
     "\n"
     "Loads the firmware table and prints every record the package holds: BIOS, BIOS Language,\n"
     "Processor, Physical Memory Array and each Memory Device. The package keeps one record per\n"
@@ -70,13 +89,10 @@ constexpr char kRecordsHelp[] =
 
 constexpr char kRecordsHelpTail[] =
     "  --json         print one JSON object instead: the load's diagnostics (its standard\n"
-    "                 output and standard error) and every record, keyed by field name\n"
-    "\n"
-    "Exit status: 0 done; 1 this machine's table cannot be read (the records are printed\n"
-    "empty); 2 bad usage or a table input that cannot be used.\n";
+    "                 output and standard error) and every record, keyed by field name\n";
 
 constexpr char kInventoryHelp[] =
-    "Usage: zentrik inventory [--table IN] [--format auto|rsmb|dump|raw] [--json]\n"
+    "Usage: zentrik inventory [--table IN] [--format auto|rsmb|dump|raw|bare] [--json]\n"
     "\n"
     "Prints every BIOS, BIOS language, processor, memory array and memory device structure of\n"
     "the table, each decoded on its own by the package's decoders: every processor with its\n"
@@ -84,14 +100,12 @@ constexpr char kInventoryHelp[] =
     "\n";
 
 constexpr char kInventoryHelpTail[] =
-    "  --json         print one JSON object instead: bios, biosLanguage, processors,\n"
-    "                 memoryArrays (each with its devices), unattachedDevices, diagnostics\n"
-    "\n"
-    "Exit status: 0 done; 1 this machine's table cannot be read; 2 bad usage or a table input\n"
-    "that cannot be used.\n";
+    "  --json         print one JSON object instead, numbers as numbers: tableRead,\n"
+    "                 smbiosVersion, bios, biosLanguage, processors, memoryArrays (each with\n"
+    "                 its devices), unattachedDevices, totals, diagnostics\n";
 
 constexpr char kIdHelp[] =
-    "Usage: zentrik id [--table IN] [--format auto|rsmb|dump|raw] [--json]\n"
+    "Usage: zentrik id [--table IN] [--format auto|rsmb|dump|raw|bare] [--json]\n"
     "\n"
     "Prints the processor ID that GetCPUSerialNumber returns to script, the socket it comes\n"
     "from, the same ID as Windows management tools show it (ProcessorId), and one warning line\n"
@@ -100,34 +114,26 @@ constexpr char kIdHelp[] =
     "\n";
 
 constexpr char kIdHelpTail[] =
-    "  --json         print one JSON object instead: id, socket, signature, processorId,\n"
-    "                 warnings\n"
-    "\n"
-    "Exit status: 0 there is an ID; 1 there is none (or this machine's table cannot be read);\n"
-    "2 bad usage or a table input that cannot be used.\n";
+    "  --json         print one JSON object instead: tableRead, tableError, smbiosVersion, id,\n"
+    "                 socket, socketHandle, signature, processorId, warnings (each with its\n"
+    "                 kind), diagnostics\n";
 
 constexpr char kSerialHelp[] =
-    "Usage: zentrik serial [--table IN] [--format auto|rsmb|dump|raw]\n"
+    "Usage: zentrik serial [--table IN] [--format auto|rsmb|dump|raw|bare]\n"
     "\n"
     "Prints the processor ID text exactly as GetCPUSerialNumber returns it to script, alone on\n"
-    "standard output; the load's diagnostics go to standard error.\n"
+    "standard output; the load's diagnostics go to standard error, each on a line of its own.\n"
     "\n";
 
-constexpr char kSerialHelpTail[] =
-    "\n"
-    "Exit status: 0 done; 1 the table holds no processor ID (or this machine's table cannot be\n"
-    "read); 2 bad usage or a table input that cannot be used.\n";
-
 constexpr char kCaptureHelp[] =
-    "Usage: zentrik capture OUT\n"
+    "Usage: zentrik capture [--table IN] [--format auto|rsmb|dump|raw|bare] OUT\n"
     "\n"
-    "Writes this machine's firmware table to the file OUT in the raw layout (8-byte header:\n"
-    "calling-method flag, SMBIOS major and minor version, DMI revision, table length; then the\n"
-    "table), for a bug report or to read elsewhere with --table. The table holds serial numbers\n"
-    "and UUIDs: OUT is made readable by its owner only.\n"
-    "\n"
-    "Exit status: 0 done; 1 this machine's table cannot be read; 2 bad usage or OUT cannot be\n"
-    "written.\n";
+    "Writes this machine's firmware table, or the table input IN in any layout, to the file OUT\n"
+    "('-' for standard output) in the rsmb layout (8-byte header: calling-method flag, SMBIOS\n"
+    "major and minor version, DMI revision, table length; then the table), for a bug report or\n"
+    "to read elsewhere with --table. The table holds serial numbers and UUIDs: OUT is made\n"
+    "readable by its owner only.\n"
+    "\n";
 
 int usageError(const char* command, const char* message, const char* detail = "",
                const char* tail = "") {
@@ -184,7 +190,7 @@ bool parseOptions(const char* command, int argc, char** argv, Accepts accepts, O
       *exitCode = usageError(command, "option '", name[0] != '\0' ? name : arg, "' takes no value");
       return false;
     }
-    if (strcmp(name, "--help") == 0) {
+    if (strcmp(name, "--help") == 0 || strcmp(name, "-h") == 0) {
       options->help = true;
     } else if (accepts.json && strcmp(name, "--json") == 0) {
       options->json = true;
@@ -192,8 +198,8 @@ bool parseOptions(const char* command, int argc, char** argv, Accepts accepts, O
       options->table = value;
     } else if (takesValue && strcmp(name, "--format") == 0) {
       if (!parseTableFormat(value, &options->format)) {
-        *exitCode =
-            usageError(command, "unknown table format '", value, "' (auto, rsmb, dump or raw)");
+        *exitCode = usageError(command, "unknown table format '", value,
+                               "' (auto, rsmb, dump, raw or bare)");
         return false;
       }
       options->hasFormat = true;
@@ -215,6 +221,14 @@ bool parseOptions(const char* command, int argc, char** argv, Accepts accepts, O
   return true;
 }
 
+void writeHelp(const char* help, const char* helpTail) {
+  fputs(help, stdout);
+  fputs(kTableOptionsHelp, stdout);
+  fputs(helpTail, stdout);
+  fputs(kHelpOption, stdout);
+  fputs(kExitStatusHelp, stdout);
+}
+
 // Parses the options of a command that takes no operands and prints its help when asked.
 // Returns -1 to go on, or the exit code.
 int commandOptions(const char* command, int argc, char** argv, Accepts accepts, const char* help,
@@ -222,9 +236,7 @@ int commandOptions(const char* command, int argc, char** argv, Accepts accepts, 
   int exitCode = kExitUsage;
   if (!parseOptions(command, argc, argv, accepts, options, &exitCode)) return exitCode;
   if (options->help) {
-    fputs(help, stdout);
-    fputs(kTableOptionsHelp, stdout);
-    fputs(helpTail, stdout);
+    writeHelp(help, helpTail);
     return kExitOk;
   }
   if (options->operandCount > 0) {
@@ -233,17 +245,19 @@ int commandOptions(const char* command, int argc, char** argv, Accepts accepts, 
   return -1;
 }
 
-// The table the command reads, in the raw layout: the table input (then also served to the
+// The table the command reads, in the rsmb layout: the table input (then also served to the
 // reader in place of the live firmware), or this machine's. False (after printing the reason)
 // when a table input cannot be used; nothing is loaded then. A live table that cannot be read
 // leaves *raw empty; the load then says why.
 bool obtainTable(const Options& options, TextBuffer* raw) {
   if (options.table != nullptr) {
     TextBuffer error;
-    if (!readTableInput(options.table, options.format, raw, &error)) {
+    TextBuffer notice;
+    if (!readTableInput(options.table, options.format, raw, &error, &notice)) {
       fprintf(stderr, "zentrik: %s\n", error.text());
       return false;
     }
+    if (!notice.empty()) fprintf(stderr, "zentrik: %s\n", notice.text());
     platform::serveRawTable(raw->bytes(), raw->size());
     return true;
   }
@@ -254,11 +268,17 @@ bool obtainTable(const Options& options, TextBuffer* raw) {
   return true;
 }
 
-// After the load: says why the live table could not be read. True when it could (or when a
+// After the load: why this machine's table could not be read, or null when it could (or when a
 // table input was served).
-bool reportLiveFailure() {
+const char* liveTableError() {
   const char* why = platform::firmwareTableError();
-  if (why[0] == '\0') return true;
+  return why[0] != '\0' ? why : nullptr;
+}
+
+// Says on standard error why this machine's table could not be read; false when it could not.
+bool reportLiveFailure() {
+  const char* why = liveTableError();
+  if (why == nullptr) return true;
   fflush(stdout);
   fprintf(stderr, "zentrik: cannot read this machine's firmware table: %s\n", why);
   return false;
@@ -274,40 +294,61 @@ int runRecords(int argc, char** argv) {
 
   TextBuffer loadStdout;
   TextBuffer loadStderr;
-  if (!loadCapturing(&loadStdout, &loadStderr)) return kExitNoTable;
+  const bool captured = loadCapturing(&loadStdout, &loadStderr);
+  const char* out = captured ? loadStdout.text() : nullptr;
+  const char* err = captured ? loadStderr.text() : nullptr;
   if (options.json) {
-    writeJsonReport(stdout, loadStdout.text(), loadStderr.text());
+    writeJsonReport(stdout, out, err);
   } else {
-    writeTextReport(stdout, loadStdout.text(), loadStderr.text());
+    writeTextReport(stdout, DiagnosticList(out, err));
   }
   return reportLiveFailure() ? kExitOk : kExitNoTable;
+}
+
+// What the inventory and id commands share: the table, the load with its messages, every
+// structure.
+struct Examined {
+  TextBuffer raw;
+  TextBuffer loadStdout;
+  TextBuffer loadStderr;
+  bool captured = false;
+  Inventory inventory;
+
+  DiagnosticList diagnostics() const {
+    return DiagnosticList(captured ? loadStdout.text() : nullptr,
+                          captured ? loadStderr.text() : nullptr);
+  }
+};
+
+// Reads the table, loads it and collects its structures. Returns -1 to go on, or the exit code.
+int examine(const Options& options, Examined* e) {
+  if (!obtainTable(options, &e->raw)) return kExitUsage;
+  e->captured = loadCapturing(&e->loadStdout, &e->loadStderr);
+  if (!e->inventory.collect(e->raw.bytes(), e->raw.size())) {
+    fputs("zentrik: not enough memory for the inventory\n", stderr);
+    return kExitNoTable;
+  }
+  return -1;
 }
 
 int runInventory(int argc, char** argv) {
   Options options;
-  const int parsed = commandOptions("inventory", argc, argv, {true, true}, kInventoryHelp,
-                                    kInventoryHelpTail, &options);
-  if (parsed >= 0) return parsed;
-  TextBuffer raw;
-  if (!obtainTable(options, &raw)) return kExitUsage;
-
-  TextBuffer loadStdout;
-  TextBuffer loadStderr;
-  if (!loadCapturing(&loadStdout, &loadStderr)) return kExitNoTable;
-  Inventory inventory;
-  if (!inventory.collect(raw.bytes(), raw.size())) {
-    fputs("zentrik: not enough memory for the inventory\n", stderr);
-    return kExitNoTable;
-  }
+  int status = commandOptions("inventory", argc, argv, {true, true}, kInventoryHelp,
+                              kInventoryHelpTail, &options);
+  if (status >= 0) return status;
+  Examined examined;
+  if ((status = examine(options, &examined)) >= 0) return status;
+  const DiagnosticList diagnostics = examined.diagnostics();
   if (options.json) {
-    writeInventoryJson(stdout, inventory, loadStdout.text(), loadStderr.text());
+    writeInventoryJson(stdout, examined.inventory, liveTableError(), diagnostics);
   } else {
-    writeInventoryText(stdout, inventory, loadStdout.text(), loadStderr.text());
+    writeInventoryText(stdout, examined.inventory, diagnostics);
   }
   return reportLiveFailure() ? kExitOk : kExitNoTable;
 }
 
-void writeIdText(const ProcessorIdAssessment& a) {
+void writeIdText(const ProcessorIdAssessment& a, const SmbiosVersion& version,
+                 const DiagnosticList& diagnostics) {
   if (a.id == nullptr) {
     fputs("ID: none (script gets an empty string)\n", stdout);
   } else {
@@ -316,83 +357,84 @@ void writeIdText(const ProcessorIdAssessment& a) {
     writeValue(stdout, 0, "Signature", a.signature, false);
     if (a.processorId[0] != '\0') printf("ProcessorId, as Windows shows it: %s\n", a.processorId);
   }
+  writeVersionText(stdout, version);
   printf("Note: %s\n", kProcessorIdNote);
-  for (const char* line = a.warnings.text(); *line != '\0';) {
-    const char* end = strchr(line, '\n');
-    fputs("Warning: ", stdout);
-    fwrite(line, 1, static_cast<size_t>(end - line), stdout);
-    fputc('\n', stdout);
-    line = end + 1;
-  }
+  for (int i = 0; i < a.warningCount; ++i) printf("Warning: %s\n", a.warnings[i].text.text());
+  diagnostics.writeText(stdout);
 }
 
-void writeIdJson(const ProcessorIdAssessment& a) {
+void writeIdJson(const ProcessorIdAssessment& a, const SmbiosVersion& version,
+                 const char* tableError, const DiagnosticList& diagnostics) {
   JsonWriter json(stdout);
   json.open(nullptr, '{');
+  json.boolean("tableRead", tableError == nullptr);
+  json.text("tableError", tableError);
+  writeVersionJson(json, version);
   json.text("id", a.id);
   json.text("socket", a.socket);
+  if (a.socketHandle < 0) {
+    json.null("socketHandle");
+  } else {
+    json.unsignedNumber("socketHandle", static_cast<unsigned long>(a.socketHandle));
+  }
   json.text("signature", a.signature);
   json.text("processorId", a.processorId[0] != '\0' ? a.processorId : nullptr);
   json.open("warnings", '[');
-  TextBuffer line;
-  for (const char* start = a.warnings.text(); *start != '\0';) {
-    const char* end = strchr(start, '\n');
-    line.clear();
-    line.append(start, static_cast<size_t>(end - start));
-    json.text(nullptr, line.text());
-    start = end + 1;
+  for (int i = 0; i < a.warningCount; ++i) {
+    json.open(nullptr, '{');
+    json.text("kind", a.warnings[i].kind);
+    json.text("text", a.warnings[i].text.text());
+    json.close('}');
   }
   json.close(']');
+  diagnostics.writeJson(json);
   json.close('}');
   json.finish();
 }
 
 int runId(int argc, char** argv) {
   Options options;
-  const int parsed = commandOptions("id", argc, argv, {true, true}, kIdHelp, kIdHelpTail, &options);
-  if (parsed >= 0) return parsed;
-  TextBuffer raw;
-  if (!obtainTable(options, &raw)) return kExitUsage;
-
-  loadWithStdoutOnStderr();
-  const bool live = options.table == nullptr;
-  const bool readable = reportLiveFailure();
-  Inventory inventory;
-  if (!inventory.collect(raw.bytes(), raw.size())) {
-    fputs("zentrik: not enough memory for the inventory\n", stderr);
-    return kExitNoTable;
-  }
+  int status = commandOptions("id", argc, argv, {true, true}, kIdHelp, kIdHelpTail, &options);
+  if (status >= 0) return status;
+  Examined examined;
+  if ((status = examine(options, &examined)) >= 0) return status;
+  const char* tableError = liveTableError();
   const auto* processor = static_cast<const ProcessorRecord*>(getRecord(kProcessorCategory));
   CpuidLeaf1 cpuid = {};
-  const bool compare = live && readable && readCpuidLeaf1(&cpuid);
+  const bool compare = options.table == nullptr && tableError == nullptr && readCpuidLeaf1(&cpuid);
   ProcessorIdAssessment assessment;
-  if (!assessProcessorId(processor->id, inventory, compare ? &cpuid : nullptr, &assessment)) {
+  assessProcessorId(processor->id, examined.inventory, tableError, compare ? &cpuid : nullptr,
+                    &assessment);
+  if (!assessment.complete()) {
     fputs("zentrik: not enough memory for the assessment\n", stderr);
     return kExitNoTable;
   }
+  const DiagnosticList diagnostics = examined.diagnostics();
   if (options.json) {
-    writeIdJson(assessment);
+    writeIdJson(assessment, examined.inventory.version, tableError, diagnostics);
   } else {
-    writeIdText(assessment);
+    writeIdText(assessment, examined.inventory.version, diagnostics);
   }
-  return processor->id != nullptr ? kExitOk : kExitNoTable;
+  if (!reportLiveFailure()) return kExitNoTable;
+  return processor->id != nullptr ? kExitOk : kExitNoId;
 }
 
 int runSerial(int argc, char** argv) {
+  // Before anything is written: the load's messages then reach standard error in their order.
+  unbufferStandardStreams();
   Options options;
-  const int parsed =
-      commandOptions("serial", argc, argv, {true, false}, kSerialHelp, kSerialHelpTail, &options);
+  const int parsed = commandOptions("serial", argc, argv, {true, false}, kSerialHelp, "", &options);
   if (parsed >= 0) return parsed;
   TextBuffer raw;
   if (options.table != nullptr && !obtainTable(options, &raw)) return kExitUsage;
 
   // Standard output carries the ID alone, so that id=$(zentrik serial) gets just that.
-  loadWithStdoutOnStderr();
+  loadOntoStderr();
   const auto* processor = static_cast<const ProcessorRecord*>(getRecord(kProcessorCategory));
-  reportLiveFailure();
+  const bool readable = reportLiveFailure();
   if (processor->id == nullptr) {
     fprintf(stderr, "%s\n", kNoProcessorId);
-    return kExitNoTable;
+    return readable ? kExitNoId : kExitNoTable;
   }
   printf("%s\n", processor->id);
   return kExitOk;
@@ -401,31 +443,45 @@ int runSerial(int argc, char** argv) {
 int runCapture(int argc, char** argv) {
   Options options;
   int exitCode = kExitUsage;
-  if (!parseOptions("capture", argc, argv, {false, false}, &options, &exitCode)) return exitCode;
+  if (!parseOptions("capture", argc, argv, {true, false}, &options, &exitCode)) return exitCode;
   if (options.help) {
-    fputs(kCaptureHelp, stdout);
+    writeHelp(kCaptureHelp, "");
     return kExitOk;
   }
   if (options.operandCount != 1) {
     return options.operandCount == 0
-               ? usageError("capture", "capture needs the file to write (OUT)")
+               ? usageError("capture", "capture needs the file to write (OUT, or '-')")
                : usageError("capture", "unexpected argument '", options.operands[1], "'");
   }
   const char* path = options.operands[0];
+  const bool toStdout = strcmp(path, "-") == 0;
+  if (toStdout && isTerminal(stdout)) {
+    return usageError("capture",
+                      "standard output is a terminal: redirect it to a file "
+                      "(zentrik capture - > table.rsmb)");
+  }
 
   TextBuffer raw;
-  obtainTable(options, &raw);
+  if (!obtainTable(options, &raw)) return kExitUsage;
   if (raw.empty()) {
     reportLiveFailure();
     return kExitNoTable;
   }
 
-  TextBuffer error;
-  if (!writePrivateFile(path, raw.bytes(), raw.size(), &error)) {
-    fprintf(stderr, "zentrik: %s\n", error.text());
-    return kExitUsage;
+  if (toStdout) {
+    if (fwrite(raw.bytes(), 1, raw.size(), stdout) != raw.size() || fflush(stdout) != 0) {
+      fprintf(stderr, "zentrik: cannot write to standard output: %s\n", strerror(errno));
+      return kExitUsage;
+    }
+  } else {
+    TextBuffer error;
+    if (!writePrivateFile(path, raw.bytes(), raw.size(), &error)) {
+      fprintf(stderr, "zentrik: %s\n", error.text());
+      return kExitUsage;
+    }
   }
-  printf("wrote %lu bytes to %s\n", static_cast<unsigned long>(raw.size()), path);
+  fprintf(stderr, "zentrik: wrote %lu bytes in the rsmb layout to %s\n",
+          static_cast<unsigned long>(raw.size()), toStdout ? "standard output" : path);
   return kExitOk;
 }
 
@@ -435,12 +491,14 @@ int main(int argc, char** argv) {
   useBinaryStandardStreams();
   if (argc < 2) {
     fputs(kMainHelp, stderr);
+    fputs(kExitStatusHelp, stderr);
     return kExitUsage;
   }
   const char* command = argv[1];
   if (strcmp(command, "--help") == 0 || strcmp(command, "-h") == 0 ||
       strcmp(command, "help") == 0) {
     fputs(kMainHelp, stdout);
+    fputs(kExitStatusHelp, stdout);
     return kExitOk;
   }
   if (strcmp(command, "--version") == 0) {

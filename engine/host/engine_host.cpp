@@ -24,8 +24,12 @@
 
 namespace {
 
+// Exit statuses, shared with the zentrik tool: the native returned; the module, class or native
+// cannot be used, or an exception left the native; a usage error or a table input that cannot be
+// used; this machine's table could not be read.
 constexpr int kFailure = 1;
 constexpr int kUsageError = 2;
+constexpr int kNoTable = 3;
 
 int fail(const char* format, ...) ZENTRIK_PRINTF_FORMAT(1, 2);
 int fail(const char* format, ...) {
@@ -39,7 +43,7 @@ int fail(const char* format, ...) {
 }
 
 constexpr char kUsage[] =
-    "usage: engine-host [--table IN [--format auto|rsmb|dump|raw]] MODULE [CLASS [NATIVE]]\n";
+    "usage: engine-host [--table IN [--format auto|rsmb|dump|raw|bare]] MODULE [CLASS [NATIVE]]\n";
 
 constexpr char kHelp[] =
     "\n"
@@ -50,11 +54,17 @@ constexpr char kHelp[] =
     "  --table IN     serve a captured table instead of this machine's firmware: a file, '-'\n"
     "                 for standard input, or a folder holding smbios_entry_point and DMI, in\n"
     "                 every layout 'zentrik' reads\n"
-    "  --format FMT   the layout of the file: auto (the default), rsmb, dump or raw\n"
-    "  --help         show this help\n"
+    "  --format FMT   the layout of the file: auto (the default), rsmb (8-byte header, then the\n"
+    "                 table), dump (SMBIOS entry point at offset 0), or raw, also called bare\n"
+    "                 (the bare structure table)\n"
+    "  --help, -h     show this help\n"
     "\n"
-    "Exit status: 0 the native returned; 1 the module, class, native or table cannot be used, or\n"
-    "an exception stopped the engine; 2 bad usage.\n";
+    "Exit status:\n"
+    "  0  the native returned\n"
+    "  1  the module, class or native cannot be used, or an exception left the native or\n"
+    "     stopped the engine\n"
+    "  2  a usage error, or a table input that cannot be used\n"
+    "  3  this machine's firmware table could not be read\n";
 
 int usage() {
   fputs(kUsage, stderr);
@@ -123,7 +133,7 @@ int run(int argc, char** argv) {
   int positionalCount = 0;
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
-    if (strcmp(arg, "--help") == 0) {
+    if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0) {
       fputs(kUsage, stdout);
       fputs(kHelp, stdout);
       return 0;
@@ -154,9 +164,12 @@ int run(int argc, char** argv) {
   TextBuffer raw;
   if (serving) {
     TextBuffer error;
-    if (!readTableInput(tablePath, format, &raw, &error)) {
-      return fail("cannot read table file %s", error.text());
+    TextBuffer notice;
+    if (!readTableInput(tablePath, format, &raw, &error, &notice)) {
+      fail("cannot read table file %s", error.text());
+      return kUsageError;
     }
+    if (!notice.empty()) fprintf(stderr, "engine-host: %s\n", notice.text());
     platform::serveRawTable(raw.bytes(), raw.size());
   }
 
@@ -236,7 +249,7 @@ int run(int argc, char** argv) {
 
   delete actor;
   closeModule(module);
-  return 0;
+  return tableError[0] != '\0' ? kNoTable : 0;
 }
 
 }  // namespace

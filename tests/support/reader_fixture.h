@@ -24,7 +24,7 @@ class ReaderTest : public ::testing::Test {
 
   // Serves raw as the firmware table and makes the first getRecord call.
   LoadOutput load(const Bytes& raw);
-  // Serves a table in the raw layout with its real length.
+  // Serves a table in the rsmb layout with its real length.
   LoadOutput loadTable(const Bytes& table) { return load(rawBuffer(table)); }
 
   static ProcessorRecord& processor() { return *static_cast<ProcessorRecord*>(getRecord(9)); }

@@ -50,7 +50,7 @@ Bytes endOfTable(uint16_t handle = 0xFFFF);
 // Concatenates structures into a table.
 Bytes tableOf(std::initializer_list<Bytes> structures);
 
-// The raw layout the platform delivers: calling-method flag, major, minor, DMI revision, the
+// The rsmb layout the platform delivers: calling-method flag, major, minor, DMI revision, the
 // table length (announced, or the real one), then the table.
 Bytes rawBuffer(const Bytes& table, uint8_t major = 3, uint8_t minor = 2);
 Bytes rawBufferAnnouncing(const Bytes& table, uint32_t announcedLength, uint8_t major = 3,

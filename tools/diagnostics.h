@@ -1,0 +1,71 @@
+// The reader's diagnostics, one table of them: every text the one-time load writes about a broken
+// table, exactly as it writes it, with the name programs test, the stream it goes to and what it
+// means. The reports for people and the JSON both explain each message from this table.
+#pragma once
+
+#include <stddef.h>
+#include <stdio.h>
+
+#include "tools/growable_array.h"
+#include "tools/json_writer.h"
+
+enum class DiagnosticStream { Stdout, Stderr };
+
+struct DiagnosticText {
+  const char* kind;  // what programs test: "lengthBelowHeader", ...
+  DiagnosticStream stream;
+  // Exactly as the reader writes it, line feeds and tab included; %u, %d and %lu stand for the
+  // numbers in it.
+  const char* format;
+  const char* meaning;  // null: framing only, never shown (the empty line after a cut structure)
+};
+
+extern const DiagnosticText kReaderDiagnostics[];
+extern const size_t kReaderDiagnosticCount;
+
+// The length of the message at the start of text: that of the first entry whose format matches
+// it (its stream matching where stream is not null), with *entry set to that entry; otherwise
+// the text up to and including its next line feed (or its end), with *entry null. 0 at the end.
+size_t nextDiagnostic(const char* text, const DiagnosticStream* stream,
+                      const DiagnosticText** entry);
+
+// One message as the reports show it: without the tab in front and the line feeds behind it,
+// with the number of times it came in a row.
+struct Diagnostic {
+  const DiagnosticText* entry;  // null: a text the table does not hold
+  DiagnosticStream stream;
+  const char* text;  // points into what the load wrote
+  size_t length;
+  unsigned times;
+};
+
+// Every message the load wrote, those on standard output first, runs of one message as one.
+// The texts handed in must outlive the list; null texts say that the load's output could not be
+// captured (it went to standard error as written).
+class DiagnosticList {
+ public:
+  DiagnosticList(const char* loadStdout, const char* loadStderr);
+  DiagnosticList(const DiagnosticList&) = delete;
+  DiagnosticList& operator=(const DiagnosticList&) = delete;
+
+  const GrowableArray<Diagnostic>& messages() const { return messages_; }
+
+  bool captured() const { return captured_; }
+
+  // After a blank line, the heading "Diagnostics" and each message with a line on what it means;
+  // nothing when there is none.
+  void writeText(FILE* out) const;
+  // "diagnostics": an array of objects: kind, stream, text, times, meaning; null when the
+  // output was not captured.
+  void writeJson(JsonWriter& json) const;
+
+ private:
+  void add(const char* written, DiagnosticStream stream);
+
+  GrowableArray<Diagnostic> messages_;
+  bool captured_;
+};
+
+// Copies what the load wrote to both streams, in the order written, to out, with a line feed
+// after each message of the reader that ends without one, so that no two share a line.
+void writeMessagesOnTheirOwnLines(FILE* out, const char* written);
