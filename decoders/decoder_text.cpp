@@ -3,7 +3,7 @@
 #include <stdarg.h>
 
 #include "base/bounded_format.h"
-#include "reader/record_store.h"
+#include "records/record_store.h"
 
 char* writeDecimal(char* out, uint32_t value) {
   char reversed[10];

@@ -7,7 +7,7 @@
 #include "decoders/decoder_text.h"
 #include "decoders/size_text.h"
 #include "decoders/value_text.h"
-#include "reader/record_store.h"
+#include "records/record_store.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "decoders/decoder_text.h"
 #include "decoders/processor_id.h"
 #include "decoders/processor_layout.h"
-#include "reader/record_store.h"
+#include "records/record_store.h"
 
 constexpr ValueText processorFamilyNames[] = {
     {0x01, "Other"},

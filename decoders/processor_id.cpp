@@ -8,7 +8,7 @@
 #include "base/byte_reader.h"
 #include "decoders/decoder_text.h"
 #include "decoders/processor_layout.h"
-#include "reader/record_store.h"
+#include "records/record_store.h"
 
 constexpr const char* processorFeatureFlagNames[32] = {
     "FPU (Floating-point unit on-chip)",

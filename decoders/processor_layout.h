@@ -2,7 +2,7 @@
 // fields, counted from the structure's first byte, and the one rule that picks the family code.
 #pragma once
 
-#include "reader/structure.h"
+#include "structures/structure.h"
 
 namespace processor_field {
 

@@ -13,11 +13,11 @@
 #include "base/raw_header.h"
 #include "fuzz/load_allocations.h"
 #include "fuzz/record_checks.h"
-#include "platform/served_firmware_table.h"
-#include "reader/record_store.h"
-#include "reader/records.h"
+#include "platform/serving/served_firmware_table.h"
+#include "reader/reader.h"
 #include "reader/structure_inventory.h"
 #include "reader/testing.h"
+#include "records/record_store.h"
 
 namespace {
 

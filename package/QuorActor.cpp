@@ -2,7 +2,7 @@
 
 #include "base/text_buffer.h"
 #include "package/widen.h"
-#include "reader/records.h"
+#include "reader/reader.h"
 
 #if defined(_MSC_VER) && defined(_M_IX86)
 // The engine allocates instances with the registered size and reaches its own fields in them by

@@ -5,10 +5,10 @@
 
 #include "base/limits.h"
 #include "decoders/memory.h"
-#include "reader/record_store.h"
-#include "reader/structure.h"
 #include "reader/table_load.h"
 #include "reader/table_walk.h"
+#include "records/record_store.h"
+#include "structures/structure.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <stdint.h>
 
-#include "reader/records.h"
+#include "records/records.h"
 
 // A number the structure gives. known is false where the structure is too short for the field,
 // where the field says the firmware does not know it, or where the package stores no text for it.

@@ -5,9 +5,10 @@
 #include "base/raw_header.h"
 #include "platform/fetch_firmware_table.h"
 #include "reader/load_state.h"
-#include "reader/record_store.h"
-#include "reader/structure.h"
+#include "reader/reader.h"
 #include "reader/table_walk.h"
+#include "records/record_store.h"
+#include "structures/structure.h"
 
 platform::OnceFlag loadOnce;
 int32_t tableLoaded = 0;

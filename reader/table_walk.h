@@ -5,7 +5,7 @@
 #include <stdint.h>
 
 #include "base/compiler.h"
-#include "reader/structure.h"
+#include "structures/structure.h"
 
 void walkTable(uint8_t* table, uint32_t tableLength, uint16_t count);
 void decodeStructure(const StructureHeader* header);

@@ -7,8 +7,8 @@
 #include <stdint.h>
 #include <stdio.h>
 
-#include "reader/records.h"
 #include "reader/structure_inventory.h"
+#include "records/records.h"
 #include "tools/diagnostics.h"
 #include "tools/growable_array.h"
 

@@ -10,7 +10,7 @@
 #endif
 
 #include "base/byte_reader.h"
-#include "tools/text_format.h"
+#include "tablefile/text_format.h"
 
 const char kProcessorIdNote[] =
     "The processor ID is the processor model's signature and feature flags, shared by every "

@@ -5,7 +5,7 @@
 
 #include <stddef.h>
 
-#include "reader/records.h"
+#include "records/records.h"
 
 template <typename Record>
 struct Field {

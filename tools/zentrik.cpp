@@ -9,8 +9,10 @@
 #include "base/text_buffer.h"
 #include "platform/fetch_firmware_table.h"
 #include "platform/firmware_table.h"
-#include "platform/served_firmware_table.h"
-#include "reader/records.h"
+#include "platform/serving/served_firmware_table.h"
+#include "platform/serving/stdout_redirect.h"
+#include "reader/reader.h"
+#include "tablefile/table_file.h"
 #include "tools/diagnostics.h"
 #include "tools/inventory.h"
 #include "tools/json_writer.h"
@@ -18,8 +20,6 @@
 #include "tools/private_file.h"
 #include "tools/processor_trust.h"
 #include "tools/record_report.h"
-#include "tools/stdout_redirect.h"
-#include "tools/table_file.h"
 #include "tools/text_report.h"
 
 namespace {

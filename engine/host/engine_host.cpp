@@ -14,12 +14,12 @@
 #include "base/text_buffer.h"
 #include "module_loader.h"
 #include "platform/firmware_table.h"
-#include "platform/served_firmware_table.h"
-#include "tools/stdout_redirect.h"
-#include "tools/table_file.h"
+#include "platform/serving/served_firmware_table.h"
+#include "platform/serving/stdout_redirect.h"
+#include "tablefile/table_file.h"
 
 #if defined(_WIN32)
-#include "platform/import_patch.h"
+#include "platform/import_patch/import_patch.h"
 #endif
 
 namespace {

@@ -1,4 +1,4 @@
-#include "reader/structure.h"
+#include "structures/structure.h"
 
 #include "base/byte_reader.h"
 

@@ -1,11 +1,11 @@
-// The process-wide records the firmware reader fills from the SMBIOS table, the category codes
-// that name them, and the accessor that hands them out. Every decoded value is held as text: a
-// pointer to a zero-terminated 8-bit text owned by the record, null until a decoder stores one.
+// The process-wide records the firmware reader fills from the SMBIOS table and the category codes
+// that name them. Every decoded value is held as text: a pointer to a zero-terminated 8-bit text
+// owned by the record, null until a decoder stores one.
 #pragma once
 
 #include <stdint.h>
 
-// Category codes understood by getRecord; any other code gives null.
+// Category codes understood by getRecord (reader/reader.h); any other code gives null.
 enum RecordCategory : uint32_t {
   kMemoryArrayCategory = 3,
   kBiosLanguageCategory = 4,
@@ -83,8 +83,3 @@ struct ReservedRecord {
   int32_t present;
   char* fields[3];
 };
-
-// Returns the process-wide record of a category, or null for an unknown code. The first call of
-// the process, whatever its code, reads and decodes the whole firmware table; later calls only
-// look up. Safe to call from several threads: the load runs exactly once.
-void* getRecord(uint32_t code);

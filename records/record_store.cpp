@@ -1,4 +1,4 @@
-#include "reader/record_store.h"
+#include "records/record_store.h"
 
 #include <stdarg.h>
 #include <stdio.h>

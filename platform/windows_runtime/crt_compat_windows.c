@@ -1,7 +1,7 @@
 // C99 snprintf and vsnprintf over what msvcrt.dll offers: _vscprintf for the length a text needs,
 // _vsnprintf to write as much of it as fits. Unlike _vsnprintf, a text that does not fit is cut
 // and still terminated, and the result is the length the whole text needs.
-#include "platform/crt_compat_windows.h"
+#include "platform/windows_runtime/crt_compat_windows.h"
 
 int __cdecl zentrikVsnprintf(char* buffer, size_t size, const char* format, va_list args) {
   va_list measure;

@@ -1,4 +1,4 @@
-#include "tools/table_file.h"
+#include "tablefile/table_file.h"
 
 #include <errno.h>
 #include <stdio.h>
@@ -14,9 +14,9 @@
 #include "base/limits.h"
 #include "base/raw_header.h"
 #include "platform/entry_point.h"
+#include "platform/serving/stdout_redirect.h"
 #include "platform/whole_file.h"
-#include "tools/stdout_redirect.h"
-#include "tools/text_format.h"
+#include "tablefile/text_format.h"
 
 namespace {
 
