@@ -5,14 +5,13 @@
 
 #include "base/limits.h"
 #include "decoders/memory.h"
+#include "decoders/structure_decoders.h"
 #include "reader/table_load.h"
 #include "reader/table_walk.h"
 #include "records/record_store.h"
 #include "structures/structure.h"
 
 namespace {
-
-constexpr uint8_t kManagementDeviceThresholdType = 34;
 
 // The process-wide state the decoders write, kept aside while structures are decoded one by one.
 struct SavedRecords {
@@ -48,8 +47,9 @@ void restoreRecords(const SavedRecords& saved) {
   deviceFillIndex = saved.fillIndex;
 }
 
+// What the package decodes, and System Information, which only the tools read.
 bool isInventoried(uint8_t type) {
-  return type == 0 || type == 1 || type == 4 || type == 13 || type == 16 || type == 17;
+  return kDecodersByType.of[type] != nullptr || type == kSystemInformationType;
 }
 
 InventoryNumber known(uint64_t value) {
@@ -165,31 +165,31 @@ void decodeAlone(const StructureHeader* header, TextArena* scratch, InventoryVis
   s.statusByte = -1;
   s.arrayHandle = -1;
   switch (header->type) {
-    case 0:
+    case kBiosInformationType:
       s.bios = &biosRecord;
       biosNumbers(header, &s.numbers);
       break;
-    case 1:
+    case kSystemInformationType:
       // Manufacturer and Product Name, strings of every version of the structure.
       if (header->length >= 0x06) {
         s.systemManufacturer = structureString(header, readU8(header, 0x04));
         s.systemProduct = structureString(header, readU8(header, 0x05));
       }
       break;
-    case 4:
+    case kProcessorInformationType:
       if (header->length > 0x18) s.statusByte = readU8(header, 0x18);
       s.processor = &processorRecord;
       processorNumbers(header, &s.numbers);
       break;
-    case 13:
+    case kBiosLanguageType:
       s.biosLanguage = &biosLanguageRecord;
       break;
-    case 16:
+    case kPhysicalMemoryArrayType:
       if (header->length > 0x05) s.memoryUse = memoryUseText(readU8(header, 0x05));
       s.memoryArray = &memoryArrayRecord;
       memoryArrayNumbers(header, &s.numbers);
       break;
-    case 17:
+    case kMemoryDeviceType:
       if (header->length >= 0x06) s.arrayHandle = readU16Le(header, 0x04);
       memoryDevices = &device;
       memoryDeviceCapacity = 1;
@@ -201,7 +201,7 @@ void decodeAlone(const StructureHeader* header, TextArena* scratch, InventoryVis
   decodeStructure(header);
   visit(&s, context);
   scratch->release();
-  if (header->type == 16) free(memoryDevices);
+  if (header->type == kPhysicalMemoryArrayType) free(memoryDevices);
   memoryDevices = nullptr;
   memoryDeviceCapacity = 0;
 }
@@ -222,26 +222,12 @@ bool walkStructureInventory(const uint8_t* bytes, uint32_t length, InventoryVisi
   TextArena scratch;
   TextArena* const recordArena = redirectTextCopies(&scratch);
 
-  // The load's stepping, without its count and its diagnostics.
-  uint64_t p = 0;
-  StructureHeader header;
-  while (readStructureHeader(table, length, p, &header)) {
-    if (header.length < kStructureHeaderSize) {
-      ended.end = kWalkBrokenLength;
-      break;
-    }
-    if (header.type == kManagementDeviceThresholdType) fixupEntryLength(&header, 0);
-    // A formatted area that the table cuts off is never decoded, as in the load.
-    if (isInventoried(header.type) && header.length <= header.available) {
-      decodeAlone(&header, &scratch, visit, context);
-    }
-    p = stringSetEnd(table, length, p + header.length);
-    if (p > length) {
-      ended.end = kWalkTruncated;
-      break;
-    }
-    ++ended.structures;
-  }
+  // The load's walk, without its count and its diagnostics.
+  const WalkStop stop = walkStructures(table, length, 0, false, [&](const StructureHeader* header) {
+    if (isInventoried(header->type)) decodeAlone(header, &scratch, visit, context);
+  });
+  ended.structures = stop.structures;
+  ended.end = stop.end;
   if (walk != nullptr) *walk = ended;
 
   redirectTextCopies(recordArena);

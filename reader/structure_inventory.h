@@ -7,6 +7,7 @@
 
 #include <stdint.h>
 
+#include "reader/walk_end.h"
 #include "records/records.h"
 
 // A number the structure gives. known is false where the structure is too short for the field,
@@ -68,17 +69,10 @@ struct InventoryStructure {
 
 typedef void (*InventoryVisitor)(const InventoryStructure* structure, void* context);
 
-// How the walk ended, as the load's walk ends on the same table.
-enum InventoryWalkEnd {
-  kWalkComplete,      // at the end of the table
-  kWalkBrokenLength,  // at a structure whose length is below its 4-byte header: nothing behind it
-  kWalkTruncated,     // at a structure that runs past the end of the table
-};
-
 struct InventoryWalk {
   uint32_t structures;  // structures walked before the end (the one that ended it not counted)
   int32_t counted;      // the structures the load counts in the table before it walks
-  InventoryWalkEnd end;
+  WalkEnd end;          // as the load's walk ends on the same table
 };
 
 // Walks the structure table (table bytes only, no rsmb header) silently, in table order, as far as
