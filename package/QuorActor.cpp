@@ -10,6 +10,9 @@
 static_assert(sizeof(AQuorActor) == 524, "AQuorActor has the engine's object size");
 #endif
 
+// The engine's text of a narrow text that a macro names.
+#define ENGINE_TEXT(narrow) TEXT(narrow)
+
 namespace {
 
 // Thrown when the native's local strings cannot get memory; the guard records the native in the
@@ -65,7 +68,7 @@ void AQuorActor::execGetCPUSerialNumber(FFrame& Stack, void* const Result) {
     }
     *static_cast<FString*>(Result) = WideCPUSn.text();
   } else {
-    GLog->Logf(TEXT("Couldn't get the relevant information. Contact the author!!"));
+    GLog->Logf(ENGINE_TEXT(ZENTRIK_NO_PROCESSOR_ID_LINE));
     // The engine assigns strings from 16-bit text only.
     *static_cast<FString*>(Result) = TEXT("");
   }

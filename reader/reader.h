@@ -9,3 +9,8 @@
 // the process, whatever its code, reads and decodes the whole firmware table; later calls only
 // look up. Safe to call from several threads: the load runs exactly once.
 void* getRecord(uint32_t code);
+
+// The line the package writes to the engine log, and the tool to standard error, where the
+// processor record holds no ID. A macro, so that the package can make the engine's 16-bit text
+// of it when compiled.
+#define ZENTRIK_NO_PROCESSOR_ID_LINE "Couldn't get the relevant information. Contact the author!!"

@@ -22,8 +22,12 @@ struct InventoryNumber {
 struct InventoryNumbers {
   // Type 0.
   InventoryNumber romSizeBytes;
-  // Type 4. The voltage is the current one, or the one voltage the older encoding names (none
-  // where it names several).
+  // Type 4. The ID's eight bytes in table order (idRead false where the decoder stores no ID).
+  // populated: the socket holds a processor, 1 yes, 0 no, -1 too short to say. The voltage is
+  // the current one, or the one voltage the older encoding names (none where it names several).
+  bool idRead;
+  uint8_t id[8];
+  int populated;
   InventoryNumber voltageMillivolts;
   InventoryNumber externalClockMHz;
   InventoryNumber maxSpeedMHz;

@@ -17,6 +17,20 @@ enum RecordCategory : uint32_t {
 
 constexpr int kBiosCharacteristicsSize = 9999;
 
+// Texts the decoders store that say something of a field rather than give its value; the tools
+// recognise them by these very texts.
+// The size of a memory slot without a module.
+inline constexpr char kEmptySlotText[] = "Seems Fake";
+// Every field a Processor Information structure of the oldest layout ends before.
+inline constexpr char kUnknowableText[] = "UnKnowable in this Machine";
+// The processor's flags when its ID is not laid out as x86 feature flags, and a voltage byte that
+// names no voltage.
+inline constexpr char kUnknownText[] = "UNKNOWN";
+// A list of flags or characteristics with none set.
+inline constexpr char kNoneText[] = "None";
+// The BIOS characteristic a virtual machine's firmware sets.
+inline constexpr char kVirtualMachineText[] = "System is a virtual machine";
+
 struct BiosRecord {
   int32_t present;
   char* vendor;

@@ -86,7 +86,7 @@ StructureStrings::Run StructureStrings::take(unsigned count, unsigned wanted) {
 }
 
 const char* structureString(const StructureHeader* header, uint8_t number) {
-  if (number == 0) return "Not Specified";
+  if (number == 0) return kNotSpecifiedText;
   const char* s = findStructureString(header, number);
   return s != nullptr ? s : kBadIndexText;
 }

@@ -10,6 +10,7 @@
 #include "base/ascii.h"
 #include "base/byte_reader.h"
 #include "base/limits.h"
+#include "structures/string_texts.h"
 
 // The structure types the house reads by their number.
 enum StructureType : uint8_t {
@@ -90,16 +91,17 @@ class BasicStructureIterator {
 using StructureIterator = BasicStructureIterator<uint8_t>;
 using ConstStructureIterator = BasicStructureIterator<const uint8_t>;
 
+// Whether the formatted area holds size bytes at offset: the length gate of a field.
+inline bool holdsField(const StructureHeader* header, unsigned offset, unsigned size) {
+  return header->length >= offset + size;
+}
+
 // Little-endian reads at an offset of the formatted area. A read that does not lie wholly inside
 // the formatted length gives 0; the decoders' length gates keep them inside.
 uint8_t readU8(const StructureHeader* header, unsigned offset);
 uint16_t readU16Le(const StructureHeader* header, unsigned offset);
 uint32_t readU32Le(const StructureHeader* header, unsigned offset);
 uint64_t readU64Le(const StructureHeader* header, unsigned offset);
-
-// What a lookup gives for a string the structure does not have: this very text, so that a caller
-// can tell it from a string of the table by its address.
-inline constexpr char kBadIndexText[] = "<BAD INDEX>";
 
 // String number of the structure to text, never null: "Not Specified" for 0, "<BAD INDEX>" when
 // the structure has no such string (also when the string runs past the end of the table),

@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr uint8_t kSocketPopulated = 0x40;  // Status byte, bit 6
-
 // Replaces every text of the record with a copy of its own, so that it outlives the visit.
 template <typename Record, size_t N>
 bool copyTexts(Record* record, const Field<Record> (&fields)[N]) {
@@ -79,8 +77,7 @@ void collectStructure(const InventoryStructure* s, void* context) {
     kept = keep(&inventory.languages, InventoryLanguage{s->handle, *s->biosLanguage},
                 &InventoryLanguage::record, kBiosLanguageFields);
   } else if (s->processor != nullptr) {
-    kept = keep(&inventory.processors,
-                InventoryProcessor{s->handle, s->statusByte, *s->processor, s->numbers},
+    kept = keep(&inventory.processors, InventoryProcessor{s->handle, *s->processor, s->numbers},
                 &InventoryProcessor::record, kProcessorFields);
   } else if (s->memoryArray != nullptr) {
     kept = keep(&inventory.arrays,
@@ -385,7 +382,7 @@ void jsonProcessor(JsonWriter& json, const InventoryProcessor& p) {
   json.text("version", r.version);
   json.text("id", r.id);
   json.text("signature", r.signature);
-  jsonItems(json, "flags", r.flags, kUnknownFlags, kNoItems);
+  jsonItems(json, "flags", r.flags, kUnknownText, kNoneText);
   jsonNumber(json, "voltageMillivolts", n.voltageMillivolts);
   jsonNumber(json, "externalClockMHz", n.externalClockMHz);
   jsonNumber(json, "maxSpeedMHz", n.maxSpeedMHz);
@@ -396,7 +393,7 @@ void jsonProcessor(JsonWriter& json, const InventoryProcessor& p) {
   jsonNumber(json, "coreCount", n.coreCount);
   jsonNumber(json, "coresEnabled", n.coresEnabled);
   jsonNumber(json, "threadCount", n.threadCount);
-  jsonItems(json, "characteristics", r.characteristics, nullptr, kNoItems);
+  jsonItems(json, "characteristics", r.characteristics, nullptr, kNoneText);
 }
 
 void jsonDevice(JsonWriter& json, const InventoryDevice& device) {
@@ -446,8 +443,7 @@ unsigned long populatedCount(const Inventory& inventory) {
 }  // namespace
 
 int socketPopulated(const InventoryProcessor& processor) {
-  if (processor.statusByte < 0) return -1;
-  return (processor.statusByte & kSocketPopulated) != 0 ? 1 : 0;
+  return processor.numbers.populated;
 }
 
 Inventory::~Inventory() {

@@ -25,7 +25,6 @@ struct InventoryLanguage {
 
 struct InventoryProcessor {
   uint16_t handle;
-  int statusByte;  // -1: the structure is too short to say
   ProcessorRecord record;
   InventoryNumbers numbers;
 };

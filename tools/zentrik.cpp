@@ -32,7 +32,7 @@ constexpr int kExitNoId = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitNoTable = 3;
 
-constexpr char kNoProcessorId[] = "Couldn't get the relevant information. Contact the author!!";
+constexpr char kNoProcessorId[] = ZENTRIK_NO_PROCESSOR_ID_LINE;
 
 constexpr char kExitStatusHelp[] =
     "\n"
