@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "base/limits.h"
 #include "base/raw_header.h"
+#include "fuzz/fuzz_input.h"
 #include "fuzz/load_allocations.h"
 #include "fuzz/record_checks.h"
 #include "platform/entry_point.h"

@@ -9,8 +9,8 @@
 #include <cstring>
 #include <memory>
 
-#include "base/limits.h"
 #include "base/raw_header.h"
+#include "fuzz/fuzz_input.h"
 #include "fuzz/load_allocations.h"
 #include "fuzz/record_checks.h"
 #include "platform/serving/served_firmware_table.h"
