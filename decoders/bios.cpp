@@ -134,7 +134,7 @@ void extensionByte2Text(uint8_t byte, char* characteristics) {
 
 void decodeBiosInformation(const StructureHeader* header) {
   namespace field = bios_field;
-  if (header->length < field::kLength20) return;
+  if (!holdsField(header, field::kCharacteristics, 8)) return;
   const unsigned stringOffsets[] = {field::kVendor, field::kVersion, field::kReleaseDate};
   FoundString strings[3];
   lookUpStringsAt(header, stringOffsets, strings);

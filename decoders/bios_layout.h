@@ -4,20 +4,20 @@
 
 namespace bios_field {
 
-constexpr unsigned kVendor = 0x04;       // string number
-constexpr unsigned kVersion = 0x05;      // string number
-constexpr unsigned kReleaseDate = 0x08;  // string number
+// String numbers.
+constexpr unsigned kVendor = 0x04;
+constexpr unsigned kVersion = 0x05;
+constexpr unsigned kReleaseDate = 0x08;
 // 64 kB blocks less one; 0xFF defers to the extended ROM size.
 constexpr unsigned kRomSize = 0x09;
-constexpr unsigned kCharacteristics = 0x0A;       // 32 bits
-constexpr unsigned kCharacteristicsUpper = 0x0E;  // 32 bits
+// 64 bits, read as two halves of 32. SMBIOS 2.0's structure ends with them: the shortest one
+// decoded holds them.
+constexpr unsigned kCharacteristics = 0x0A;
+constexpr unsigned kCharacteristicsUpper = 0x0E;
 constexpr unsigned kExtensionByte1 = 0x12;
 constexpr unsigned kExtensionByte2 = 0x13;
 // 16 bits: the size in bits 0 to 13, its unit in bits 14 and 15.
 constexpr unsigned kExtendedRomSize = 0x18;
-
-// SMBIOS 2.0's structure, which ends with the characteristics: the shortest one decoded.
-constexpr unsigned kLength20 = 0x12;
 
 }  // namespace bios_field
 

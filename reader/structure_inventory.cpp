@@ -67,7 +67,7 @@ InventoryNumber known(uint64_t value) {
 // word (16 MB where the structure is too short for it), whose top two bits give its unit.
 void biosNumbers(const StructureHeader* h, InventoryNumbers* n) {
   namespace field = bios_field;
-  if (h->length < field::kLength20) return;
+  if (!holdsField(h, field::kCharacteristics, 8)) return;
   const uint8_t romSize = readU8(h, field::kRomSize);
   if (romSize != 0xFF) {
     n->romSizeBytes = known((romSize + 1u) * uint64_t{64} << 10);

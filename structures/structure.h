@@ -12,6 +12,14 @@
 #include "base/limits.h"
 #include "structures/string_texts.h"
 
+struct StructureHeader {
+  uint8_t type;
+  uint8_t length;  // formatted length; the type 34 fix-up may lower it here, never in the table
+  uint16_t handle;
+  uint8_t* data;       // byte 0 of the structure inside the raw table buffer
+  uint32_t available;  // bytes delivered from data to the end of the table (at least length)
+};
+
 // The structure types the house reads by their number.
 enum StructureType : uint8_t {
   kBiosInformationType = 0,
@@ -23,14 +31,6 @@ enum StructureType : uint8_t {
   kManagementDeviceThresholdType = 34,
   kInactiveType = 126,
   kEndOfTableType = 127,
-};
-
-struct StructureHeader {
-  uint8_t type;
-  uint8_t length;  // formatted length; the type 34 fix-up may lower it here, never in the table
-  uint16_t handle;
-  uint8_t* data;       // byte 0 of the structure inside the raw table buffer
-  uint32_t available;  // bytes delivered from data to the end of the table (at least length)
 };
 
 // The structures of a table one after another: the header of each, its formatted area (data and
