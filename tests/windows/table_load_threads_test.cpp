@@ -6,6 +6,7 @@
 
 #include "base/raw_header.h"
 #include "platform/serving/served_firmware_table.h"
+#include "reader/reader.h"
 #include "records/record_store.h"
 #include "tests/windows/check.h"
 
