@@ -4,6 +4,7 @@
 #pragma once
 
 #include <stddef.h>
+#include <stdio.h>
 
 // In the order the load can write them.
 enum class DiagnosticKind : int {
@@ -19,24 +20,12 @@ enum class DiagnosticKind : int {
 enum class DiagnosticStream { Stdout, Stderr };
 
 struct DiagnosticText {
-  constexpr DiagnosticText(DiagnosticKind k, const char* n, DiagnosticStream s, const char* f)
-      : kind(k), name(n), stream(s), format(f), plain(hasNoConversion(f)) {}
-
   DiagnosticKind kind;
   const char* name;  // what programs test: "lengthBelowHeader", ...
   DiagnosticStream stream;
   // Exactly as the reader writes it, line feeds and tab included; %u, %d and %lu stand for the
   // numbers in it.
   const char* format;
-  bool plain;  // no number in it: written as it stands
-
- private:
-  static constexpr bool hasNoConversion(const char* text) {
-    for (; *text != '\0'; ++text) {
-      if (*text == '%') return false;
-    }
-    return true;
-  }
 };
 
 inline constexpr DiagnosticText kReaderDiagnostics[] = {
@@ -66,6 +55,14 @@ constexpr bool indexedByKind() {
 }
 static_assert(indexedByKind(), "one message per kind, in the order of the kinds");
 
-// Writes the message of kind to its stream, with the numbers its format names: unsigned for %u,
+// Writes the message of kind, one without numbers, to its stream. Inline: a table of many
+// memory arrays writes one for each after the first, and the call then costs what writing the
+// text costs.
+inline void writeDiagnostic(DiagnosticKind kind) {
+  const DiagnosticText& message = kReaderDiagnostics[static_cast<size_t>(kind)];
+  fputs(message.format, message.stream == DiagnosticStream::Stdout ? stdout : stderr);
+}
+
+// Prints the message of kind to its stream, with the numbers its format names: unsigned for %u,
 // int for %d, unsigned long for %lu.
-void writeDiagnostic(DiagnosticKind kind, ...);
+void printDiagnostic(DiagnosticKind kind, ...);
