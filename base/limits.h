@@ -17,10 +17,6 @@ constexpr uint32_t kStructureHeaderSize = 4;
 // larger is not a table, and the whole file is held in memory.
 constexpr size_t kLargestTableFile = 64u << 20;
 
-// The largest input a fuzz harness runs: real tables are a few KiB, and larger inputs only slow
-// the fuzzer down.
-constexpr size_t kLargestFuzzInput = 1u << 20;
-
 // Room for the one line that says why a firmware table or a module cannot be had, terminator
 // included: a reason longer than that (a deep path) is cut short.
 constexpr size_t kReasonCapacity = 512;

@@ -15,10 +15,10 @@
 #include "bench/bench_tables.h"
 #include "bench/quiet_streams.h"
 #include "bench/tracked_alloc.h"
-#include "reader/record_store.h"
-#include "reader/records.h"
+#include "reader/reader.h"
 #include "reader/table_load.h"
 #include "reader/testing.h"
+#include "records/record_store.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 
 #include "bench/bench_tables.h"
 #include "bench/quiet_streams.h"
-#include "platform/served_firmware_table.h"
-#include "reader/records.h"
+#include "platform/serving/served_firmware_table.h"
+#include "reader/reader.h"
 #include "reader/table_load.h"
 
 extern "C" {

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/served_firmware_table.h"
+#include "platform/serving/served_firmware_table.h"
 
 extern "C" {
 void* __real_malloc(size_t size);

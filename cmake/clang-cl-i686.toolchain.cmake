@@ -45,11 +45,12 @@ zentrik_wine_sdk(${ZENTRIK_WINE_SDK})
 # WINE_UNICODE_NATIVE: WCHAR is wchar_t, as in Microsoft's headers (Wine's own make it char16_t
 # in C++), so that L"" texts pass to the Windows API. What else Microsoft's headers give and
 # Wine's do not (C99 snprintf, the standard streams of msvcrt.dll, wchar_t as a typedef) comes
-# from platform/crt_compat_windows.h, put in front of every file.
+# from platform/windows_runtime/crt_compat_windows.h, put in front of every file.
 set(flags "/EHsc /GR- /GS- /Zc:threadSafeInit- /Zl -D_MSVCR_VER=0 -DWINE_UNICODE_NATIVE")
 string(APPEND flags " -imsvc ${ZENTRIK_WINE_SDK}/include/msvcrt")
 string(APPEND flags " -imsvc ${ZENTRIK_WINE_SDK}/include/windows")
-string(APPEND flags " /FI${CMAKE_CURRENT_LIST_DIR}/../platform/crt_compat_windows.h")
+set(compat ${CMAKE_CURRENT_LIST_DIR}/../platform/windows_runtime/crt_compat_windows.h)
+string(APPEND flags " /FI${compat}")
 set(CMAKE_C_FLAGS_INIT "${flags}")
 set(CMAKE_CXX_FLAGS_INIT "${flags}")
 

@@ -4,10 +4,11 @@
 
 #include <string.h>
 
+#include "decoders/bios_layout.h"
 #include "decoders/decoder_text.h"
 #include "decoders/size_text.h"
 #include "decoders/value_text.h"
-#include "reader/record_store.h"
+#include "records/record_store.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ constexpr ValueText kExtensionByte2[] = {
     {1, "Function key-initiated network boot is supported"},
     {2, "Targeted content distribution is supported"},
     {3, "UEFI is supported"},
-    {4, "System is a virtual machine"},
+    {4, kVirtualMachineText},
     {5, "Manufacturing mode is supported"},
     {6, "Manufacturing mode is enabled"},
 };
@@ -132,19 +133,28 @@ void extensionByte2Text(uint8_t byte, char* characteristics) {
 }
 
 void decodeBiosInformation(const StructureHeader* header) {
-  if (header->length < 0x12) return;
-  const unsigned stringOffsets[] = {0x04, 0x05, 0x08};
+  namespace field = bios_field;
+  if (!holdsField(header, field::kCharacteristics, 8)) return;
+  const unsigned stringOffsets[] = {field::kVendor, field::kVersion, field::kReleaseDate};
   FoundString strings[3];
   lookUpStringsAt(header, stringOffsets, strings);
   setTextField(&biosRecord.vendor, strings[0]);
   setTextField(&biosRecord.version, strings[1]);
   setTextField(&biosRecord.releaseDate, strings[2]);
   biosRecord.present = 1;
-  const uint16_t extendedRomSize = header->length >= 0x1A ? readU16Le(header, 0x18) : 16;
-  romSizeText(readU8(header, 0x09), extendedRomSize, &biosRecord.romSize);
-  characteristicsText(readU32Le(header, 0x0A), readU32Le(header, 0x0E), biosRecord.characteristics);
-  if (header->length >= 0x13) extensionByte1Text(readU8(header, 0x12), biosRecord.characteristics);
-  if (header->length >= 0x14) extensionByte2Text(readU8(header, 0x13), biosRecord.characteristics);
+  // A structure without the extended ROM size word reads as one that gives 16 MB in it.
+  const uint16_t extendedRomSize = holdsField(header, field::kExtendedRomSize, 2)
+                                       ? readU16Le(header, field::kExtendedRomSize)
+                                       : 16;
+  romSizeText(readU8(header, field::kRomSize), extendedRomSize, &biosRecord.romSize);
+  characteristicsText(readU32Le(header, field::kCharacteristics),
+                      readU32Le(header, field::kCharacteristicsUpper), biosRecord.characteristics);
+  if (holdsField(header, field::kExtensionByte1, 1)) {
+    extensionByte1Text(readU8(header, field::kExtensionByte1), biosRecord.characteristics);
+  }
+  if (holdsField(header, field::kExtensionByte2, 1)) {
+    extensionByte2Text(readU8(header, field::kExtensionByte2), biosRecord.characteristics);
+  }
 }
 
 namespace {
@@ -155,7 +165,7 @@ constexpr unsigned kInstallableOnly = 256;  // no string has this number
 // the string numbered current, all in one pass over the set. Up to 255 strings of any length: the
 // text is written straight into its field, sized to fit.
 void storeLanguageTexts(const StructureHeader* header, unsigned current) {
-  const unsigned n = readU8(header, 0x04);
+  const unsigned n = readU8(header, bios_language_field::kInstallableLanguages);
   StructureStrings set(header);
   const StructureStrings::Run run = set.take(n, current);
   const unsigned missing = n - run.found;
@@ -179,7 +189,7 @@ void storeLanguageTexts(const StructureHeader* header, unsigned current) {
 
   if (current == kInstallableOnly) return;
   if (current == 0) {
-    setTextField(&biosLanguageRecord.currentLanguage, "Not Specified");
+    setTextField(&biosLanguageRecord.currentLanguage, kNotSpecifiedText);
     return;
   }
   FoundString currentLanguage = {kBadIndexText, sizeof kBadIndexText - 1};
@@ -200,11 +210,12 @@ void installableLanguagesText(const StructureHeader* header) {
 }
 
 void decodeBiosLanguage(const StructureHeader* header) {
-  if (header->length < 0x16) {
+  namespace field = bios_language_field;
+  if (!holdsField(header, field::kCurrentLanguage, 1)) {
     setTextField(&biosLanguageRecord.currentLanguage, "Unknown");
     setTextField(&biosLanguageRecord.installableLanguages, "Unknown");
     return;
   }
   // The current language is stored whole, whatever its length.
-  storeLanguageTexts(header, readU8(header, 0x15));
+  storeLanguageTexts(header, readU8(header, field::kCurrentLanguage));
 }

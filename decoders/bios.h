@@ -3,7 +3,7 @@
 
 #include <stdint.h>
 
-#include "reader/structure.h"
+#include "structures/structure.h"
 
 void decodeBiosInformation(const StructureHeader* header);
 void decodeBiosLanguage(const StructureHeader* header);

@@ -3,7 +3,7 @@
 #include <stdarg.h>
 
 #include "base/bounded_format.h"
-#include "reader/record_store.h"
+#include "records/record_store.h"
 
 char* writeDecimal(char* out, uint32_t value) {
   char reversed[10];
@@ -41,10 +41,9 @@ bool storeFormatted(char** field, char* buffer, size_t capacity, const char* for
 
 void lookUpStrings(const StructureHeader* header, const uint8_t* numbers, FoundString* strings,
                    size_t count) {
-  static constexpr char kNotSpecified[] = "Not Specified";
   unsigned highest = 0;
   for (size_t i = 0; i < count; ++i) {
-    strings[i] = {kNotSpecified, sizeof kNotSpecified - 1};
+    strings[i] = {kNotSpecifiedText, sizeof kNotSpecifiedText - 1};
     if (numbers[i] > highest) highest = numbers[i];
   }
   // The pass filters every string up to the highest number, not only the ones asked for; nothing

@@ -10,8 +10,8 @@
 
 #include "base/compiler.h"
 #include "decoders/value_text.h"
-#include "reader/record_store.h"
-#include "reader/structure.h"
+#include "records/record_store.h"
+#include "structures/structure.h"
 
 // Writes value as "%u" would, without a NUL; returns the end. At most 10 characters.
 char* writeDecimal(char* out, uint32_t value);

@@ -5,9 +5,10 @@
 #include <string.h>
 
 #include "decoders/decoder_text.h"
+#include "decoders/memory_layout.h"
 #include "decoders/size_text.h"
 #include "decoders/value_text.h"
-#include "reader/record_store.h"
+#include "records/record_store.h"
 
 namespace {
 
@@ -85,23 +86,23 @@ static_assert(strictlyAscending(kUses), "uses sorted and unique");
 static_assert(strictlyAscending(kFormFactors), "form factors sorted and unique");
 static_assert(strictlyAscending(kMemoryTypes), "memory types sorted and unique");
 
-constexpr uint32_t kCapacityInExtendedField = 0x80000000;
-
 // Work buffers hold the longest text of their kind: ten digits and a unit.
 constexpr size_t kNumberTextCapacity = 24;
 
 void decodeMaximumCapacity(const StructureHeader* header) {
+  namespace field = memory_array_field;
   if (memoryArrayRecord.present != 1) return;
-  char** const field = &memoryArrayRecord.maximumCapacity;
-  const uint32_t maximumCapacity = readU32Le(header, 0x07);
-  if (maximumCapacity == kCapacityInExtendedField && header->length < 0x17) {
-    setTextField(field, "Capacity Unknown");
+  char** const record = &memoryArrayRecord.maximumCapacity;
+  const uint32_t maximumCapacity = readU32Le(header, field::kMaximumCapacity);
+  const bool extended = maximumCapacity == field::kCapacityInExtendedField;
+  if (extended && !holdsField(header, field::kExtendedMaximumCapacity, 8)) {
+    setTextField(record, "Capacity Unknown");
     return;
   }
-  const SizeText size = maximumCapacity == kCapacityInExtendedField
-                            ? sizeText(readU64Le(header, 0x0F), 0)  // a count of bytes
-                            : sizeText(maximumCapacity, 1);         // a count of kB
-  setTextField(field, size.text, size.length);
+  const SizeText size =
+      extended ? sizeText(readU64Le(header, field::kExtendedMaximumCapacity), 0)  // bytes
+               : sizeText(maximumCapacity, 1);                                    // kB
+  setTextField(record, size.text, size.length);
 }
 
 }  // namespace
@@ -120,9 +121,9 @@ const char* memoryTypeText(uint8_t type) {
 }
 
 void memorySizeText(uint16_t size, char** field) {
-  if (size == 0) {
-    setTextField(field, "Seems Fake");
-  } else if (size == 0xFFFF) {
+  if (size == memory_device_field::kNoModule) {
+    setTextField(field, kEmptySlotText);
+  } else if (size == memory_device_field::kSizeUnknown) {
     setTextField(field, "Size Unknown");
   } else {
     uint32_t kilobytes = size & 0x7FFFu;
@@ -149,9 +150,10 @@ void memoryExtendedSizeText(uint32_t extendedSize, char** field) {
 void memorySpeedText(uint16_t speed, uint32_t extendedSpeed, char** field) {
   char characteristicSpeed[kNumberTextCapacity];
   WorkText text(characteristicSpeed);
-  if (speed == 0xFFFF && extendedSpeed != 0) {
+  constexpr uint16_t kExtended = memory_device_field::kSpeedInExtendedField;
+  if (speed == kExtended && extendedSpeed != 0) {
     text.decimal(extendedSpeed).add(" MT/s");
-  } else if (speed == 0xFFFF || speed == 0) {
+  } else if (speed == kExtended || speed == 0) {
     text.add("Speed Unknown");
   } else {
     text.decimal(speed).add(" MT/s");
@@ -183,62 +185,73 @@ void memoryVoltageText(uint16_t millivolts, char** field) {
 }
 
 void decodeMemoryArray(const StructureHeader* header) {
-  if (header->length < 0x0F) {
+  namespace field = memory_array_field;
+  if (!holdsField(header, field::kNumberOfDevices, 2)) {
     memoryArrayRecord.deviceCount = 0;
     return;
   }
   char ramLingo[14];
   copyText(ramLingo, "System Memory");
-  if (strcmp(memoryUseText(readU8(header, 0x05)), ramLingo) == 0) memoryArrayRecord.present = 1;
+  if (strcmp(memoryUseText(readU8(header, field::kUse)), ramLingo) == 0) {
+    memoryArrayRecord.present = 1;
+  }
   // Once a system memory array has been seen, every later array is stored too.
   if (memoryArrayRecord.present == 1) {
-    setTextField(&memoryArrayRecord.location, memoryLocationText(readU8(header, 0x04)));
+    setTextField(&memoryArrayRecord.location, memoryLocationText(readU8(header, field::kLocation)));
   }
   decodeMaximumCapacity(header);
-  if (memoryArrayRecord.present == 1) memoryArrayRecord.deviceCount = readU16Le(header, 0x0D);
+  if (memoryArrayRecord.present == 1) {
+    memoryArrayRecord.deviceCount = readU16Le(header, field::kNumberOfDevices);
+  }
   allocateMemoryDevices();
 }
 
 void decodeMemoryDevice(const StructureHeader* header) {
-  if (header->length < 0x15) return;
+  namespace field = memory_device_field;
+  if (!holdsField(header, field::kTypeDetail, 2)) return;
   // No list, or every entry taken: there is nothing to fill, so the structure is dropped.
   if (memoryDevices == nullptr || deviceFillIndex >= memoryDeviceCapacity) return;
   MemoryDeviceRecord& device = memoryDevices[deviceFillIndex];
   ++deviceFillIndex;  // every structure that gets this far takes exactly one entry
 
-  const uint16_t size = readU16Le(header, 0x0C);
+  const uint16_t size = readU16Le(header, field::kSize);
+  const bool installed = size != field::kNoModule;
   // Locator and bank locator always; manufacturer, serial number, asset tag and part number where
   // the structure holds them and a module is installed.
-  const unsigned stringOffsets[] = {0x10, 0x11, 0x17, 0x18, 0x19, 0x1A};
+  const unsigned stringOffsets[] = {field::kDeviceLocator, field::kBankLocator,
+                                    field::kManufacturer,  field::kSerialNumber,
+                                    field::kAssetTag,      field::kPartNumber};
   FoundString strings[6];
-  lookUpStringsAt(header, stringOffsets, strings, header->length >= 0x1B && size != 0 ? 6 : 2);
+  lookUpStringsAt(header, stringOffsets, strings,
+                  holdsField(header, field::kPartNumber, 1) && installed ? 6 : 2);
 
-  if (header->length >= 0x20 && size == 0x7FFF) {
-    memoryExtendedSizeText(readU32Le(header, 0x1C), &device.size);
+  if (holdsField(header, field::kExtendedSize, 4) && size == field::kSizeInExtendedField) {
+    memoryExtendedSizeText(readU32Le(header, field::kExtendedSize), &device.size);
   } else {
     memorySizeText(size, &device.size);
   }
-  setTextField(&device.formFactor, memoryFormFactorText(readU8(header, 0x0E)));
+  setTextField(&device.formFactor, memoryFormFactorText(readU8(header, field::kFormFactor)));
   setTextField(&device.locator, strings[0]);
   setTextField(&device.bankLocator, strings[1]);
-  setTextField(&device.type, memoryTypeText(readU8(header, 0x12)));
-  if (header->length < 0x17) return;
-  if (size == 0) return;  // no module installed
+  setTextField(&device.type, memoryTypeText(readU8(header, field::kMemoryType)));
+  if (!holdsField(header, field::kSpeed, 2)) return;
+  if (!installed) return;
 
-  const bool hasExtendedSpeeds = header->length >= 0x5C;
-  memorySpeedText(readU16Le(header, 0x15), hasExtendedSpeeds ? readU32Le(header, 0x54) : 0,
-                  &device.speed);
-  if (header->length < 0x1B) return;
+  const bool hasExtendedSpeeds = holdsField(header, field::kExtendedConfiguredSpeed, 4);
+  memorySpeedText(readU16Le(header, field::kSpeed),
+                  hasExtendedSpeeds ? readU32Le(header, field::kExtendedSpeed) : 0, &device.speed);
+  if (!holdsField(header, field::kPartNumber, 1)) return;
 
   setTextField(&device.manufacturer, strings[2]);
   setTextField(&device.serialNumber, strings[3]);
   setTextField(&device.assetTag, strings[4]);
   setTextField(&device.partNumber, strings[5]);
-  if (header->length < 0x22) return;
+  if (!holdsField(header, field::kConfiguredSpeed, 2)) return;
 
-  memorySpeedText(readU16Le(header, 0x20), hasExtendedSpeeds ? readU32Le(header, 0x58) : 0,
+  memorySpeedText(readU16Le(header, field::kConfiguredSpeed),
+                  hasExtendedSpeeds ? readU32Le(header, field::kExtendedConfiguredSpeed) : 0,
                   &device.configuredMemorySpeed);
-  if (header->length < 0x28) return;
+  if (!holdsField(header, field::kConfiguredVoltage, 2)) return;
 
-  memoryVoltageText(readU16Le(header, 0x26), &device.configuredVoltage);
+  memoryVoltageText(readU16Le(header, field::kConfiguredVoltage), &device.configuredVoltage);
 }

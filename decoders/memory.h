@@ -3,7 +3,7 @@
 
 #include <stdint.h>
 
-#include "reader/structure.h"
+#include "structures/structure.h"
 
 void decodeMemoryArray(const StructureHeader* header);
 // Fills the next entry of the memory device list; a structure with no entry left is dropped.

@@ -8,7 +8,7 @@
 #include "decoders/decoder_text.h"
 #include "decoders/processor_id.h"
 #include "decoders/processor_layout.h"
-#include "reader/record_store.h"
+#include "records/record_store.h"
 
 constexpr ValueText processorFamilyNames[] = {
     {0x01, "Other"},
@@ -272,8 +272,6 @@ static_assert(strictlyAscending(legacyVoltageNames) &&
                   strictlyAscending(processorCharacteristicNames),
               "names are listed in bit order");
 
-constexpr char kUnknowable[] = "UnKnowable in this Machine";
-
 // 0xBE names two processors; the manufacturer tells them apart.
 constexpr unsigned kCore2OrK7 = 0xBE;
 
@@ -284,7 +282,7 @@ void storeCount(char** field, const StructureHeader* header, unsigned byteOffset
   const uint8_t byte = readU8(header, byteOffset);
   if (byte == 0) return;
   unsigned n = byte;
-  if (byte == 0xFF && header->length >= wordOffset + 2) n = readU16Le(header, wordOffset);
+  if (byte == 0xFF && holdsField(header, wordOffset, 2)) n = readU16Le(header, wordOffset);
   char countPie[10];
   WorkText(countPie).decimal(n).store(field);
 }
@@ -314,7 +312,7 @@ void processorVoltageText(uint8_t voltage) {
     const unsigned tenths = voltage & 0x7Fu;
     text.decimal(tenths / 10).add('.').decimal(tenths % 10).add(" V");
   } else if ((voltage & 0x07) == 0) {
-    text.add("UNKNOWN");
+    text.add(kUnknownText);
   } else {
     text.addBitTexts(legacyVoltageNames, voltage, ' ');
   }
@@ -336,7 +334,7 @@ void processorCharacteristicsText(uint16_t bits) {
   char processorCharactersticsPie[1000];
   WorkText text(processorCharactersticsPie);
   if ((bits & 0x03FC) == 0) {
-    text.add("None");
+    text.add(kNoneText);
   } else {
     text.addBitTexts(processorCharacteristicNames, bits, '\n');
   }
@@ -345,14 +343,14 @@ void processorCharacteristicsText(uint16_t bits) {
 
 void decodeProcessorInformation(const StructureHeader* header) {
   namespace field = processor_field;
-  if (header->length < 0x1A) return;
+  if (header->length < field::kLength20) return;
   ProcessorRecord& record = processorRecord;
   // The serial number, asset tag and part number only where the structure holds them.
   const unsigned stringOffsets[] = {field::kSocketDesignation, field::kManufacturer,
                                     field::kVersion,           field::kSerialNumber,
                                     field::kAssetTag,          field::kPartNumber};
   FoundString strings[6];
-  lookUpStringsAt(header, stringOffsets, strings, header->length >= 0x23 ? 6 : 3);
+  lookUpStringsAt(header, stringOffsets, strings, header->length >= field::kLength23 ? 6 : 3);
 
   setTextField(&record.socketDesignation, strings[0]);
   setTextField(&record.type, processorTypeText(readU8(header, field::kType)));
@@ -367,21 +365,21 @@ void decodeProcessorInformation(const StructureHeader* header) {
   record.present = 0;
 
   // Structures of the oldest layout end before these fields; say so rather than leave them empty.
-  if (header->length < 0x20) {
+  if (header->length < field::kLength21) {
     char** const unknowableFields[] = {
         &record.serialNumber, &record.assetTag,    &record.partNumber,     &record.coreCount,
         &record.coresEnabled, &record.threadCount, &record.characteristics};
     for (char** unknowable : unknowableFields) {
-      setTextField(unknowable, kUnknowable, sizeof kUnknowable - 1);
+      setTextField(unknowable, kUnknowableText, sizeof kUnknowableText - 1);
     }
     return;
   }
-  if (header->length < 0x23) return;
+  if (header->length < field::kLength23) return;
 
   setTextField(&record.serialNumber, strings[3]);
   setTextField(&record.assetTag, strings[4]);
   setTextField(&record.partNumber, strings[5]);
-  if (header->length < 0x28) return;
+  if (header->length < field::kLength25) return;
 
   storeCount(&record.coreCount, header, field::kCoreCount, field::kCoreCount2);
   storeCount(&record.coresEnabled, header, field::kCoresEnabled, field::kCoresEnabled2);

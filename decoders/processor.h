@@ -4,7 +4,7 @@
 #include <stdint.h>
 
 #include "decoders/value_text.h"
-#include "reader/structure.h"
+#include "structures/structure.h"
 
 void decodeProcessorInformation(const StructureHeader* header);
 

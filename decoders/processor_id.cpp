@@ -8,7 +8,7 @@
 #include "base/byte_reader.h"
 #include "decoders/decoder_text.h"
 #include "decoders/processor_layout.h"
-#include "reader/record_store.h"
+#include "records/record_store.h"
 
 constexpr const char* processorFeatureFlagNames[32] = {
     "FPU (Floating-point unit on-chip)",
@@ -168,7 +168,7 @@ void storeFlagsText(uint32_t r) {
   char flagsPie[9999];
   WorkText text(flagsPie);
   if ((r & kNamedFlagBits) == 0) {
-    text.add("None");
+    text.add(kNoneText);
   } else {
     for (unsigned bit = 0; bit < 32; ++bit) {
       const char* name = processorFeatureFlagNames[bit];
@@ -189,7 +189,7 @@ ProcessorIdKind detectProcessorIdKind(const StructureHeader* header) {
   if (f == 0x06) return kindOf80486(header);
   for (uint16_t arm : kArmFamilies) {
     if (f != arm) continue;
-    const bool socId = header->length >= processor_field::kCharacteristics + 2 &&
+    const bool socId = holdsField(header, processor_field::kCharacteristics, 2) &&
                        (readU16Le(header, processor_field::kCharacteristics) & kArm64SocIdBit) != 0;
     return socId ? ProcessorIdKind::ArmSocId : ProcessorIdKind::ArmMidr;
   }
@@ -291,6 +291,6 @@ void decodeProcessorId(const StructureHeader* header) {
   if (kind == ProcessorIdKind::X86Intel || kind == ProcessorIdKind::X86Amd) {
     storeFlagsText(idDoubleWord(idBytes, 4));
   } else {
-    setTextField(&processorRecord.flags, "UNKNOWN");
+    setTextField(&processorRecord.flags, kUnknownText);
   }
 }

@@ -4,7 +4,7 @@
 
 #include <stdint.h>
 
-#include "reader/structure.h"
+#include "structures/structure.h"
 
 // How the Processor ID bytes are laid out; the structure does not say, so it is inferred.
 enum class ProcessorIdKind : uint8_t {

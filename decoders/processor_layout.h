@@ -1,8 +1,11 @@
-// The Processor Information structure (type 4) as both of its decoders read it: the offsets of its
-// fields, counted from the structure's first byte, and the one rule that picks the family code.
+// The Processor Information structure (type 4) as both of its decoders and the inventory read it:
+// the offsets of its fields, counted from the structure's first byte, the lengths of its layouts,
+// and the one rule that picks the family code.
 #pragma once
 
-#include "reader/structure.h"
+#include <stdint.h>
+
+#include "structures/structure.h"
 
 namespace processor_field {
 
@@ -16,6 +19,7 @@ constexpr unsigned kVoltage = 0x11;
 constexpr unsigned kExternalClock = 0x12;  // 16 bits, MHz
 constexpr unsigned kMaxSpeed = 0x14;       // 16 bits, MHz
 constexpr unsigned kCurrentSpeed = 0x16;   // 16 bits, MHz
+constexpr unsigned kStatus = 0x18;         // bit 6: the socket is populated
 constexpr unsigned kSerialNumber = 0x20;   // string number
 constexpr unsigned kAssetTag = 0x21;       // string number
 constexpr unsigned kPartNumber = 0x22;     // string number
@@ -28,6 +32,16 @@ constexpr unsigned kCoreCount2 = 0x2A;       // 16 bits
 constexpr unsigned kCoresEnabled2 = 0x2C;    // 16 bits
 constexpr unsigned kThreadCount2 = 0x2E;     // 16 bits
 
+// The formatted lengths of the layouts the decoders tell apart, by SMBIOS version: 2.0's is the
+// shortest decoded, 2.1 adds the cache handles, 2.3 the serial number, asset tag and part number,
+// 2.5 the counts and the characteristics.
+constexpr unsigned kLength20 = 0x1A;
+constexpr unsigned kLength21 = 0x20;
+constexpr unsigned kLength23 = 0x23;
+constexpr unsigned kLength25 = 0x28;
+
+constexpr uint8_t kSocketPopulated = 0x40;  // in the Status byte
+
 }  // namespace processor_field
 
 // The family byte 0xFE says "look at Processor Family 2"; a structure too short to hold that word
@@ -38,7 +52,7 @@ constexpr unsigned kFamilyInFamily2 = 0xFE;
 // is long enough to hold it, else the family byte.
 inline unsigned processorFamilyCode(const StructureHeader* header) {
   const unsigned family = readU8(header, processor_field::kFamily);
-  if (family == kFamilyInFamily2 && header->length >= processor_field::kFamily2 + 2) {
+  if (family == kFamilyInFamily2 && holdsField(header, processor_field::kFamily2, 2)) {
     return readU16Le(header, processor_field::kFamily2);
   }
   return family;

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "reader/record_store.h"
 #include "reader/testing.h"
+#include "records/record_store.h"
 
 void releaseLoad() {
   recordTexts.release();

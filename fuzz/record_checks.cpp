@@ -5,10 +5,10 @@
 #include <cstring>
 #include <iterator>
 
-#include "platform/served_firmware_table.h"
-#include "reader/record_store.h"
-#include "reader/records.h"
+#include "platform/serving/served_firmware_table.h"
+#include "reader/reader.h"
 #include "reader/structure_inventory.h"
+#include "records/record_store.h"
 
 namespace {
 

@@ -10,15 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "base/limits.h"
 #include "base/raw_header.h"
+#include "fuzz/fuzz_input.h"
 #include "fuzz/load_allocations.h"
 #include "fuzz/record_checks.h"
 #include "platform/entry_point.h"
-#include "platform/served_firmware_table.h"
-#include "reader/records.h"
+#include "platform/serving/served_firmware_table.h"
+#include "reader/reader.h"
 #include "reader/testing.h"
-#include "tools/table_file.h"
+#include "tablefile/table_file.h"
 
 namespace {
 

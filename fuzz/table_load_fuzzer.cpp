@@ -9,15 +9,15 @@
 #include <cstring>
 #include <memory>
 
-#include "base/limits.h"
 #include "base/raw_header.h"
+#include "fuzz/fuzz_input.h"
 #include "fuzz/load_allocations.h"
 #include "fuzz/record_checks.h"
-#include "platform/served_firmware_table.h"
-#include "reader/record_store.h"
-#include "reader/records.h"
+#include "platform/serving/served_firmware_table.h"
+#include "reader/reader.h"
 #include "reader/structure_inventory.h"
 #include "reader/testing.h"
+#include "records/record_store.h"
 
 namespace {
 

@@ -2,13 +2,16 @@
 
 #include "base/text_buffer.h"
 #include "package/widen.h"
-#include "reader/records.h"
+#include "reader/reader.h"
 
 #if defined(_MSC_VER) && defined(_M_IX86)
 // The engine allocates instances with the registered size and reaches its own fields in them by
 // offset: the class must have the size of the engine build this package targets.
 static_assert(sizeof(AQuorActor) == 524, "AQuorActor has the engine's object size");
 #endif
+
+// The engine's text of a narrow text that a macro names.
+#define ENGINE_TEXT(narrow) TEXT(narrow)
 
 namespace {
 
@@ -65,7 +68,7 @@ void AQuorActor::execGetCPUSerialNumber(FFrame& Stack, void* const Result) {
     }
     *static_cast<FString*>(Result) = WideCPUSn.text();
   } else {
-    GLog->Logf(TEXT("Couldn't get the relevant information. Contact the author!!"));
+    GLog->Logf(ENGINE_TEXT(ZENTRIK_NO_PROCESSOR_ID_LINE));
     // The engine assigns strings from 16-bit text only.
     *static_cast<FString*>(Result) = TEXT("");
   }

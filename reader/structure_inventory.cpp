@@ -3,16 +3,20 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "base/byte_reader.h"
 #include "base/limits.h"
+#include "decoders/bios_layout.h"
 #include "decoders/memory.h"
-#include "reader/record_store.h"
-#include "reader/structure.h"
+#include "decoders/memory_layout.h"
+#include "decoders/processor_layout.h"
+#include "decoders/structure_decoders.h"
+#include "decoders/system_layout.h"
 #include "reader/table_load.h"
 #include "reader/table_walk.h"
+#include "records/record_store.h"
+#include "structures/structure.h"
 
 namespace {
-
-constexpr uint8_t kManagementDeviceThresholdType = 34;
 
 // The process-wide state the decoders write, kept aside while structures are decoded one by one.
 struct SavedRecords {
@@ -48,8 +52,9 @@ void restoreRecords(const SavedRecords& saved) {
   deviceFillIndex = saved.fillIndex;
 }
 
+// What the package decodes, and System Information, which only the tools read.
 bool isInventoried(uint8_t type) {
-  return type == 0 || type == 1 || type == 4 || type == 13 || type == 16 || type == 17;
+  return kDecodersByType.of[type] != nullptr || type == kSystemInformationType;
 }
 
 InventoryNumber known(uint64_t value) {
@@ -61,13 +66,15 @@ InventoryNumber known(uint64_t value) {
 // BIOS Information: the ROM size byte counts 64 kB blocks less one; 0xFF defers to the extended
 // word (16 MB where the structure is too short for it), whose top two bits give its unit.
 void biosNumbers(const StructureHeader* h, InventoryNumbers* n) {
-  if (h->length < 0x12) return;
-  const uint8_t romSize = readU8(h, 0x09);
+  namespace field = bios_field;
+  if (!holdsField(h, field::kCharacteristics, 8)) return;
+  const uint8_t romSize = readU8(h, field::kRomSize);
   if (romSize != 0xFF) {
     n->romSizeBytes = known((romSize + 1u) * uint64_t{64} << 10);
     return;
   }
-  const uint16_t extended = h->length >= 0x1A ? readU16Le(h, 0x18) : 16;
+  const uint16_t extended =
+      holdsField(h, field::kExtendedRomSize, 2) ? readU16Le(h, field::kExtendedRomSize) : 16;
   const unsigned unit = extended >> 14;  // 0 MB, 1 GB, others undefined
   if (unit < 2) n->romSizeBytes = known(uint64_t{extended & 0x3FFFu} << (unit == 0 ? 20 : 30));
 }
@@ -82,15 +89,21 @@ InventoryNumber megahertz(const StructureHeader* h, unsigned offset) {
 InventoryNumber count(const StructureHeader* h, unsigned byteOffset, unsigned wordOffset) {
   const uint8_t byte = readU8(h, byteOffset);
   if (byte == 0) return {};
-  if (byte == 0xFF && h->length >= wordOffset + 2) return known(readU16Le(h, wordOffset));
+  if (byte == 0xFF && holdsField(h, wordOffset, 2)) return known(readU16Le(h, wordOffset));
   return known(byte);
 }
 
 // Processor Information. Voltage: bit 7 set, tenths of a volt in the others; clear, bits 0 to 2
-// name the voltages the socket takes (5.0, 3.3, 2.9 V).
+// name the voltages the socket takes (5.0, 3.3, 2.9 V). The ID: its eight bytes, zeros where the
+// structure is too short for them, as the decoder stores their text.
 void processorNumbers(const StructureHeader* h, InventoryNumbers* n) {
-  if (h->length < 0x1A) return;
-  const uint8_t voltage = readU8(h, 0x11);
+  namespace field = processor_field;
+  if (h->length < field::kLength20) return;
+  ByteReader id(h->data, h->length);
+  const uint8_t* bytes = nullptr;
+  n->idRead = true;
+  if (id.seek(field::kId) && id.readBytes(sizeof n->id, &bytes)) memcpy(n->id, bytes, sizeof n->id);
+  const uint8_t voltage = readU8(h, field::kVoltage);
   if ((voltage & 0x80) != 0) {
     n->voltageMillivolts = known((voltage & 0x7Fu) * 100u);
   } else {
@@ -100,55 +113,62 @@ void processorNumbers(const StructureHeader* h, InventoryNumbers* n) {
       if (bits == 1u << bit) n->voltageMillivolts = known(kLegacyMillivolts[bit]);
     }
   }
-  n->externalClockMHz = megahertz(h, 0x12);
-  n->maxSpeedMHz = megahertz(h, 0x14);
-  n->currentSpeedMHz = megahertz(h, 0x16);
-  if (h->length < 0x28) return;
-  n->coreCount = count(h, 0x23, 0x2A);
-  n->coresEnabled = count(h, 0x24, 0x2C);
-  n->threadCount = count(h, 0x25, 0x2E);
+  n->externalClockMHz = megahertz(h, field::kExternalClock);
+  n->maxSpeedMHz = megahertz(h, field::kMaxSpeed);
+  n->currentSpeedMHz = megahertz(h, field::kCurrentSpeed);
+  if (h->length < field::kLength25) return;
+  n->coreCount = count(h, field::kCoreCount, field::kCoreCount2);
+  n->coresEnabled = count(h, field::kCoresEnabled, field::kCoresEnabled2);
+  n->threadCount = count(h, field::kThreadCount, field::kThreadCount2);
 }
 
 // Physical Memory Array. The package stores the capacity of a system memory array only: a count
-// of kB, or 0x80000000 to defer to the extended capacity, a count of bytes.
+// of kB, or kCapacityInExtendedField to defer to the extended capacity, a count of bytes.
 void memoryArrayNumbers(const StructureHeader* h, InventoryNumbers* n) {
-  if (h->length < 0x0F) return;
-  n->deviceSlots = known(readU16Le(h, 0x0D));
-  constexpr uint8_t kSystemMemory = 0x03;
-  if (readU8(h, 0x05) != kSystemMemory) return;
-  const uint32_t capacity = readU32Le(h, 0x07);
-  if (capacity != 0x80000000u) {
+  namespace field = memory_array_field;
+  if (!holdsField(h, field::kNumberOfDevices, 2)) return;
+  n->deviceSlots = known(readU16Le(h, field::kNumberOfDevices));
+  if (readU8(h, field::kUse) != field::kSystemMemoryUse) return;
+  const uint32_t capacity = readU32Le(h, field::kMaximumCapacity);
+  if (capacity != field::kCapacityInExtendedField) {
     n->maximumCapacityBytes = known(uint64_t{capacity} << 10);
-  } else if (h->length >= 0x17) {
-    n->maximumCapacityBytes = known(readU64Le(h, 0x0F));
+  } else if (holdsField(h, field::kExtendedMaximumCapacity, 8)) {
+    n->maximumCapacityBytes = known(readU64Le(h, field::kExtendedMaximumCapacity));
   }
 }
 
-// A memory speed: the word, or its extended double word where the word is 0xFFFF; 0 is unknown.
+// A memory speed: the word, or its extended double word where the word defers to it; 0 is
+// unknown.
 InventoryNumber memorySpeed(uint16_t speed, uint32_t extended) {
-  if (speed == 0xFFFF) return extended != 0 ? known(extended) : InventoryNumber{};
+  if (speed == memory_device_field::kSpeedInExtendedField) {
+    return extended != 0 ? known(extended) : InventoryNumber{};
+  }
   return speed != 0 ? known(speed) : InventoryNumber{};
 }
 
-// Memory Device. Size: 0 no module, 0xFFFF unknown, 0x7FFF deferring to the extended size (MB)
-// where the structure holds it, else MB, or kB with bit 15 set.
+// Memory Device. Size: no module, unknown, deferring to the extended size (MB) where the
+// structure holds it, else MB, or kB with bit 15 set.
 void memoryDeviceNumbers(const StructureHeader* h, InventoryNumbers* n) {
+  namespace field = memory_device_field;
   n->installed = -1;
-  if (h->length < 0x15) return;
-  const uint16_t size = readU16Le(h, 0x0C);
-  n->installed = size != 0 ? 1 : 0;
-  if (size == 0x7FFF && h->length >= 0x20) {
-    n->sizeBytes = known(uint64_t{readU32Le(h, 0x1C) & 0x7FFFFFFFu} << 20);
-  } else if (size != 0 && size != 0xFFFF) {
+  if (!holdsField(h, field::kTypeDetail, 2)) return;
+  const uint16_t size = readU16Le(h, field::kSize);
+  n->installed = size != field::kNoModule ? 1 : 0;
+  if (size == field::kSizeInExtendedField && holdsField(h, field::kExtendedSize, 4)) {
+    n->sizeBytes = known(uint64_t{readU32Le(h, field::kExtendedSize) & 0x7FFFFFFFu} << 20);
+  } else if (size != field::kNoModule && size != field::kSizeUnknown) {
     n->sizeBytes = known(uint64_t{size & 0x7FFFu} << ((size & 0x8000) != 0 ? 10 : 20));
   }
-  if (h->length < 0x17 || size == 0) return;
-  const bool extendedSpeeds = h->length >= 0x5C;
-  n->speedMTs = memorySpeed(readU16Le(h, 0x15), extendedSpeeds ? readU32Le(h, 0x54) : 0);
-  if (h->length < 0x22) return;
-  n->configuredSpeedMTs = memorySpeed(readU16Le(h, 0x20), extendedSpeeds ? readU32Le(h, 0x58) : 0);
-  if (h->length < 0x28) return;
-  const uint16_t millivolts = readU16Le(h, 0x26);
+  if (!holdsField(h, field::kSpeed, 2) || size == field::kNoModule) return;
+  const bool extendedSpeeds = holdsField(h, field::kExtendedConfiguredSpeed, 4);
+  n->speedMTs = memorySpeed(readU16Le(h, field::kSpeed),
+                            extendedSpeeds ? readU32Le(h, field::kExtendedSpeed) : 0);
+  if (!holdsField(h, field::kConfiguredSpeed, 2)) return;
+  n->configuredSpeedMTs =
+      memorySpeed(readU16Le(h, field::kConfiguredSpeed),
+                  extendedSpeeds ? readU32Le(h, field::kExtendedConfiguredSpeed) : 0);
+  if (!holdsField(h, field::kConfiguredVoltage, 2)) return;
+  const uint16_t millivolts = readU16Le(h, field::kConfiguredVoltage);
   if (millivolts != 0) n->configuredMillivolts = known(millivolts);
 }
 
@@ -165,32 +185,40 @@ void decodeAlone(const StructureHeader* header, TextArena* scratch, InventoryVis
   s.statusByte = -1;
   s.arrayHandle = -1;
   switch (header->type) {
-    case 0:
+    case kBiosInformationType:
       s.bios = &biosRecord;
       biosNumbers(header, &s.numbers);
       break;
-    case 1:
+    case kSystemInformationType:
       // Manufacturer and Product Name, strings of every version of the structure.
-      if (header->length >= 0x06) {
-        s.systemManufacturer = structureString(header, readU8(header, 0x04));
-        s.systemProduct = structureString(header, readU8(header, 0x05));
+      if (holdsField(header, system_field::kProductName, 1)) {
+        s.systemManufacturer = structureString(header, readU8(header, system_field::kManufacturer));
+        s.systemProduct = structureString(header, readU8(header, system_field::kProductName));
       }
       break;
-    case 4:
-      if (header->length > 0x18) s.statusByte = readU8(header, 0x18);
+    case kProcessorInformationType:
+      s.numbers.populated = -1;
+      if (holdsField(header, processor_field::kStatus, 1)) {
+        s.statusByte = readU8(header, processor_field::kStatus);
+        s.numbers.populated = (s.statusByte & processor_field::kSocketPopulated) != 0 ? 1 : 0;
+      }
       s.processor = &processorRecord;
       processorNumbers(header, &s.numbers);
       break;
-    case 13:
+    case kBiosLanguageType:
       s.biosLanguage = &biosLanguageRecord;
       break;
-    case 16:
-      if (header->length > 0x05) s.memoryUse = memoryUseText(readU8(header, 0x05));
+    case kPhysicalMemoryArrayType:
+      if (holdsField(header, memory_array_field::kUse, 1)) {
+        s.memoryUse = memoryUseText(readU8(header, memory_array_field::kUse));
+      }
       s.memoryArray = &memoryArrayRecord;
       memoryArrayNumbers(header, &s.numbers);
       break;
-    case 17:
-      if (header->length >= 0x06) s.arrayHandle = readU16Le(header, 0x04);
+    case kMemoryDeviceType:
+      if (holdsField(header, memory_device_field::kArrayHandle, 2)) {
+        s.arrayHandle = readU16Le(header, memory_device_field::kArrayHandle);
+      }
       memoryDevices = &device;
       memoryDeviceCapacity = 1;
       deviceFillIndex = 0;
@@ -201,7 +229,7 @@ void decodeAlone(const StructureHeader* header, TextArena* scratch, InventoryVis
   decodeStructure(header);
   visit(&s, context);
   scratch->release();
-  if (header->type == 16) free(memoryDevices);
+  if (header->type == kPhysicalMemoryArrayType) free(memoryDevices);
   memoryDevices = nullptr;
   memoryDeviceCapacity = 0;
 }
@@ -222,26 +250,12 @@ bool walkStructureInventory(const uint8_t* bytes, uint32_t length, InventoryVisi
   TextArena scratch;
   TextArena* const recordArena = redirectTextCopies(&scratch);
 
-  // The load's stepping, without its count and its diagnostics.
-  uint64_t p = 0;
-  StructureHeader header;
-  while (readStructureHeader(table, length, p, &header)) {
-    if (header.length < kStructureHeaderSize) {
-      ended.end = kWalkBrokenLength;
-      break;
-    }
-    if (header.type == kManagementDeviceThresholdType) fixupEntryLength(&header, 0);
-    // A formatted area that the table cuts off is never decoded, as in the load.
-    if (isInventoried(header.type) && header.length <= header.available) {
-      decodeAlone(&header, &scratch, visit, context);
-    }
-    p = stringSetEnd(table, length, p + header.length);
-    if (p > length) {
-      ended.end = kWalkTruncated;
-      break;
-    }
-    ++ended.structures;
-  }
+  // The load's walk, without its count and its diagnostics.
+  const WalkStop stop = walkStructures(table, length, 0, false, [&](const StructureHeader* header) {
+    if (isInventoried(header->type)) decodeAlone(header, &scratch, visit, context);
+  });
+  ended.structures = stop.structures;
+  ended.end = stop.end;
   if (walk != nullptr) *walk = ended;
 
   redirectTextCopies(recordArena);

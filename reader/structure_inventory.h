@@ -7,7 +7,8 @@
 
 #include <stdint.h>
 
-#include "reader/records.h"
+#include "reader/walk_end.h"
+#include "records/records.h"
 
 // A number the structure gives. known is false where the structure is too short for the field,
 // where the field says the firmware does not know it, or where the package stores no text for it.
@@ -21,8 +22,12 @@ struct InventoryNumber {
 struct InventoryNumbers {
   // Type 0.
   InventoryNumber romSizeBytes;
-  // Type 4. The voltage is the current one, or the one voltage the older encoding names (none
-  // where it names several).
+  // Type 4. The ID's eight bytes in table order (idRead false where the decoder stores no ID).
+  // populated: the socket holds a processor, 1 yes, 0 no, -1 too short to say. The voltage is
+  // the current one, or the one voltage the older encoding names (none where it names several).
+  bool idRead;
+  uint8_t id[8];
+  int populated;
   InventoryNumber voltageMillivolts;
   InventoryNumber externalClockMHz;
   InventoryNumber maxSpeedMHz;
@@ -68,17 +73,10 @@ struct InventoryStructure {
 
 typedef void (*InventoryVisitor)(const InventoryStructure* structure, void* context);
 
-// How the walk ended, as the load's walk ends on the same table.
-enum InventoryWalkEnd {
-  kWalkComplete,      // at the end of the table
-  kWalkBrokenLength,  // at a structure whose length is below its 4-byte header: nothing behind it
-  kWalkTruncated,     // at a structure that runs past the end of the table
-};
-
 struct InventoryWalk {
   uint32_t structures;  // structures walked before the end (the one that ended it not counted)
   int32_t counted;      // the structures the load counts in the table before it walks
-  InventoryWalkEnd end;
+  WalkEnd end;          // as the load's walk ends on the same table
 };
 
 // Walks the structure table (table bytes only, no rsmb header) silently, in table order, as far as

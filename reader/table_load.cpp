@@ -1,13 +1,13 @@
 #include "reader/table_load.h"
 
-#include "base/byte_reader.h"
 #include "base/limits.h"
 #include "base/raw_header.h"
 #include "platform/fetch_firmware_table.h"
 #include "reader/load_state.h"
-#include "reader/record_store.h"
-#include "reader/structure.h"
+#include "reader/reader.h"
 #include "reader/table_walk.h"
+#include "records/record_store.h"
+#include "structures/structure.h"
 
 platform::OnceFlag loadOnce;
 int32_t tableLoaded = 0;
@@ -51,14 +51,14 @@ RawTable fetchRawTable() {
 }
 
 int32_t countStructures(const uint8_t* start, uint32_t length) {
-  uint64_t p = 0;
+  ConstStructureIterator structures(start, length);
   int32_t n = 0;
-  while (p < length) {
+  uint8_t formattedLength = 0;
+  while (!structures.atEnd()) {
     ++n;
-    uint8_t formattedLength = 0;
     // A lone byte at the end starts a structure whose length byte the table does not hold.
-    if (!readLeAt(start, length, p + 1, &formattedLength)) break;
-    p = stringSetEnd(start, length, p + formattedLength);
+    if (!structures.formattedLength(&formattedLength)) break;
+    structures.next(formattedLength);
   }
   return n;
 }

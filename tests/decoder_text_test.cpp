@@ -15,7 +15,7 @@
 #include "decoders/processor.h"
 #include "decoders/processor_id.h"
 #include "decoders/size_text.h"
-#include "reader/record_store.h"
+#include "records/record_store.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "module_loader.h"
 #include "package/QuorActor.h"
 #include "package/widen.h"
-#include "platform/served_firmware_table.h"
+#include "platform/serving/served_firmware_table.h"
 #include "tests/support/table_builder.h"
 
 namespace {

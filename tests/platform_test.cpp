@@ -9,7 +9,7 @@
 #include "platform/entry_point.h"
 #include "platform/firmware_table.h"
 #include "platform/live_firmware_table.h"
-#include "platform/served_firmware_table.h"
+#include "platform/serving/served_firmware_table.h"
 #include "tests/support/reader_fixture.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // Record store: the text operations, the reset state and the memory device list bounds.
-#include "reader/record_store.h"
+#include "records/record_store.h"
 
 #include <gtest/gtest.h>
 

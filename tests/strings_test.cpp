@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "reader/structure.h"
+#include "structures/structure.h"
 #include "tests/support/table_builder.h"
 
 namespace {

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "base/raw_header.h"
+#include "tablefile/table_file.h"
 #include "tests/support/reader_fixture.h"
 #include "tests/support/table_builder.h"
-#include "tools/table_file.h"
 
 namespace {
 

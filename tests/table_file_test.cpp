@@ -1,5 +1,5 @@
 // Table files in their three layouts turned into the rsmb layout the platform serves.
-#include "tools/table_file.h"
+#include "tablefile/table_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

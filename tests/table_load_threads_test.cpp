@@ -5,8 +5,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/served_firmware_table.h"
-#include "reader/record_store.h"
+#include "platform/serving/served_firmware_table.h"
+#include "records/record_store.h"
 #include "tests/support/reader_fixture.h"
 
 namespace {

@@ -3,10 +3,10 @@
 
 #include <memory>
 
-#include "platform/served_firmware_table.h"
-#include "reader/structure.h"
+#include "platform/serving/served_firmware_table.h"
 #include "reader/table_load.h"
 #include "reader/table_walk.h"
+#include "structures/structure.h"
 #include "tests/support/reader_fixture.h"
 
 namespace {

@@ -2,35 +2,44 @@
 
 #include <string.h>
 
-// In the order the load can write them; the formats are the reader's own (reader/table_walk.cpp,
-// reader/record_store.cpp), byte for byte.
-const DiagnosticText kReaderDiagnostics[] = {
-    {"lengthFixedUp", DiagnosticStream::Stderr, "Invalid entry length (%u). Fixed up to %u.\n",
+namespace {
+
+struct Meaning {
+  DiagnosticKind kind;
+  const char* text;
+};
+
+// By kind, one for every message of the reader.
+constexpr Meaning kMeanings[] = {
+    {DiagnosticKind::kLengthFixedUp,
      "A type 34 structure announces 16 bytes but holds 11, a known firmware fault: it was read "
      "as 11 bytes."},
-    {"secondMemoryArray", DiagnosticStream::Stdout, "BiosReader: trying to over allocate!",
+    {DiagnosticKind::kSecondMemoryArray,
      "The table has more than one system memory array, and the package keeps one device list: "
      "it holds the devices after the last array ('zentrik inventory' shows every array)."},
-    {"lengthBelowHeader", DiagnosticStream::Stderr,
-     "Invalid entry length (%u). DMI table is broken! Stop.\n\n",
+    {DiagnosticKind::kLengthBelowHeader,
      "A structure gives a length below its 4-byte header, so where it ends cannot be known: "
      "nothing from there on was decoded."},
-    {"structureTruncated", DiagnosticStream::Stdout, "\t<TRUNCATED>\n",
+    {DiagnosticKind::kStructureTruncated,
      "The last structure runs past the end of the table: what lies inside the table was read, "
      "and its strings that are cut off read \"<BAD INDEX>\"."},
-    {"truncationSeparator", DiagnosticStream::Stdout, "\n", nullptr},
-    {"structureCountMismatch", DiagnosticStream::Stderr,
-     "Wrong DMI structures count: %d announced, only %d decoded.\n",
+    {DiagnosticKind::kTruncationSeparator, nullptr},
+    {DiagnosticKind::kStructureCountMismatch,
      "The walk ended before the last structure: the structures behind that point were not "
      "decoded."},
-    {"tableLengthMismatch", DiagnosticStream::Stderr,
-     "Wrong DMI structures length: %u bytes announced, structures occupy %lu bytes.\n",
+    {DiagnosticKind::kTableLengthMismatch,
      "The structures do not end where the table does: the table was cut short, or bytes follow "
      "its last structure."},
 };
-const size_t kReaderDiagnosticCount = sizeof kReaderDiagnostics / sizeof kReaderDiagnostics[0];
 
-namespace {
+constexpr bool oneMeaningPerMessage() {
+  if (sizeof kMeanings / sizeof kMeanings[0] != kReaderDiagnosticCount) return false;
+  for (size_t i = 0; i < kReaderDiagnosticCount; ++i) {
+    if (kMeanings[i].kind != kReaderDiagnostics[i].kind) return false;
+  }
+  return true;
+}
+static_assert(oneMeaningPerMessage(), "a meaning for every message of the reader, by kind");
 
 constexpr char kOtherKind[] = "other";
 constexpr char kOtherMeaning[] = "A message of the reader about this table.";
@@ -67,12 +76,15 @@ void shownPart(const char* message, size_t length, const char** text, size_t* sh
 
 }  // namespace
 
+const char* diagnosticMeaning(DiagnosticKind kind) {
+  return kMeanings[static_cast<size_t>(kind)].text;
+}
+
 size_t nextDiagnostic(const char* text, const DiagnosticStream* stream,
                       const DiagnosticText** entry) {
   *entry = nullptr;
   if (*text == '\0') return 0;
-  for (size_t i = 0; i < kReaderDiagnosticCount; ++i) {
-    const DiagnosticText& candidate = kReaderDiagnostics[i];
+  for (const DiagnosticText& candidate : kReaderDiagnostics) {
     if (stream != nullptr && candidate.stream != *stream) continue;
     const size_t length = matchFormat(candidate.format, text);
     if (length > 0) {
@@ -94,7 +106,7 @@ DiagnosticList::DiagnosticList(const char* loadStdout, const char* loadStderr)
 void DiagnosticList::add(const char* written, DiagnosticStream stream) {
   const DiagnosticText* entry = nullptr;
   for (size_t length; (length = nextDiagnostic(written, &stream, &entry)) > 0; written += length) {
-    if (entry != nullptr && entry->meaning == nullptr) continue;
+    if (entry != nullptr && diagnosticMeaning(entry->kind) == nullptr) continue;
     Diagnostic message = {entry, stream, nullptr, 0, 1};
     shownPart(written, length, &message.text, &message.length);
     if (message.length == 0) continue;
@@ -121,7 +133,7 @@ void DiagnosticList::writeText(FILE* out) const {
     fwrite(m.text, 1, m.length, out);
     if (m.times > 1) fprintf(out, " (%u times)", m.times);
     fputs("\n    ", out);
-    fputs(m.entry != nullptr ? m.entry->meaning : kOtherMeaning, out);
+    fputs(m.entry != nullptr ? diagnosticMeaning(m.entry->kind) : kOtherMeaning, out);
     fputc('\n', out);
   }
 }
@@ -135,13 +147,13 @@ void DiagnosticList::writeJson(JsonWriter& json) const {
   TextBuffer text;
   for (const Diagnostic& m : messages_) {
     json.open(nullptr, '{');
-    json.text("kind", m.entry != nullptr ? m.entry->kind : kOtherKind);
+    json.text("kind", m.entry != nullptr ? m.entry->name : kOtherKind);
     json.text("stream", kStreamNames[static_cast<int>(m.stream)]);
     text.clear();
     text.append(m.text, m.length);
     json.text("text", text.text());
     json.unsignedNumber("times", m.times);
-    json.text("meaning", m.entry != nullptr ? m.entry->meaning : kOtherMeaning);
+    json.text("meaning", m.entry != nullptr ? diagnosticMeaning(m.entry->kind) : kOtherMeaning);
     json.close('}');
   }
   json.close(']');

@@ -1,27 +1,18 @@
-// The reader's diagnostics, one table of them: every text the one-time load writes about a broken
-// table, exactly as it writes it, with the name programs test, the stream it goes to and what it
-// means. The reports for people and the JSON both explain each message from this table.
+// The reader's diagnostics as the tool shows them: each message the one-time load wrote about a
+// broken table, found in the reader's table of them (records/diagnostics.h), with what it means.
+// The reports for people and the JSON both explain each message from here.
 #pragma once
 
 #include <stddef.h>
 #include <stdio.h>
 
+#include "records/diagnostics.h"
 #include "tools/growable_array.h"
 #include "tools/json_writer.h"
 
-enum class DiagnosticStream { Stdout, Stderr };
-
-struct DiagnosticText {
-  const char* kind;  // what programs test: "lengthBelowHeader", ...
-  DiagnosticStream stream;
-  // Exactly as the reader writes it, line feeds and tab included; %u, %d and %lu stand for the
-  // numbers in it.
-  const char* format;
-  const char* meaning;  // null: framing only, never shown (the empty line after a cut structure)
-};
-
-extern const DiagnosticText kReaderDiagnostics[];
-extern const size_t kReaderDiagnosticCount;
+// What the message of kind means, in a sentence; null for framing, never shown (the empty line
+// after a cut structure).
+const char* diagnosticMeaning(DiagnosticKind kind);
 
 // The length of the message at the start of text: that of the first entry whose format matches
 // it (its stream matching where stream is not null), with *entry set to that entry; otherwise

@@ -1,15 +1,14 @@
 // The whole machine as the table describes it: every BIOS, BIOS language, processor, memory array
 // and memory device structure, each decoded on its own by the package's decoders, grouped as a
-// person reads a machine (each array with the devices that name it), for people and as JSON.
+// person reads a machine (each array with the devices that name it). inventory_text.h and
+// inventory_json.h write it for people and as JSON.
 #pragma once
 
 #include <stddef.h>
 #include <stdint.h>
-#include <stdio.h>
 
-#include "reader/records.h"
 #include "reader/structure_inventory.h"
-#include "tools/diagnostics.h"
+#include "records/records.h"
 #include "tools/growable_array.h"
 
 struct InventoryBios {
@@ -25,7 +24,6 @@ struct InventoryLanguage {
 
 struct InventoryProcessor {
   uint16_t handle;
-  int statusByte;  // -1: the structure is too short to say
   ProcessorRecord record;
   InventoryNumbers numbers;
 };
@@ -89,12 +87,19 @@ class Inventory {
   bool failed = false;
 };
 
-// "SMBIOS Version: 3.2", or that the layout gives none.
-void writeVersionText(FILE* out, const SmbiosVersion& version);
-// "smbiosVersion": {"major": 3, "minor": 2}, or null.
-void writeVersionJson(JsonWriter& json, const SmbiosVersion& version);
+// The installed modules of a set of slots and their sizes added up.
+struct SizeTotal {
+  unsigned long modules = 0;
+  unsigned long unknown = 0;  // modules whose size the structure does not give
+  uint64_t bytes = 0;
 
-// tableError: why this machine's table could not be read, or null.
-void writeInventoryText(FILE* out, const Inventory& inventory, const DiagnosticList& diagnostics);
-void writeInventoryJson(FILE* out, const Inventory& inventory, const char* tableError,
-                        const DiagnosticList& diagnostics);
+  void add(const InventoryDevice& device);
+};
+
+// The devices that belong to array (null: those that belong to none), added up.
+SizeTotal installedIn(const Inventory& inventory, const InventoryArray* array);
+// Every device of the table, added up.
+SizeTotal installedInAll(const Inventory& inventory);
+
+// The processors whose socket holds one.
+unsigned long populatedCount(const Inventory& inventory);

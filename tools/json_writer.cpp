@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "base/ascii.h"
+
 void appendJsonString(TextBuffer* out, const char* text, size_t count) {
   static const char kHex[] = "0123456789abcdef";
   out->append('"');
@@ -30,7 +32,7 @@ void appendJsonString(TextBuffer* out, const char* text, size_t count) {
         out->append("\\f");
         break;
       default:
-        if (byte < 0x20 || byte > 0x7E) {
+        if (!isPrintableAscii(byte)) {
           const char escaped[] = {'\\', 'u', '0', '0', kHex[byte >> 4], kHex[byte & 0xF]};
           out->append(escaped, sizeof escaped);
         } else {

@@ -5,10 +5,10 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "platform/serving/stdout_redirect.h"
 #include "platform/whole_file.h"
-#include "reader/records.h"
+#include "reader/reader.h"
 #include "tools/diagnostics.h"
-#include "tools/stdout_redirect.h"
 
 namespace {
 

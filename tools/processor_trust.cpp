@@ -10,15 +10,15 @@
 #endif
 
 #include "base/byte_reader.h"
-#include "tools/text_format.h"
+#include "structures/string_texts.h"
+#include "tablefile/text_format.h"
+#include "tools/text_report.h"
 
 const char kProcessorIdNote[] =
     "The processor ID is the processor model's signature and feature flags, shared by every "
     "machine with the same processor model: it is not a per-machine serial number.";
 
 namespace {
-
-constexpr char kAllZero[] = "00 00 00 00 00 00 00 00";
 
 // Names that virtual machines and their firmware put into the BIOS and processor strings.
 constexpr const char* kVirtualMachineNames[] = {
@@ -35,36 +35,11 @@ constexpr const char* kVirtualMachineMakers[] = {
 constexpr char kMicrosoft[] = "Microsoft Corporation";
 constexpr char kMicrosoftVirtualMachine[] = "Virtual Machine";
 
-constexpr char kVirtualMachineBit[] = "System is a virtual machine";
-constexpr char kNotSpecified[] = "Not Specified";
-
 // Family names under which the ID's layout is left to the processor's version string.
 constexpr const char* kFamiliesDecidedByVersion[] = {"Other", "Unknown"};
 
-// The eight bytes of an ID text of eight hexadecimal pairs; false for any other text.
-bool parseId(const char* text, uint8_t bytes[8]) {
-  if (strlen(text) != 23) return false;
-  for (int i = 0; i < 8; ++i) {
-    unsigned value = 0;
-    for (int k = 0; k < 2; ++k) {
-      const char c = text[i * 3 + k];
-      const int digit = c >= '0' && c <= '9'   ? c - '0'
-                        : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                        : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                                               : -1;
-      if (digit < 0) return false;
-      value = value * 16 + static_cast<unsigned>(digit);
-    }
-    if (i < 7 && text[i * 3 + 2] != ' ') return false;
-    bytes[i] = static_cast<uint8_t>(value);
-  }
-  return true;
-}
-
 void appendTrimmed(TextBuffer* out, const char* text) {
-  size_t length = strlen(text);
-  while (length > 0 && text[length - 1] == ' ') --length;
-  out->append(text, length);
+  out->append(text, trimmedLength(text, strlen(text)));
 }
 
 const char* socketName(const InventoryProcessor& p) {
@@ -117,7 +92,7 @@ void warnNoSignature(const InventoryProcessor& source, ProcessorIdAssessment* ou
   for (const char* family : kFamiliesDecidedByVersion) byVersion |= strcmp(r.family, family) == 0;
   if (byVersion) {
     warning->append("\", which leaves the ID's layout to the version, and the version \"");
-    appendTrimmed(warning, r.version != nullptr ? r.version : kNotSpecified);
+    appendTrimmed(warning, r.version != nullptr ? r.version : kNotSpecifiedText);
     warning->append("\" names no processor the package knows");
   } else {
     warning->append("\", whose ID layout the package does not decode");
@@ -192,16 +167,18 @@ void addNamedSigns(TextBuffer* signs, const char* what, const char* text) {
 void warnSynthesised(const Inventory& inventory, ProcessorIdAssessment* out) {
   TextBuffer signs;
   for (const InventoryBios& b : inventory.bios) {
-    if (strstr(b.record.characteristics, kVirtualMachineBit) != nullptr) {
+    if (strstr(b.record.characteristics, kVirtualMachineText) != nullptr) {
       signs.append(signs.empty() ? "" : "; ");
-      signs.append("the BIOS characteristics say \"System is a virtual machine\"");
+      signs.append("the BIOS characteristics say \"");
+      signs.append(kVirtualMachineText);
+      signs.append("\"");
     }
     addNamedSigns(&signs, "the BIOS vendor is", b.record.vendor);
     addNamedSigns(&signs, "the BIOS version is", b.record.version);
     // Firmware always names itself; a table made up by a compatibility layer may not.
     const char* const names[] = {b.record.vendor, b.record.version, b.record.releaseDate};
     bool named = false;
-    for (const char* name : names) named |= name != nullptr && strcmp(name, kNotSpecified) != 0;
+    for (const char* name : names) named |= name != nullptr && strcmp(name, kNotSpecifiedText) != 0;
     if (b.record.present != 0 && !named) {
       signs.append(signs.empty() ? "" : "; ");
       signs.append("the BIOS names no vendor, version or release date");
@@ -287,12 +264,14 @@ void assessProcessorId(const char* id, const Inventory& inventory, const char* t
     out->socketHandle = source->handle;
     out->signature = source->record.signature;
   }
-  uint8_t bytes[8];
+  // The ID's registers from the structure itself: EAX, the signature, then EDX, the flags.
+  const bool read = source != nullptr && source->numbers.idRead;
   uint32_t eax = 0;
   uint32_t edx = 0;
-  ByteReader idReader(bytes, sizeof bytes);
-  const bool parsed = parseId(id, bytes) && idReader.readU32Le(&eax) && idReader.readU32Le(&edx);
-  if (parsed) {
+  if (read) {
+    ByteReader idReader(source->numbers.id, sizeof source->numbers.id);
+    idReader.readU32Le(&eax);
+    idReader.readU32Le(&edx);
     // EDX, then EAX, each as eight upper-case hexadecimal digits.
     static const char kHex[] = "0123456789ABCDEF";
     const uint32_t words[] = {edx, eax};
@@ -304,7 +283,7 @@ void assessProcessorId(const char* id, const Inventory& inventory, const char* t
     out->processorId[16] = '\0';
   }
 
-  const bool allZero = strcmp(id, kAllZero) == 0;
+  const bool allZero = read && eax == 0 && edx == 0;
   if (allZero) {
     out->warn("allZero")->append("the ID is all zero: the firmware names no processor model here");
   }
@@ -316,7 +295,7 @@ void assessProcessorId(const char* id, const Inventory& inventory, const char* t
   warnDamagedTable(inventory, out);
   warnVirtualMachine(inventory, out);
   warnSynthesised(inventory, out);
-  if (cpuid != nullptr && parsed && (cpuid->eax != eax || cpuid->edx != edx)) {
+  if (cpuid != nullptr && read && (cpuid->eax != eax || cpuid->edx != edx)) {
     TextBuffer* warning = out->warn("cpuidMismatch");
     if (warning == nullptr) return;
     // The registers as the ID's bytes would hold them.

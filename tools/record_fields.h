@@ -5,7 +5,7 @@
 
 #include <stddef.h>
 
-#include "reader/records.h"
+#include "records/records.h"
 
 template <typename Record>
 struct Field {
@@ -75,14 +75,3 @@ inline constexpr Field<MemoryDeviceRecord> kMemoryDeviceFields[] = {
     {"configuredVoltage", "Configured Voltage", &MemoryDeviceRecord::configuredVoltage, false},
     {"reserved", nullptr, &MemoryDeviceRecord::reserved, false},
 };
-
-// The size text the package stores for a slot whose Size word is 0: no module installed.
-inline constexpr char kEmptySlotSize[] = "Seems Fake";
-
-// What the package stores for a field of a Processor Information structure of the oldest layout,
-// which ends before it: the structure cannot tell.
-inline constexpr char kUnknowableText[] = "UnKnowable in this Machine";
-// The processor's flags when its ID is not laid out as x86 feature flags, and a list of flags or
-// characteristics with none set.
-inline constexpr char kUnknownFlags[] = "UNKNOWN";
-inline constexpr char kNoItems[] = "None";

@@ -3,7 +3,7 @@
 #include <stdint.h>
 #include <string.h>
 
-#include "reader/records.h"
+#include "reader/reader.h"
 #include "tools/json_writer.h"
 #include "tools/record_fields.h"
 #include "tools/text_report.h"

@@ -16,7 +16,7 @@ size_t trimmedLength(const char* text, size_t count) {
 }
 
 bool isEmptySlot(const MemoryDeviceRecord& device) {
-  return device.size != nullptr && strcmp(device.size, kEmptySlotSize) == 0;
+  return device.size != nullptr && strcmp(device.size, kEmptySlotText) == 0;
 }
 
 void writeValue(FILE* out, int indent, const char* label, const char* value, bool list) {

@@ -5,7 +5,7 @@
 #include <stddef.h>
 #include <stdio.h>
 
-#include "reader/records.h"
+#include "records/records.h"
 #include "tools/record_fields.h"
 
 // "<indent>label: value". A null value reads "(not set)", a value of blanks only "(blank)"; a

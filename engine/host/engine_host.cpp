@@ -12,14 +12,15 @@
 #include "base/compiler.h"
 #include "base/limits.h"
 #include "base/text_buffer.h"
+#include "base/widen.h"
 #include "module_loader.h"
 #include "platform/firmware_table.h"
-#include "platform/served_firmware_table.h"
-#include "tools/stdout_redirect.h"
-#include "tools/table_file.h"
+#include "platform/serving/served_firmware_table.h"
+#include "platform/serving/stdout_redirect.h"
+#include "tablefile/table_file.h"
 
 #if defined(_WIN32)
-#include "platform/import_patch.h"
+#include "platform/import_patch/import_patch.h"
 #endif
 
 namespace {
@@ -100,24 +101,6 @@ class Utf8 {
 
  private:
   char* bytes_ = nullptr;
-};
-
-// 8-bit text as engine text, each character keeping its value (as char converts).
-class Wide {
- public:
-  explicit Wide(const char* text) {
-    const size_t length = strlen(text);
-    chars_ = static_cast<TCHAR*>(malloc((length + 1) * sizeof(TCHAR)));
-    if (chars_ == nullptr) return;
-    for (size_t i = 0; i <= length; ++i) chars_[i] = static_cast<TCHAR>(text[i]);
-  }
-  ~Wide() { free(chars_); }
-  Wide(const Wide&) = delete;
-  Wide& operator=(const Wide&) = delete;
-  const TCHAR* text() const { return chars_ != nullptr ? chars_ : TEXT(""); }
-
- private:
-  TCHAR* chars_ = nullptr;
 };
 
 bool sameText(const TCHAR* a, const TCHAR* b) {
@@ -202,7 +185,9 @@ int run(int argc, char** argv) {
       *static_cast<UClass* const*>(findExport(module, classExport.text()));
   const Native native = *static_cast<const Native*>(findExport(module, nativeExport.text()));
 
-  UClass* cls = UClass::FindClass(Wide(className).text());
+  BasicWideText<TCHAR> wideClassName;  // empty where memory ran out: no class has that name
+  wideClassName.assignWidened(className, strlen(className));
+  UClass* cls = UClass::FindClass(wideClassName.text());
   if (cls == nullptr || cls != exportedClass) {
     return fail("class %s is not registered by module %s", className, modulePath);
   }

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <memory>
 
-#include "reader/structure.h"
+#include "structures/structure.h"
 #include "tests/support/table_builder.h"
 
 class HeldStructure {

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/served_firmware_table.h"
+#include "platform/serving/served_firmware_table.h"
 #include "reader/testing.h"
 
 void ReaderTest::SetUp() {

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "reader/record_store.h"
-#include "reader/records.h"
+#include "reader/reader.h"
+#include "records/record_store.h"
 #include "tests/support/table_builder.h"
 
 struct LoadOutput {

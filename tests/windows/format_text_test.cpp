@@ -3,7 +3,7 @@
 // write no more than its capacity, always terminate, and answer the length the text needs.
 #include <string.h>
 
-#include "reader/record_store.h"
+#include "records/record_store.h"
 #include "tests/support/format_fit_cases.h"
 #include "tests/windows/check.h"
 

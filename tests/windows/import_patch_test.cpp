@@ -1,7 +1,7 @@
 // Steering a loaded module's firmware table through its import address table, as engine-host
 // and the package test do. This program imports the kernel's GetSystemFirmwareTable itself,
 // through the platform layer's live path, so it serves as the module.
-#include "platform/import_patch.h"
+#include "platform/import_patch/import_patch.h"
 
 #include <string.h>
 #include <windows.h>

@@ -10,7 +10,7 @@
 #include "StandinTesting.h"
 #include "base/raw_header.h"
 #include "module_loader.h"
-#include "platform/import_patch.h"
+#include "platform/import_patch/import_patch.h"
 #include "tests/windows/check.h"
 
 using windows_test::check;

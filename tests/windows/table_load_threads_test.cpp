@@ -5,8 +5,9 @@
 #include <windows.h>
 
 #include "base/raw_header.h"
-#include "platform/served_firmware_table.h"
-#include "reader/record_store.h"
+#include "platform/serving/served_firmware_table.h"
+#include "reader/reader.h"
+#include "records/record_store.h"
 #include "tests/windows/check.h"
 
 using windows_test::check;

@@ -1,11 +1,11 @@
-#include "reader/record_store.h"
+#include "records/record_store.h"
 
 #include <stdarg.h>
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include "base/bounded_format.h"
+#include "records/diagnostics.h"
 
 TextArena recordTexts;
 
@@ -177,7 +177,7 @@ void allocateMemoryDevices() {
       memoryDeviceCapacity = memoryDevices != nullptr ? count : 0;
       clearFrom = 0;
     } else {
-      fputs("BiosReader: trying to over allocate!", stdout);
+      writeDiagnostic(DiagnosticKind::kSecondMemoryArray);
       // Callers read deviceCount entries, so a list shorter than that must grow. Every entry
       // below count is cleared next anyway, so nothing of the old list needs to be kept. It at
       // least doubles, so that arrays announcing ever more devices cost no more in all than the

@@ -7,7 +7,7 @@
 #include <string.h>
 
 #include "base/compiler.h"
-#include "reader/records.h"
+#include "records/records.h"
 
 extern BiosRecord biosRecord;
 extern BiosLanguageRecord biosLanguageRecord;

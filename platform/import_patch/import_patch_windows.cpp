@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "platform/firmware_table.h"
-#include "platform/import_patch.h"
+#include "platform/import_patch/import_patch.h"
 
 namespace platform {
 

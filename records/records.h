@@ -1,11 +1,11 @@
-// The process-wide records the firmware reader fills from the SMBIOS table, the category codes
-// that name them, and the accessor that hands them out. Every decoded value is held as text: a
-// pointer to a zero-terminated 8-bit text owned by the record, null until a decoder stores one.
+// The process-wide records the firmware reader fills from the SMBIOS table and the category codes
+// that name them. Every decoded value is held as text: a pointer to a zero-terminated 8-bit text
+// owned by the record, null until a decoder stores one.
 #pragma once
 
 #include <stdint.h>
 
-// Category codes understood by getRecord; any other code gives null.
+// Category codes understood by getRecord (reader/reader.h); any other code gives null.
 enum RecordCategory : uint32_t {
   kMemoryArrayCategory = 3,
   kBiosLanguageCategory = 4,
@@ -16,6 +16,20 @@ enum RecordCategory : uint32_t {
 };
 
 constexpr int kBiosCharacteristicsSize = 9999;
+
+// Texts the decoders store that say something of a field rather than give its value; the tools
+// recognise them by these very texts.
+// The size of a memory slot without a module.
+inline constexpr char kEmptySlotText[] = "Seems Fake";
+// Every field a Processor Information structure of the oldest layout ends before.
+inline constexpr char kUnknowableText[] = "UnKnowable in this Machine";
+// The processor's flags when its ID is not laid out as x86 feature flags, and a voltage byte that
+// names no voltage.
+inline constexpr char kUnknownText[] = "UNKNOWN";
+// A list of flags or characteristics with none set.
+inline constexpr char kNoneText[] = "None";
+// The BIOS characteristic a virtual machine's firmware sets.
+inline constexpr char kVirtualMachineText[] = "System is a virtual machine";
 
 struct BiosRecord {
   int32_t present;
@@ -83,8 +97,3 @@ struct ReservedRecord {
   int32_t present;
   char* fields[3];
 };
-
-// Returns the process-wide record of a category, or null for an unknown code. The first call of
-// the process, whatever its code, reads and decodes the whole firmware table; later calls only
-// look up. Safe to call from several threads: the load runs exactly once.
-void* getRecord(uint32_t code);

@@ -1,4 +1,4 @@
-#include "tools/stdout_redirect.h"
+#include "platform/serving/stdout_redirect.h"
 
 #if defined(_WIN32)
 #include <fcntl.h>

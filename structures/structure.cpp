@@ -1,19 +1,6 @@
-#include "reader/structure.h"
+#include "structures/structure.h"
 
 #include "base/byte_reader.h"
-
-bool readStructureHeader(uint8_t* table, uint32_t tableLength, uint64_t offset,
-                         StructureHeader* header) {
-  ByteReader r(table, tableLength);
-  StructureHeader h;
-  if (!r.seek(offset) || !r.readU8(&h.type) || !r.readU8(&h.length) || !r.readU16Le(&h.handle)) {
-    return false;
-  }
-  h.data = table + offset;
-  h.available = static_cast<uint32_t>(tableLength - offset);
-  *header = h;
-  return true;
-}
 
 namespace {
 
@@ -93,27 +80,26 @@ StructureStrings::Run StructureStrings::take(unsigned count, unsigned wanted) {
   run.bytes = static_cast<size_t>(lastNul - first);
   // The NULs between the strings stay; a string the table cut off is not part of the run.
   for (uint8_t* p = first; unprintable && p < lastNul; ++p) {
-    if (*p != 0 && (*p < 0x20 || *p >= 0x7F)) *p = '.';
+    if (*p != 0 && !isPrintableAscii(*p)) *p = '.';
   }
   return run;
 }
 
 const char* structureString(const StructureHeader* header, uint8_t number) {
-  if (number == 0) return "Not Specified";
+  if (number == 0) return kNotSpecifiedText;
   const char* s = findStructureString(header, number);
   return s != nullptr ? s : kBadIndexText;
 }
 
 void filterUnprintable(char* text, size_t count) {
   for (size_t i = 0; i < count; ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (c < 0x20 || c >= 0x7F) text[i] = '.';
+    if (!isPrintableAscii(static_cast<uint8_t>(text[i]))) text[i] = '.';
   }
 }
 
 int isPrintableRun(const uint8_t* bytes, size_t count) {
   for (size_t i = 0; i < count; ++i) {
-    if (bytes[i] < 0x20 || bytes[i] > 0x7E) return 0;
+    if (!isPrintableAscii(bytes[i])) return 0;
   }
   return 1;
 }

@@ -1,4 +1,4 @@
-#include "tools/table_file.h"
+#include "tablefile/table_file.h"
 
 #include <errno.h>
 #include <stdio.h>
@@ -14,9 +14,10 @@
 #include "base/limits.h"
 #include "base/raw_header.h"
 #include "platform/entry_point.h"
+#include "platform/serving/stdout_redirect.h"
 #include "platform/whole_file.h"
-#include "tools/stdout_redirect.h"
-#include "tools/text_format.h"
+#include "structures/structure.h"
+#include "tablefile/text_format.h"
 
 namespace {
 
@@ -54,19 +55,25 @@ bool looksLikeRsmb(const uint8_t* data, size_t size) {
 // strings are mostly printable text (three bytes in four at least: firmware strings may hold a
 // stray control byte). Text files have no zero bytes; most binary files fail on the strings.
 bool startsWithWholeStructure(const uint8_t* data, size_t size) {
-  if (size < kStructureHeaderSize || data[1] < kStructureHeaderSize || data[1] > size) return false;
-  size_t i = data[1];
+  if (size < kStructureHeaderSize) return false;
+  ConstStructureIterator structures(data, static_cast<uint32_t>(size));
+  uint8_t length = 0;
+  if (!structures.formattedLength(&length) || length < kStructureHeaderSize || length > size) {
+    return false;
+  }
+  structures.next(length);
+  if (structures.pastEnd()) return false;
+  // The strings lie between the formatted area and the two zero bytes that close the set.
   size_t text = 0;
   size_t other = 0;
-  while (i + 1 < size && (data[i] != 0 || data[i + 1] != 0)) {
-    if (data[i] >= 0x20 && data[i] <= 0x7E) {
+  for (uint64_t i = length; i + 2 < structures.offset(); ++i) {
+    if (isPrintableAscii(data[i])) {
       ++text;
     } else if (data[i] != 0) {
       ++other;
     }
-    ++i;
   }
-  return i + 1 < size && other * 3 <= text;
+  return other * 3 <= text;
 }
 
 void appendAddress(TextBuffer* error, uint64_t address) {

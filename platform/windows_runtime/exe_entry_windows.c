@@ -4,7 +4,7 @@
 #include <corecrt_startup.h>
 #include <stdlib.h>
 
-#include "platform/module_startup_windows.h"
+#include "platform/windows_runtime/module_startup_windows.h"
 
 int main(int argc, char** argv);
 

@@ -3,7 +3,7 @@
 // constructors, a module-local atexit for static destructors, and the symbols the compiler's
 // objects refer to without naming a library. The entry points of DLLs and executables
 // (dll_entry_windows.c, exe_entry_windows.c) pull this object into every module.
-#include "platform/module_startup_windows.h"
+#include "platform/windows_runtime/module_startup_windows.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "platform/served_firmware_table.h"
+#include "platform/serving/served_firmware_table.h"
 
 #include <stdlib.h>
 #include <string.h>

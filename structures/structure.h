@@ -1,10 +1,16 @@
-// One SMBIOS structure as the walk hands it to the decoders, bounded reads of its formatted
-// area, and the lookup of its strings. Decoders never add offsets to pointers themselves.
+// One SMBIOS structure as the walk hands it to the decoders, the stepping from one structure of a
+// table to the next, bounded reads of its formatted area, and the lookup of its strings.
+// Decoders never add offsets to pointers themselves.
 #pragma once
 
 #include <stddef.h>
 #include <stdint.h>
 #include <string.h>
+
+#include "base/ascii.h"
+#include "base/byte_reader.h"
+#include "base/limits.h"
+#include "structures/string_texts.h"
 
 struct StructureHeader {
   uint8_t type;
@@ -14,19 +20,80 @@ struct StructureHeader {
   uint32_t available;  // bytes delivered from data to the end of the table (at least length)
 };
 
-// The structure whose first byte lies at offset in a table of tableLength bytes, its header read
-// from its first four bytes; data points at it and available counts the bytes from there to the
-// end of the table. False (header unchanged) when fewer than four bytes are left there.
-bool readStructureHeader(uint8_t* table, uint32_t tableLength, uint64_t offset,
-                         StructureHeader* header);
+// The structure types the house reads by their number.
+enum StructureType : uint8_t {
+  kBiosInformationType = 0,
+  kSystemInformationType = 1,
+  kProcessorInformationType = 4,
+  kBiosLanguageType = 13,
+  kPhysicalMemoryArrayType = 16,
+  kMemoryDeviceType = 17,
+  kManagementDeviceThresholdType = 34,
+  kInactiveType = 126,
+  kEndOfTableType = 127,
+};
 
-// Steps from offset, where a string set starts, past the two zero bytes that close it: the offset
-// of the next structure. Beyond tableLength when the table ends first; reads no byte outside it.
-// Inline: the count and the walk step through every structure with it.
-inline uint64_t stringSetEnd(const uint8_t* table, uint32_t tableLength, uint64_t offset) {
-  // Offsets in 64 bits: no sum wraps, and no pointer is formed outside the table.
-  while (offset + 1 < tableLength && (table[offset] != 0 || table[offset + 1] != 0)) ++offset;
-  return offset + 2;
+// The structures of a table one after another: the header of each, its formatted area (data and
+// length of the header) and its string set (StructureStrings, below), then the next structure,
+// behind the two zero bytes that close the set. Offsets are kept in 64 bits, so that no sum
+// wraps and no pointer is formed outside the table, and no byte outside it is read. Byte is
+// uint8_t, or const uint8_t to step through bytes that are only looked at (no header then: a
+// header lets the string lookup write). Inline: the count and the walk step through every
+// structure with it.
+template <typename Byte>
+class BasicStructureIterator {
+  static_assert(sizeof(Byte) == 1, "a table of bytes");
+
+ public:
+  BasicStructureIterator(Byte* table, uint32_t length) : table_(table), length_(length) {}
+
+  // Where the structure at hand starts. After a step past the end of the table, where its string
+  // set would have ended.
+  uint64_t offset() const { return offset_; }
+  // Not one byte of a structure is left.
+  bool atEnd() const { return offset_ >= length_; }
+  // The last step ran past the end of the table: it holds no end of that string set.
+  bool pastEnd() const { return offset_ > length_; }
+
+  // The formatted length of the structure at hand; false when the table ends before that byte.
+  bool formattedLength(uint8_t* length) const {
+    return readLeAt(table_, length_, offset_ + 1, length);
+  }
+
+  // The structure at hand, its header read from its first four bytes; data points at it and
+  // available counts the bytes from there to the end of the table. False (header unchanged) when
+  // fewer than four bytes are left.
+  bool header(StructureHeader* header) const {
+    ByteReader r(table_, length_);
+    StructureHeader h;
+    if (!r.seek(offset_) || !r.readU8(&h.type) || !r.readU8(&h.length) || !r.readU16Le(&h.handle)) {
+      return false;
+    }
+    h.data = table_ + offset_;
+    h.available = static_cast<uint32_t>(length_ - offset_);
+    *header = h;
+    return true;
+  }
+
+  // Steps past the formatted area of the structure at hand, formattedLength bytes, and the
+  // string set behind it.
+  void next(uint8_t formattedLength) {
+    uint64_t p = offset_ + formattedLength;
+    while (p + 1 < length_ && (table_[p] != 0 || table_[p + 1] != 0)) ++p;
+    offset_ = p + 2;
+  }
+
+ private:
+  Byte* table_;
+  uint32_t length_;
+  uint64_t offset_ = 0;
+};
+using StructureIterator = BasicStructureIterator<uint8_t>;
+using ConstStructureIterator = BasicStructureIterator<const uint8_t>;
+
+// Whether the formatted area holds size bytes at offset: the length gate of a field.
+inline bool holdsField(const StructureHeader* header, unsigned offset, unsigned size) {
+  return header->length >= offset + size;
 }
 
 // Little-endian reads at an offset of the formatted area. A read that does not lie wholly inside
@@ -35,10 +102,6 @@ uint8_t readU8(const StructureHeader* header, unsigned offset);
 uint16_t readU16Le(const StructureHeader* header, unsigned offset);
 uint32_t readU32Le(const StructureHeader* header, unsigned offset);
 uint64_t readU64Le(const StructureHeader* header, unsigned offset);
-
-// What a lookup gives for a string the structure does not have: this very text, so that a caller
-// can tell it from a string of the table by its address.
-inline constexpr char kBadIndexText[] = "<BAD INDEX>";
 
 // String number of the structure to text, never null: "Not Specified" for 0, "<BAD INDEX>" when
 // the structure has no such string (also when the string runs past the end of the table),
@@ -111,7 +174,7 @@ class StructureStrings {
       from += 8;
     }
     for (;;) {
-      while (from < end_ && static_cast<uint8_t>(*from - 0x20) < 0x5F) ++from;
+      while (from < end_ && isPrintableAscii(*from)) ++from;
       if (from == end_ || *from == 0) return from;
       *unprintable = true;
       ++from;

@@ -20,10 +20,11 @@ typedef unsigned short wchar_t;
 #define _InterlockedOr64 wineInterlockedOr64
 #define _InterlockedXor64 wineInterlockedXor64
 
-// msvcrt.dll has no snprintf or vsnprintf. Wine's headers make both inline calls of _vsnprintf,
-// which leaves a text it had to cut without its terminating zero and returns -1 instead of the
-// length needed. So stdio.h is read here, before anyone else, and the two names then refer to
-// C99 versions of our own (platform/crt_compat_windows.c).
+// msvcrt.dll has no C99 snprintf. Wine's headers make it an inline call of _vsnprintf, which
+// leaves a text it had to cut without its terminating zero and returns -1 instead of the length
+// needed. So stdio.h is read here, before anyone else, and the name then refers to a C99 version
+// (crt_compat_windows.cpp) over vformatBounded (base/bounded_format.h), through which the house
+// formats everything it bounds; vsnprintf stays msvcrt.dll's.
 #include <stdarg.h>
 #include <stddef.h>
 #include <stdio.h>
@@ -31,15 +32,12 @@ typedef unsigned short wchar_t;
 #ifdef __cplusplus
 extern "C" {
 #endif
-int __cdecl zentrikVsnprintf(char* buffer, size_t size, const char* format, va_list args)
-    __attribute__((format(printf, 3, 0)));
 int __cdecl zentrikSnprintf(char* buffer, size_t size, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
 #ifdef __cplusplus
 }
 #endif
 
-#define vsnprintf zentrikVsnprintf
 #define snprintf zentrikSnprintf
 
 // Wine's headers reach the standard streams through the universal C runtime's __acrt_iob_func,

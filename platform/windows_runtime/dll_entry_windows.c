@@ -3,7 +3,7 @@
 // runs their destructors after DllMain has seen the detach, while the module is still there.
 #include <windows.h>
 
-#include "platform/module_startup_windows.h"
+#include "platform/windows_runtime/module_startup_windows.h"
 
 // A DLL without a DllMain of its own gets this one, which accepts every notification; the
 // linker takes it only when the module defines no DllMain.

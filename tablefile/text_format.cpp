@@ -1,4 +1,4 @@
-#include "tools/text_format.h"
+#include "tablefile/text_format.h"
 
 #include <stdarg.h>
 #include <stdlib.h>

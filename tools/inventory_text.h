@@ -1,0 +1,13 @@
+// The inventory for people: the SMBIOS version, the BIOS, the languages, every processor, every
+// memory array with its devices, the totals, then the load's diagnostics.
+#pragma once
+
+#include <stdio.h>
+
+#include "tools/diagnostics.h"
+#include "tools/inventory.h"
+
+// "SMBIOS Version: 3.2", or that the layout gives none.
+void writeVersionText(FILE* out, const SmbiosVersion& version);
+
+void writeInventoryText(FILE* out, const Inventory& inventory, const DiagnosticList& diagnostics);

@@ -1,0 +1,45 @@
+// zentrik records: every record the package holds, as a report for people or as JSON.
+#include <stdio.h>
+
+#include "tools/command_table.h"
+#include "tools/commands.h"
+#include "tools/load_output.h"
+#include "tools/record_report.h"
+
+namespace {
+
+constexpr char kRecordsHelp[] =
+    "Usage: zentrik records [--table IN] [--format auto|rsmb|dump|raw|bare] [--json]\n"
+    "\n"
+    "Loads the firmware table and prints every record the package holds: BIOS, BIOS Language,\n"
+    "Processor, Physical Memory Array and each Memory Device. The package keeps one record per\n"
+    "category, filled by the last structure of its type: 'zentrik inventory' shows them all.\n"
+    "The load's own diagnostics about a broken table follow, each with what it means.\n"
+    "\n";
+
+constexpr char kRecordsHelpTail[] =
+    "  --json         print one JSON object instead: the load's diagnostics (its standard\n"
+    "                 output and standard error) and every record, keyed by field name\n";
+
+}  // namespace
+
+int runRecords(int argc, char** argv) {
+  Options options;
+  const int parsed =
+      commandOptions("records", argc, argv, {true, true}, kRecordsHelp, kRecordsHelpTail, &options);
+  if (parsed >= 0) return parsed;
+  TextBuffer raw;
+  if (options.table != nullptr && !obtainTable(options, &raw)) return kExitUsage;
+
+  TextBuffer loadStdout;
+  TextBuffer loadStderr;
+  const bool captured = loadCapturing(&loadStdout, &loadStderr);
+  const char* out = captured ? loadStdout.text() : nullptr;
+  const char* err = captured ? loadStderr.text() : nullptr;
+  if (options.json) {
+    writeJsonReport(stdout, out, err);
+  } else {
+    writeTextReport(stdout, DiagnosticList(out, err));
+  }
+  return reportLiveFailure() ? kExitOk : kExitNoTable;
+}
