@@ -1,6 +1,7 @@
 #include "tests/support/reader_fixture.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -39,4 +40,16 @@ Bytes readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return {};
   return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string samplePath(const std::string& name) {
+  return std::string(ZENTRIK_SAMPLES) + "/" + name + ".rsmb";
+}
+
+std::string sharedTable(const std::string& file) {
+  return std::string(ZENTRIK_SHARED_TABLES) + "/" + file;
+}
+
+bool haveSharedTables() {
+  return std::filesystem::is_directory(ZENTRIK_SHARED_TABLES);
 }

@@ -26,6 +26,10 @@ class ReaderTest : public ::testing::Test {
   LoadOutput load(const Bytes& raw);
   // Serves a table in the rsmb layout with its real length.
   LoadOutput loadTable(const Bytes& table) { return load(rawBuffer(table)); }
+  // Serves these structures and the end-of-table structure as the table.
+  LoadOutput loadStructures(std::initializer_list<Bytes> structures) {
+    return loadTable(tableOf({tableOf(structures), endOfTable()}));
+  }
 
   static ProcessorRecord& processor() { return *static_cast<ProcessorRecord*>(getRecord(9)); }
   static BiosRecord& bios() { return *static_cast<BiosRecord*>(getRecord(5)); }
@@ -41,3 +45,12 @@ std::string text(const char* field);
 
 // Reads a whole file; empty when it cannot be read.
 Bytes readFile(const std::string& path);
+
+// A sample table of samples/ by name ("desktop": samples/desktop.rsmb).
+std::string samplePath(const std::string& name);
+// A real machine's table of ../shared/tables by file name ("": the folder).
+std::string sharedTable(const std::string& file);
+bool haveSharedTables();
+// Tests that read the real machines' tables skip with one line where ../shared is missing.
+#define SKIP_WITHOUT_SHARED_TABLES() \
+  if (!haveSharedTables()) GTEST_SKIP() << "no shared tables at " << sharedTable("")
