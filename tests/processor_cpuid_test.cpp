@@ -82,7 +82,7 @@ TEST_F(ProcessorCpuidTest, SignatureAndFlagsMatchThisMachine) {
 
   Structure s(4, 0x30);
   s.u8(0x06, familyByte).u32(0x08, signature).u32(0x0C, flags);
-  loadTable(tableOf({s, endOfTable()}));
+  loadStructures({s});
   const ProcessorRecord& p = processor();
 
   // The two registers as the structure holds them.

@@ -97,7 +97,7 @@ TEST_F(RecordReport, EmptyPartsTakeOneLine) {
 // Each message of the load, in the order of each stream, with one line on what it means; a run
 // of equal messages is written once.
 TEST_F(RecordReport, DiagnosticsAreExplained) {
-  loadTable(tableOf({endOfTable()}));
+  loadStructures({});
   const std::string report = textReport(
       "BiosReader: trying to over allocate!BiosReader: trying to over allocate!\t<TRUNCATED>\n\n",
       "Invalid entry length (3). DMI table is broken! Stop.\n\n"
@@ -120,7 +120,7 @@ TEST_F(RecordReport, DiagnosticsAreExplained) {
 
 TEST_F(RecordReport, EmptyListSaysNone) {
   // Characteristics 0 with both extension bytes 0: two line feeds and no item.
-  loadTable(tableOf({Structure(0, 0x14).str("V"), endOfTable()}));
+  loadStructures({Structure(0, 0x14).str("V")});
   EXPECT_NE(textReport().find("  Characteristics: (none)\n"), std::string::npos);
 }
 

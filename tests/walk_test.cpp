@@ -21,7 +21,7 @@ Bytes plain(uint8_t type, const char* s = "x") {
 class WalkTest : public ReaderTest {};
 
 TEST_F(WalkTest, WellFormedTableWritesNothing) {
-  const LoadOutput output = loadTable(tableOf({plain(1), plain(2), plain(3), endOfTable()}));
+  const LoadOutput output = loadStructures({plain(1), plain(2), plain(3)});
   EXPECT_EQ(output.out, "");
   EXPECT_EQ(output.err, "");
 }
@@ -147,13 +147,13 @@ TEST_F(WalkTest, TypeThirtyFourFixUp) {
   Structure fixed(34, 16);
   fixed.bytes(11, {'A', 'B', 'C', 'D', 'E'});
   const Bytes fixedBytes = fixed.rawStrings({0, 0});
-  LoadOutput output = loadTable(tableOf({fixedBytes, endOfTable()}));
+  LoadOutput output = loadStructures({fixedBytes});
   EXPECT_EQ(output.err, "Invalid entry length (16). Fixed up to 11.\n");
 
   freshReader();
   Structure kept(34, 16);
   kept.bytes(11, {'A', 'B', 0x01, 'D', 'E'});
-  output = loadTable(tableOf({kept.str("s"), endOfTable()}));
+  output = loadStructures({kept.str("s")});
   EXPECT_EQ(output.err, "");
 }
 
@@ -176,14 +176,14 @@ TEST_F(WalkTest, StructuresBehindEndOfTableAreWalked) {
 }
 
 TEST_F(WalkTest, OnePlatformReadPerProcess) {
-  loadTable(tableOf({plain(1), endOfTable()}));
+  loadStructures({plain(1)});
   EXPECT_EQ(platform::firmwareTableCallCount(), 2u);  // size query, then the copy
   for (uint32_t code = 0; code < 20; ++code) getRecord(code);
   EXPECT_EQ(platform::firmwareTableCallCount(), 2u);
 }
 
 TEST_F(WalkTest, CategoryCodes) {
-  loadTable(tableOf({endOfTable()}));
+  loadStructures({});
   EXPECT_EQ(getRecord(3), &memoryArrayRecord);
   EXPECT_EQ(getRecord(4), &biosLanguageRecord);
   EXPECT_EQ(getRecord(5), &biosRecord);

@@ -1,5 +1,6 @@
 #include "tests/support/reader_fixture.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -52,4 +53,14 @@ std::string sharedTable(const std::string& file) {
 
 bool haveSharedTables() {
   return std::filesystem::is_directory(ZENTRIK_SHARED_TABLES);
+}
+
+Bytes sharedTableRaw(const std::string& file) {
+  const Bytes bytes = readFile(sharedTable(file));
+  const std::string ext = std::filesystem::path(file).extension().string();
+  if (ext == ".dat" || ext == ".rsmb") return bytes;
+  if (bytes.size() > 0x20 && std::equal(bytes.begin(), bytes.begin() + 5, "_SM3_")) {
+    return rawBuffer(Bytes(bytes.begin() + 0x20, bytes.end()), bytes[7], bytes[8]);
+  }
+  return rawBuffer(bytes, 0, 0);
 }

@@ -40,6 +40,10 @@ class ReaderTest : public ::testing::Test {
   static MemoryDeviceRecord* devices() { return *static_cast<MemoryDeviceRecord**>(getRecord(10)); }
 };
 
+// A reader test run once for each row of a table of cases (TEST_P), each with a fresh reader.
+template <typename Case>
+class ReaderCaseTest : public ReaderTest, public ::testing::WithParamInterface<Case> {};
+
 // A field's text, or "(null)" so that expectations can name the null case.
 std::string text(const char* field);
 
@@ -51,6 +55,10 @@ std::string samplePath(const std::string& name);
 // A real machine's table of ../shared/tables by file name ("": the folder).
 std::string sharedTable(const std::string& file);
 bool haveSharedTables();
+// A real machine's table as the platform delivers it: a capture in that layout (.dat, .rsmb) as
+// it stands; a dump's table (behind its "_SM3_" entry point, at 0x20) or a bare table behind a
+// header.
+Bytes sharedTableRaw(const std::string& file);
 // Tests that read the real machines' tables skip with one line where ../shared is missing.
 #define SKIP_WITHOUT_SHARED_TABLES() \
   if (!haveSharedTables()) GTEST_SKIP() << "no shared tables at " << sharedTable("")
