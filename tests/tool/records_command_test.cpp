@@ -25,16 +25,8 @@ TEST_F(RecordsCommand, RealTablesShowTheRecordsTheReaderHolds) {
     const std::string ext = entry.path().extension().string();
     if (!entry.is_regular_file() || ext == ".smbios_entry_point" || ext == ".md") continue;
     SCOPED_TRACE(entry.path().filename().string());
-    const Bytes file = readFile(entry.path().string());
-    Bytes raw;
-    if (ext == ".dat" || ext == ".rsmb") {
-      raw = file;  // already the rsmb layout
-    } else if (file.size() > 5 && std::equal(file.begin(), file.begin() + 5, "_SM3_")) {
-      raw = rawBuffer(Bytes(file.begin() + 0x20, file.end()), 3, 5);  // dump, table at 0x20
-    } else {
-      raw = rawBuffer(file, 0, 0);  // bare table
-    }
-    expectJsonMatchesLoad({"--table", entry.path().string()}, raw);
+    expectJsonMatchesLoad({"--table", entry.path().string()},
+                          sharedTableRaw(entry.path().filename().string()));
     ++seen;
   }
   EXPECT_GE(seen, 14);
