@@ -9,21 +9,9 @@
 
 #include "tests/support/held_structure.h"
 #include "tests/support/reader_fixture.h"
+#include "tests/support/structures.h"
 
 namespace {
-
-// A BIOS Information structure with vendor, version and date strings.
-Structure biosInformation(uint8_t length) {
-  return Structure(0, length).u8(0x04, 1).u8(0x05, 2).u8(0x08, 3).str("Vendor").str("1.0").str(
-      "01/02/2024");
-}
-
-Structure languageStructure(uint8_t length, uint8_t installable, uint8_t current) {
-  Structure s(13, length);
-  s.u8(0x04, installable);
-  if (length > 0x15) s.u8(0x15, current);
-  return s;
-}
 
 class BiosTest : public ReaderTest {};
 
@@ -41,7 +29,7 @@ TEST_F(BiosTest, LengthGates) {
   for (const auto& c : cases) {
     SCOPED_TRACE(int{c.length});
     freshReader();
-    Structure s = biosInformation(c.length).u8(0x09, 0xFF).u32(0x0A, 0x90);
+    Structure s = biosStructure(c.length).u8(0x09, 0xFF).u32(0x0A, 0x90);
     if (c.length > 0x12) s.u8(0x12, 0x01);
     if (c.length > 0x13) s.u8(0x13, 0x08);
     if (c.length >= 0x1A) s.u16(0x18, 0x4020);
@@ -83,7 +71,7 @@ TEST_F(BiosTest, Characteristics) {
   };
   for (const Case& c : cases) {
     freshReader();
-    loadStructures({biosInformation(0x14)
+    loadStructures({biosStructure(0x14)
                         .u32(0x0A, c.lower)
                         .u32(0x0E, c.upper)
                         .u8(0x12, c.extension1)
@@ -93,7 +81,7 @@ TEST_F(BiosTest, Characteristics) {
 }
 
 TEST_F(BiosTest, EveryBitSetGivesEveryItemOnce) {
-  loadStructures({biosInformation(0x14).u32(0x0A, 0xFFFFFFF7).u8(0x12, 0xFF).u8(0x13, 0xFF)});
+  loadStructures({biosStructure(0x14).u32(0x0A, 0xFFFFFFF7).u8(0x12, 0xFF).u8(0x13, 0xFF)});
   const std::string all = bios().characteristics;
   // 28 main items, 8 of extension byte 1 and 7 of extension byte 2.
   EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 28 + 8 + 7 - 1);
@@ -125,7 +113,7 @@ TEST_F(BiosTest, RomSizes) {
   };
   for (const Case& c : cases) {
     freshReader();
-    loadStructures({biosInformation(0x1A).u8(0x09, c.romSize).u16(0x18, c.extended)});
+    loadStructures({biosStructure(0x1A).u8(0x09, c.romSize).u16(0x18, c.extended)});
     EXPECT_EQ(text(bios().romSize), c.expected) << int{c.romSize} << " " << c.extended;
   }
 }
@@ -138,7 +126,7 @@ TEST_F(BiosTest, StringNumbersOutsideTheSet) {
 }
 
 TEST_F(BiosTest, LaterStructuresReplaceEarlierOnes) {
-  const Bytes first = biosInformation(0x14).u32(0x0A, 0x80).u8(0x12, 1).u8(0x13, 1);
+  const Bytes first = biosStructure(0x14).u32(0x0A, 0x80).u8(0x12, 1).u8(0x13, 1);
   const Bytes second = Structure(0, 0x12).u8(0x04, 1).u8(0x09, 0x0F).u32(0x0A, 0x10).str("Other");
   const Bytes tooShort = Structure(0, 0x11).u8(0x04, 1).str("Ignored");
   loadStructures({first, second, tooShort});

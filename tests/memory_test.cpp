@@ -9,51 +9,11 @@
 #include <vector>
 
 #include "tests/support/reader_fixture.h"
+#include "tests/support/structures.h"
 
 namespace {
 
 constexpr const char kOverAllocate[] = "BiosReader: trying to over allocate!";
-
-// A Physical Memory Array structure; a short one keeps the low byte of its device count.
-Structure memoryArrayStructure(uint8_t use, uint16_t devices, uint32_t capacity = 0x02000000,
-                               uint8_t length = 0x0F) {
-  Structure s(16, length);
-  s.u8(0x04, 0x03).u8(0x05, use).u32(0x07, capacity);
-  if (length >= 0x0F) {
-    s.u16(0x0D, devices);
-  } else {
-    s.u8(0x0D, static_cast<uint8_t>(devices));
-  }
-  return s;
-}
-Structure systemArray(uint16_t devices) {
-  return memoryArrayStructure(0x03, devices);
-}
-
-// A Memory Device structure with every field this decoder reads that fits in length.
-Structure deviceStructure(uint8_t length, const std::string& locator = "DIMM 0",
-                          uint16_t size = 0x2000) {
-  Structure s(17, length);
-  auto put16 = [&](size_t offset, uint16_t value) {
-    if (offset + 2 <= length) s.u16(offset, value);
-  };
-  auto put8 = [&](size_t offset, uint8_t value) {
-    if (offset < length) s.u8(offset, value);
-  };
-  put16(0x0C, size);
-  put8(0x0E, 0x09);
-  put8(0x10, 1);
-  put8(0x11, 2);
-  put8(0x12, 0x1A);
-  put16(0x15, 3200);
-  put8(0x17, 3);
-  put8(0x18, 4);
-  put8(0x19, 5);
-  put8(0x1A, 6);
-  put16(0x20, 2933);
-  put16(0x26, 1200);
-  return s.str(locator).str("BANK 0").str("Maker").str("1234").str("Tag").str("Part");
-}
 
 std::string fields(const MemoryDeviceRecord& d) {
   return text(d.size) + "|" + text(d.formFactor) + "|" + text(d.locator) + "|" +

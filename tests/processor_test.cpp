@@ -9,6 +9,7 @@
 #include "tests/support/held_structure.h"
 #include "tests/support/processor_texts.h"
 #include "tests/support/reader_fixture.h"
+#include "tests/support/structures.h"
 
 namespace {
 
@@ -20,43 +21,6 @@ const std::string kAmdFlags = allIntelFlagsBut({"DS", "ACPI", "SS", "TM", "PBE"}
 const char kSixCharacteristics[] =
     "64-bit capable\nMulti-Core\nHardware Thread\nExecute Protection\nEnhanced "
     "Virtualization\nPower/Performance Control";
-
-// A processor structure of the given length with every field it can hold set; the tag makes the
-// strings of two structures tell apart.
-Structure processorStructure(uint8_t length, const std::string& tag = "") {
-  Structure s(4, length);
-  // Only what the formatted area holds; a short structure simply ends earlier (a word cut in
-  // half keeps its low byte).
-  auto put8 = [&](size_t offset, uint8_t value) {
-    if (offset < length) s.u8(offset, value);
-  };
-  auto put16 = [&](size_t offset, uint16_t value) {
-    put8(offset, static_cast<uint8_t>(value));
-    put8(offset + 1, static_cast<uint8_t>(value >> 8));
-  };
-  put8(0x04, 1);
-  put8(0x05, 3);
-  put8(0x06, 0xC6);
-  put8(0x07, 2);
-  const uint8_t id[] = {0xA9, 0x06, 0x03, 0x00, 0xFF, 0xFB, 0xEB, 0xBF};
-  for (size_t i = 0; i < sizeof id; ++i) put8(0x08 + i, id[i]);
-  put8(0x10, 3);
-  put8(0x11, 0x8C);
-  put16(0x12, 100);
-  put16(0x14, 4000);
-  put16(0x16, 3600);
-  put8(0x20, 4);
-  put8(0x21, 5);
-  put8(0x22, 6);
-  put8(0x23, 4);
-  put8(0x24, 3);
-  put8(0x25, 8);
-  put16(0x26, 0x00FC);
-  put16(0x28, 0xC6);
-  s.str("CPU" + tag).str("Intel(R) Corporation" + tag).str("Intel(R) Core(TM) i7-3770" + tag);
-  s.str("SN" + tag).str("AT" + tag).str("PN" + tag);
-  return s;
-}
 
 // Loads processor structures, which the load decodes without a word.
 template <typename Base>

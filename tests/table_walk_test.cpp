@@ -12,6 +12,7 @@
 #include "reader/structure.h"
 #include "reader/table_load.h"
 #include "tests/support/reader_fixture.h"
+#include "tests/support/structures.h"
 
 namespace {
 
@@ -122,66 +123,13 @@ TEST_F(TableWalkTest, StructuresBehindEndOfTableAreWalked) {
 // One structure of every decoded type, with strings, between two undecoded ones.
 Bytes sampleTable() {
   return tableOf({
-      Structure(0, 0x1A)
-          .u8(4, 1)
-          .u8(5, 2)
-          .u8(8, 3)
-          .u8(9, 0xFF)
-          .u64(0x0A, 0x0000000008099E90ull)
-          .u8(0x12, 0x03)
-          .u8(0x13, 0x0D)
-          .u16(0x18, 0x0020)
-          .str("Vendor")
-          .str("1.0")
-          .str("01/01/2026"),
+      biosStructure(0x1A).u8(0x09, 0xFF).u64(0x0A, 0x08099E90).bytes(0x12, {3, 0x0D}).u16(0x18, 32),
       Structure(1, 8).str("System"),
-      Structure(4, 0x30)
-          .u8(4, 1)
-          .u8(5, 3)
-          .u8(6, 0xC6)
-          .u8(7, 2)
-          .bytes(8, {0xA9, 0x06, 0x03, 0x00, 0xFF, 0xFB, 0xEB, 0xBF})
-          .u8(0x10, 3)
-          .u8(0x11, 0x8C)
-          .u16(0x12, 100)
-          .u16(0x14, 4000)
-          .u16(0x16, 3600)
-          .u8(0x20, 4)
-          .u8(0x21, 5)
-          .u8(0x22, 6)
-          .u8(0x23, 4)
-          .u8(0x24, 4)
-          .u8(0x25, 8)
-          .u16(0x26, 0x00FC)
-          .u16(0x28, 0xC6)
-          .str("CPU0")
-          .str("Intel")
-          .str("Core i7")
-          .str("SN")
-          .str("AT")
-          .str("PN"),
-      Structure(13, 0x16).u8(4, 2).u8(0x15, 1).str("en|US|iso8859-1").str("fr|FR|iso8859-1"),
-      Structure(16, 0x17).u8(4, 3).u8(5, 3).u32(7, 0x02000000).u16(0x0D, 2),
-      Structure(17, 0x28)
-          .u16(0x0C, 0x2000)
-          .u8(0x0E, 9)
-          .u8(0x10, 1)
-          .u8(0x11, 2)
-          .u8(0x12, 0x1A)
-          .u16(0x15, 3200)
-          .u8(0x17, 3)
-          .u8(0x18, 4)
-          .u8(0x19, 5)
-          .u8(0x1A, 6)
-          .u16(0x20, 3200)
-          .u16(0x26, 1200)
-          .str("DIMM0")
-          .str("BANK 0")
-          .str("Maker")
-          .str("0001")
-          .str("Tag")
-          .str("Part"),
-      Structure(17, 0x15).u16(0x0C, 0).str("DIMM1"),
+      processorStructure(0x30),
+      languageStructure(0x16, 2, 1).str("en|US|iso8859-1").str("fr|FR|iso8859-1"),
+      memoryArrayStructure(0x03, 2),
+      deviceStructure(0x28, "DIMM0"),
+      deviceStructure(0x15, "DIMM1", 0),
       Structure(34, 16).bytes(11, {'A', 'B', 'C', 'D', 'E'}).rawStrings({0, 0}),
       endOfTable(),
   });
