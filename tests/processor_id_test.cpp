@@ -193,99 +193,86 @@ using ProcessorIdText = ProcessorIdField;
 TEST_P(ProcessorIdText, IsTheBytesInStructureOrder) {
   EXPECT_EQ(text(processor().id), load().expected);
 }
-INSTANTIATE_TEST_SUITE_P(
-    Rows, ProcessorIdText,
-    ::testing::Values(FieldCase{"Intel", kIntelExample, "A9 06 03 00 FF FB EB BF"},
-                      // Every kind stores the id, None included.
-                      FieldCase{"kind None",
-                                idStructure(0x00, {0xDE, 0xAD, 0xBE, 0xEF, 0x01, 0x23, 0x45, 0x67}),
-                                "DE AD BE EF 01 23 45 67"},
-                      FieldCase{"ARM", armStructure(0x101, 0, {0xab, 0xcd, 0xef, 0x0a, 0, 0, 0, 0}),
-                                "AB CD EF 0A 00 00 00 00"},
-                      FieldCase{"zero", idStructure(0x02, {}, 0x1A), "00 00 00 00 00 00 00 00"}));
+const FieldCase kIdTextCases[] = {
+    {"Intel", kIntelExample, "A9 06 03 00 FF FB EB BF"},
+    // Every kind stores the id, None included.
+    {"kind None", idStructure(0x00, {0xDE, 0xAD, 0xBE, 0xEF, 0x01, 0x23, 0x45, 0x67}),
+     "DE AD BE EF 01 23 45 67"},
+    {"ARM", armStructure(0x101, 0, {0xab, 0xcd, 0xef, 0x0a, 0, 0, 0, 0}),
+     "AB CD EF 0A 00 00 00 00"},
+    {"zero", idStructure(0x02, {}, 0x1A), "00 00 00 00 00 00 00 00"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, ProcessorIdText, ::testing::ValuesIn(kIdTextCases));
 
 using ProcessorSignature = ProcessorIdField;
 TEST_P(ProcessorSignature, Decodes) {
   EXPECT_EQ(text(processor().signature), load().expected) << GetParam().name;
   EXPECT_NE(processor().id, nullptr);
 }
-INSTANTIATE_TEST_SUITE_P(
-    Rows, ProcessorSignature,
-    ::testing::Values(
-        FieldCase{"Intel", kIntelExample, "Type 0, Family 6, Model 58, Stepping 9"},
-        FieldCase{"AMD family 15 extended",
-                  idStructure(0x6B, {0x82, 0x0F, 0x80, 0x00, 0xFF, 0xFB, 0x8B, 0x17}),
-                  "Family 23, Model 8, Stepping 2"},
-        FieldCase{"same bytes as Intel", idStructure(0xC6, {0x82, 0x0F, 0x80, 0x00}),
-                  "Type 0, Family 23, Model 8, Stepping 2"},
-        FieldCase{"AMD base family 6", idStructure(0x6B, {0x62, 0x06, 0x00, 0x00}),
-                  "Family 6, Model 6, Stepping 2"},
-        // Below family 15 AMD ignores the extended fields; Intel always adds them.
-        FieldCase{"AMD extended fields ignored", idStructure(0x6B, {0x62, 0x06, 0xFA, 0x00}),
-                  "Family 6, Model 6, Stepping 2"},
-        FieldCase{"Intel extended fields added", idStructure(0xC6, {0x62, 0x06, 0xFA, 0x00}),
-                  "Type 0, Family 21, Model 166, Stepping 2"},
-        FieldCase{"AMD extended model", idStructure(0x6B, {0x10, 0x0F, 0xA2, 0x00}),
-                  "Family 25, Model 33, Stepping 0"},
-        FieldCase{"Intel type bits", idStructure(0xC6, {0x62, 0xF6, 0x00, 0x00}),
-                  "Type 3, Family 6, Model 6, Stepping 2"},
-        FieldCase{"80486", idStructure(0x06, {0x35, 0x04}),
-                  "Type 0, Family 4, Model 3, Stepping 5"},
-        FieldCase{"80486 type bits 12 and 13 only", idStructure(0x06, {0x35, 0xD4}),
-                  "Type 1, Family 4, Model 3, Stepping 5"},
-        FieldCase{"80486 as Intel", idStructure(0x06, {0x43, 0x04}),
-                  "Type 0, Family 4, Model 4, Stepping 3"},
-        FieldCase{"80386", idStructure(0x05, {0x08, 0x23}),
-                  "Type 2, Family 3, Major Stepping 0, Minor Stepping 8"},
-        FieldCase{"80386 all type bits", idStructure(0x05, {0xFF, 0xFF}),
-                  "Type 15, Family 15, Major Stepping 15, Minor Stepping 15"},
-        FieldCase{"ARM main ID", armStructure(0x118, 0, {0x34, 0xD0, 0x0F, 0x41}),
-                  "Implementor 0x41, Variant 0x0, Architecture 15, Part 0xd03, Revision 4"},
-        FieldCase{"ARM main ID lower-case hex", armStructure(0x101, 0, {0x4B, 0xD0, 0xAF, 0x4F}),
-                  "Implementor 0x4f, Variant 0xa, Architecture 15, Part 0xd04, Revision 11"},
-        FieldCase{"ARM main ID of 0", armStructure(0x118, 0, {0, 0, 0, 0, 1, 2, 3, 4}), "(null)"},
-        FieldCase{"ARM main ID with only its top half set",
-                  armStructure(0x118, 0, {0, 0, 0x0F, 0x41}),
-                  "Implementor 0x41, Variant 0x0, Architecture 15, Part 0x000, Revision 0"},
-        FieldCase{"ARM SoC ID",
-                  armStructure(0x118, 0x0200, {0x3A, 0x00, 0x36, 0x89, 0xEF, 0xBE, 0xAD, 0xDE}),
-                  "JEP-106 Bank 0x09 Manufacturer 0x36, SoC ID 0x003a, SoC Revision 0xdeadbeef"},
-        FieldCase{"ARM SoC ID of 0", armStructure(0x101, 0x0200, {}),
-                  "JEP-106 Bank 0x00 Manufacturer 0x00, SoC ID 0x0000, SoC Revision 0x00000000"},
-        FieldCase{"kind None", idStructure(0x00, {0xA9, 0x06, 0x03, 0x00}), "(null)"},
-        FieldCase{"AMD-like version without a known prefix", versionStructure("AMD Ryzen 9", 0x02),
-                  "(null)"}));
+const FieldCase kSignatureCases[] = {
+    {"Intel", kIntelExample, "Type 0, Family 6, Model 58, Stepping 9"},
+    {"AMD family 15 extended", idStructure(0x6B, {0x82, 0x0F, 0x80, 0x00, 0xFF, 0xFB, 0x8B, 0x17}),
+     "Family 23, Model 8, Stepping 2"},
+    {"same bytes as Intel", idStructure(0xC6, {0x82, 0x0F, 0x80, 0x00}),
+     "Type 0, Family 23, Model 8, Stepping 2"},
+    {"AMD base family 6", idStructure(0x6B, {0x62, 0x06, 0x00, 0x00}),
+     "Family 6, Model 6, Stepping 2"},
+    // Below family 15 AMD ignores the extended fields; Intel always adds them.
+    {"AMD extended fields ignored", idStructure(0x6B, {0x62, 0x06, 0xFA, 0x00}),
+     "Family 6, Model 6, Stepping 2"},
+    {"Intel extended fields added", idStructure(0xC6, {0x62, 0x06, 0xFA, 0x00}),
+     "Type 0, Family 21, Model 166, Stepping 2"},
+    {"AMD extended model", idStructure(0x6B, {0x10, 0x0F, 0xA2, 0x00}),
+     "Family 25, Model 33, Stepping 0"},
+    {"Intel type bits", idStructure(0xC6, {0x62, 0xF6, 0x00, 0x00}),
+     "Type 3, Family 6, Model 6, Stepping 2"},
+    {"80486", idStructure(0x06, {0x35, 0x04}), "Type 0, Family 4, Model 3, Stepping 5"},
+    {"80486 type bits 12 and 13 only", idStructure(0x06, {0x35, 0xD4}),
+     "Type 1, Family 4, Model 3, Stepping 5"},
+    {"80486 as Intel", idStructure(0x06, {0x43, 0x04}), "Type 0, Family 4, Model 4, Stepping 3"},
+    {"80386", idStructure(0x05, {0x08, 0x23}),
+     "Type 2, Family 3, Major Stepping 0, Minor Stepping 8"},
+    {"80386 all type bits", idStructure(0x05, {0xFF, 0xFF}),
+     "Type 15, Family 15, Major Stepping 15, Minor Stepping 15"},
+    {"ARM main ID", armStructure(0x118, 0, {0x34, 0xD0, 0x0F, 0x41}),
+     "Implementor 0x41, Variant 0x0, Architecture 15, Part 0xd03, Revision 4"},
+    {"ARM main ID lower-case hex", armStructure(0x101, 0, {0x4B, 0xD0, 0xAF, 0x4F}),
+     "Implementor 0x4f, Variant 0xa, Architecture 15, Part 0xd04, Revision 11"},
+    {"ARM main ID of 0", armStructure(0x118, 0, {0, 0, 0, 0, 1, 2, 3, 4}), "(null)"},
+    {"ARM main ID with only its top half set", armStructure(0x118, 0, {0, 0, 0x0F, 0x41}),
+     "Implementor 0x41, Variant 0x0, Architecture 15, Part 0x000, Revision 0"},
+    {"ARM SoC ID", armStructure(0x118, 0x0200, {0x3A, 0x00, 0x36, 0x89, 0xEF, 0xBE, 0xAD, 0xDE}),
+     "JEP-106 Bank 0x09 Manufacturer 0x36, SoC ID 0x003a, SoC Revision 0xdeadbeef"},
+    {"ARM SoC ID of 0", armStructure(0x101, 0x0200, {}),
+     "JEP-106 Bank 0x00 Manufacturer 0x00, SoC ID 0x0000, SoC Revision 0x00000000"},
+    {"kind None", idStructure(0x00, {0xA9, 0x06, 0x03, 0x00}), "(null)"},
+    {"AMD-like version without a known prefix", versionStructure("AMD Ryzen 9", 0x02), "(null)"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, ProcessorSignature, ::testing::ValuesIn(kSignatureCases));
 
 using ProcessorFlags = ProcessorIdField;
 TEST_P(ProcessorFlags, Decodes) {
   EXPECT_EQ(text(processor().flags), load().expected) << GetParam().name;
 }
-INSTANTIATE_TEST_SUITE_P(
-    Rows, ProcessorFlags,
-    ::testing::Values(
-        FieldCase{"Intel example", kIntelExample, kAllIntelFlags},
-        FieldCase{"only unnamed bits", idStructure(0xC6, {0, 0, 0, 0, 0x00, 0x04, 0x10, 0x40}),
-                  "None"},
-        FieldCase{"no bits", idStructure(0x6B, {}), "None"},
-        FieldCase{"TSC and MMX", idStructure(0xC6, {0, 0, 0, 0, 0x10, 0x00, 0x80, 0x00}),
-                  "TSC (Time stamp counter)\nMMX (MMX technology supported)"},
-        FieldCase{"first and last", idStructure(0x6B, {0, 0, 0, 0, 0x01, 0x00, 0x00, 0x80}),
-                  "FPU (Floating-point unit on-chip)\nPBE (Pending break enabled)"},
-        FieldCase{"named bit beside unnamed ones",
-                  idStructure(0xC6, {0, 0, 0, 0, 0x00, 0x04, 0x14, 0x40}),
-                  "PSN (Processor serial number present and enabled)"},
-        FieldCase{"PSN alone", idStructure(0xC6, {0, 0, 0, 0, 0x00, 0x00, 0x04, 0x00}),
-                  "PSN (Processor serial number present and enabled)"},
-        FieldCase{"80386", idStructure(0x05, {0x08, 0x23, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}),
-                  "UNKNOWN"},
-        FieldCase{"80486", idStructure(0x06, {0x35, 0x04, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}),
-                  "UNKNOWN"},
-        FieldCase{"ARM main ID", armStructure(0x118, 0, {1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}),
-                  "UNKNOWN"},
-        FieldCase{"ARM SoC ID", armStructure(0x118, 0x200, {1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}),
-                  "UNKNOWN"},
-        FieldCase{"kind None", idStructure(0x00, {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}),
-                  "UNKNOWN"}));
+const FieldCase kFlagCases[] = {
+    {"Intel example", kIntelExample, kAllIntelFlags},
+    {"only unnamed bits", idStructure(0xC6, {0, 0, 0, 0, 0x00, 0x04, 0x10, 0x40}), "None"},
+    {"no bits", idStructure(0x6B, {}), "None"},
+    {"TSC and MMX", idStructure(0xC6, {0, 0, 0, 0, 0x10, 0x00, 0x80, 0x00}),
+     "TSC (Time stamp counter)\nMMX (MMX technology supported)"},
+    {"first and last", idStructure(0x6B, {0, 0, 0, 0, 0x01, 0x00, 0x00, 0x80}),
+     "FPU (Floating-point unit on-chip)\nPBE (Pending break enabled)"},
+    {"named bit beside unnamed ones", idStructure(0xC6, {0, 0, 0, 0, 0x00, 0x04, 0x14, 0x40}),
+     "PSN (Processor serial number present and enabled)"},
+    {"PSN alone", idStructure(0xC6, {0, 0, 0, 0, 0x00, 0x00, 0x04, 0x00}),
+     "PSN (Processor serial number present and enabled)"},
+    {"80386", idStructure(0x05, {0x08, 0x23, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}), "UNKNOWN"},
+    {"80486", idStructure(0x06, {0x35, 0x04, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}), "UNKNOWN"},
+    {"ARM main ID", armStructure(0x118, 0, {1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}), "UNKNOWN"},
+    {"ARM SoC ID", armStructure(0x118, 0x200, {1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}), "UNKNOWN"},
+    {"kind None", idStructure(0x00, {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}), "UNKNOWN"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, ProcessorFlags, ::testing::ValuesIn(kFlagCases));
 
 class ProcessorIdTest : public ReaderTest {};
 

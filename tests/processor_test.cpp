@@ -86,15 +86,13 @@ TEST_P(ProcessorLengthGate, FillsWhatTheLengthHolds) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, ProcessorLengthGate,
-    ::testing::Values(LengthCase{0x04, false, kTailNull}, LengthCase{0x19, false, kTailNull},
-                      LengthCase{0x1A, true, kTailUnknowable},
-                      LengthCase{0x1F, true, kTailUnknowable}, LengthCase{0x20, true, kTailNull},
-                      LengthCase{0x21, true, kTailNull}, LengthCase{0x22, true, kTailNull},
-                      LengthCase{0x23, true, kTailStrings}, LengthCase{0x27, true, kTailStrings},
-                      LengthCase{0x28, true, kTailFull}, LengthCase{0x30, true, kTailFull},
-                      LengthCase{0xFF, true, kTailFull}));
+const LengthCase kLengthCases[] = {
+    {0x04, false, kTailNull},      {0x19, false, kTailNull},   {0x1A, true, kTailUnknowable},
+    {0x1F, true, kTailUnknowable}, {0x20, true, kTailNull},    {0x21, true, kTailNull},
+    {0x22, true, kTailNull},       {0x23, true, kTailStrings}, {0x27, true, kTailStrings},
+    {0x28, true, kTailFull},       {0x30, true, kTailFull},    {0xFF, true, kTailFull},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, ProcessorLengthGate, ::testing::ValuesIn(kLengthCases));
 
 // The count bytes and, behind a byte of 0xFF, their words, each as far as the length holds it.
 TEST_F(ProcessorTest, CountsAndTheirExtensionWords) {

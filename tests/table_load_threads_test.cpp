@@ -44,10 +44,7 @@ TEST_F(FirstLoadThreadsTest, EightThreadsRacingTheFirstCallShareOneLoad) {
   testing::internal::CaptureStderr();
   racedFirstCall();
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "Wrong DMI structures count: 4 announced, only 3 decoded.\n"
-            "Wrong DMI structures length: " +
-                std::to_string(kSlowTableLength) + " bytes announced, structures occupy " +
-                std::to_string(kSlowTableLength - 2) + " bytes.\n");
+            countAndLengthMessages(4, 3, kSlowTableLength, kSlowTableLength - 2));
 }
 
 TEST_F(FirstLoadThreadsTest, CallsAfterTheLoadNeverReadThePlatform) {

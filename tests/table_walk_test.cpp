@@ -16,7 +16,7 @@
 
 namespace {
 
-const char kInvalidLength3[] = "Invalid entry length (3). DMI table is broken! Stop.\n\n";
+const std::string kInvalidLength3 = "Invalid entry length (3). DMI table is broken! Stop.\n\n";
 
 // A structure of a type that no decoder handles, with one string.
 Bytes plain(uint8_t type, const char* s = "x") {
@@ -35,11 +35,7 @@ TEST_F(TableWalkTest, TrailingZeroBytesReportCountAndLength) {
   const Bytes table = tableOf({plain(1), endOfTable(), {0, 0}});
   const LoadOutput output = loadTable(table);
   EXPECT_EQ(output.out, "");
-  EXPECT_EQ(output.err,
-            "Wrong DMI structures count: 3 announced, only 2 decoded.\n"
-            "Wrong DMI structures length: " +
-                std::to_string(table.size()) + " bytes announced, structures occupy " +
-                std::to_string(table.size() - 2) + " bytes.\n");
+  EXPECT_EQ(output.err, countAndLengthMessages(3, 2, table.size(), table.size() - 2));
 }
 
 TEST_F(TableWalkTest, LengthBelowFourStopsTheWalk) {
@@ -50,11 +46,8 @@ TEST_F(TableWalkTest, LengthBelowFourStopsTheWalk) {
   const int32_t counted = countStructures(table.data(), static_cast<uint32_t>(table.size()));
   const LoadOutput output = loadTable(table);
   EXPECT_EQ(output.out, "");
-  EXPECT_EQ(output.err, std::string(kInvalidLength3) + "Wrong DMI structures count: " +
-                            std::to_string(counted) + " announced, only 1 decoded.\n" +
-                            "Wrong DMI structures length: " + std::to_string(table.size()) +
-                            " bytes announced, structures occupy " + std::to_string(first.size()) +
-                            " bytes.\n");
+  EXPECT_EQ(output.err,
+            kInvalidLength3 + countAndLengthMessages(counted, 1, table.size(), first.size()));
 }
 
 TEST_F(TableWalkTest, TruncatedLastStructure) {
@@ -78,12 +71,7 @@ TEST_F(TableWalkTest, TruncatedLastStructure) {
     EXPECT_EQ(output.out, c.stdoutText) << c.name;
     // The cut structure is not counted; the walk ends one byte behind the table, where the
     // missing second zero would be.
-    EXPECT_EQ(output.err,
-              "Wrong DMI structures count: 2 announced, only 1 decoded.\n"
-              "Wrong DMI structures length: " +
-                  std::to_string(table.size()) + " bytes announced, structures occupy " +
-                  std::to_string(table.size() + 1) + " bytes.\n")
-        << c.name;
+    EXPECT_EQ(output.err, countAndLengthMessages(2, 1, table.size(), table.size() + 1)) << c.name;
   }
 }
 

@@ -33,6 +33,14 @@ LoadOutput ReaderTest::load(const Bytes& raw) {
   return output;
 }
 
+std::string countAndLengthMessages(int32_t announced, int32_t decoded, size_t announcedBytes,
+                                   size_t occupiedBytes) {
+  return "Wrong DMI structures count: " + std::to_string(announced) + " announced, only " +
+         std::to_string(decoded) +
+         " decoded.\nWrong DMI structures length: " + std::to_string(announcedBytes) +
+         " bytes announced, structures occupy " + std::to_string(occupiedBytes) + " bytes.\n";
+}
+
 std::string text(const char* field) {
   return field != nullptr ? field : "(null)";
 }

@@ -44,6 +44,10 @@ class ReaderTest : public ::testing::Test {
 template <typename Case>
 class ReaderCaseTest : public ReaderTest, public ::testing::WithParamInterface<Case> {};
 
+// The load's two messages on a table whose structures are not the count and length it announced.
+std::string countAndLengthMessages(int32_t announced, int32_t decoded, size_t announcedBytes,
+                                   size_t occupiedBytes);
+
 // A field's text, or "(null)" so that expectations can name the null case.
 std::string text(const char* field);
 

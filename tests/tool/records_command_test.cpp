@@ -37,12 +37,9 @@ TEST_F(RecordsCommand, RealTablesShowTheRecordsTheReaderHolds) {
 // of its own, keeping standard output for the ID.
 TEST_F(RecordsCommand, DiagnosticsAreExact) {
   const std::string brokenErr =
-      "Invalid entry length (3). DMI table is broken! Stop.\n\n"
-      "Wrong DMI structures count: 14 announced, only 12 decoded.\n"
-      "Wrong DMI structures length: 789 bytes announced, structures occupy 753 bytes.\n";
-  const std::string truncatedErr =
-      "Wrong DMI structures count: 5 announced, only 4 decoded.\n"
-      "Wrong DMI structures length: 564 bytes announced, structures occupy 565 bytes.\n";
+      std::string("Invalid entry length (3). DMI table is broken! Stop.\n\n") +
+      countAndLengthMessages(14, 12, 789, 753);
+  const std::string truncatedErr = countAndLengthMessages(5, 4, 564, 565);
   const struct {
     const char* sample;
     std::string out;  // what the load writes to standard output

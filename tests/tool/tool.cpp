@@ -33,32 +33,24 @@ bool liveTableReadable() {
 const std::string kNoProcessorId = "Couldn't get the relevant information. Contact the author!!\n";
 
 Bytes fixtureTable() {
+  Structure bios(0, 0x18);
+  bios.u8(0x04, 1).u8(0x05, 2).u8(0x08, 3).u8(0x09, 0x0F).u64(0x0A, 0x90).u8(0x12, 0x01);
+  bios.str("Fixture \"Quoted\" Vendor").str("C:\\bios\tv2").str("01/02/2003");
+  Structure processor(4, 0x30);
+  processor.u8(0x04, 1).u8(0x06, 0xC6).u8(0x07, 2).u64(0x08, 0xBFEBFBFF000306A9ull);
+  processor.u8(0x10, 3).u8(0x23, 4).u8(0x25, 8);
+  processor.str("CPU0").str("Intel(R) Corporation").str("Intel(R) Core(TM) i7-3770");
+  const auto dimm = [](const char* locator) {
+    Structure s(17, 0x28);
+    return s.u16(0x0C, 0x2000).u8(0x0E, 0x09).u8(0x10, 1).u8(0x12, 0x1A).str(locator);
+  };
   return tableOf({
-      Structure(0, 0x18)
-          .u8(0x04, 1)
-          .u8(0x05, 2)
-          .u8(0x08, 3)
-          .u8(0x09, 0x0F)
-          .u64(0x0A, 0x90)
-          .u8(0x12, 0x01)
-          .str("Fixture \"Quoted\" Vendor")
-          .str("C:\\bios\tv2")
-          .str("01/02/2003"),
-      Structure(4, 0x30)
-          .u8(0x04, 1)
-          .u8(0x06, 0xC6)
-          .u8(0x07, 2)
-          .bytes(0x08, {0xA9, 0x06, 0x03, 0x00, 0xFF, 0xFB, 0xEB, 0xBF})
-          .u8(0x10, 3)
-          .u8(0x23, 4)
-          .u8(0x25, 8)
-          .str("CPU0")
-          .str("Intel(R) Corporation")
-          .str("Intel(R) Core(TM) i7-3770"),
+      bios,
+      processor,
       Structure(13, 0x16).u8(0x04, 2).u8(0x15, 2).str("en|US|iso8859-1").str("de|DE|iso8859-1"),
       Structure(16, 0x17).u8(0x04, 0x03).u8(0x05, 0x03).u32(0x07, 0x02000000).u16(0x0D, 2),
-      Structure(17, 0x28).u16(0x0C, 0x2000).u8(0x0E, 0x09).u8(0x10, 1).u8(0x12, 0x1A).str("A1"),
-      Structure(17, 0x28).u16(0x0C, 0x2000).u8(0x0E, 0x09).u8(0x10, 1).u8(0x12, 0x1A).str("B1"),
+      dimm("A1"),
+      dimm("B1"),
       endOfTable(),
   });
 }
