@@ -181,8 +181,14 @@ struct FieldCase {
   const char* expected;  // "(null)": none stored
 };
 
+// Each row by its name, in test names and failures.
+void PrintTo(const FieldCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
 class ProcessorIdField : public ReaderCaseTest<FieldCase> {
  protected:
+  // Loads the row's structure alone (before anything reads a record).
   const FieldCase& load() {
     loadStructures({GetParam().structure});
     return GetParam();
@@ -191,7 +197,8 @@ class ProcessorIdField : public ReaderCaseTest<FieldCase> {
 
 using ProcessorIdText = ProcessorIdField;
 TEST_P(ProcessorIdText, IsTheBytesInStructureOrder) {
-  EXPECT_EQ(text(processor().id), load().expected);
+  const FieldCase& c = load();
+  EXPECT_EQ(text(processor().id), c.expected) << c.name;
 }
 const FieldCase kIdTextCases[] = {
     {"Intel", kIntelExample, "A9 06 03 00 FF FB EB BF"},
@@ -206,7 +213,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, ProcessorIdText, ::testing::ValuesIn(kIdTextCases
 
 using ProcessorSignature = ProcessorIdField;
 TEST_P(ProcessorSignature, Decodes) {
-  EXPECT_EQ(text(processor().signature), load().expected) << GetParam().name;
+  const FieldCase& c = load();
+  EXPECT_EQ(text(processor().signature), c.expected) << c.name;
   EXPECT_NE(processor().id, nullptr);
 }
 const FieldCase kSignatureCases[] = {
@@ -252,7 +260,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, ProcessorSignature, ::testing::ValuesIn(kSignatur
 
 using ProcessorFlags = ProcessorIdField;
 TEST_P(ProcessorFlags, Decodes) {
-  EXPECT_EQ(text(processor().flags), load().expected) << GetParam().name;
+  const FieldCase& c = load();
+  EXPECT_EQ(text(processor().flags), c.expected) << c.name;
 }
 const FieldCase kFlagCases[] = {
     {"Intel example", kIntelExample, kAllIntelFlags},

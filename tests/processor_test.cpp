@@ -59,6 +59,9 @@ struct LengthCase {
   bool head;
   Tail tail;
 };
+void PrintTo(const LengthCase& c, std::ostream* out) {
+  *out << "length " << int{c.length};
+}
 using ProcessorLengthGate = Processors<ReaderCaseTest<LengthCase>>;
 
 TEST_P(ProcessorLengthGate, FillsWhatTheLengthHolds) {
