@@ -9,58 +9,42 @@
 
 #include "tests/support/held_structure.h"
 #include "tests/support/reader_fixture.h"
+#include "tests/support/structures.h"
 
 namespace {
 
-// A BIOS Information structure with vendor, version and date strings.
-Structure biosInformation(uint8_t length) {
-  return Structure(0, length).u8(0x04, 1).u8(0x05, 2).u8(0x08, 3).str("Vendor").str("1.0").str(
-      "01/02/2024");
-}
-
-Structure languageStructure(uint8_t length, uint8_t installable, uint8_t current) {
-  Structure s(13, length);
-  s.u8(0x04, installable);
-  if (length > 0x15) s.u8(0x15, current);
-  return s;
-}
-
 class BiosTest : public ReaderTest {};
 
+// Characteristics bits 4 and 7, extension bytes ACPI and UEFI, ROM byte 0xFF with an extended
+// ROM size of 32 GB: each length decodes the parts it holds.
 TEST_F(BiosTest, LengthGates) {
-  struct Case {
+  const char* const items[] = {"ISA is supported", "PCI is supported", "ACPI is supported",
+                               "UEFI is supported"};
+  const struct {
     uint8_t length;
-    int32_t present;
-    const char* characteristics;
-    const char* romSize;
-  };
-  // Characteristics bits 4 and 7, extension bytes ACPI and UEFI, ROM byte 0xFF with an
-  // extended ROM size of 32 GB.
-  const Case cases[] = {
-      {0x11, 0, "", "(null)"},
-      {0x12, 1, "ISA is supported\nPCI is supported", "16 MB"},
-      {0x13, 1, "ISA is supported\nPCI is supported\nACPI is supported", "16 MB"},
-      {0x14, 1, "ISA is supported\nPCI is supported\nACPI is supported\nUEFI is supported",
-       "16 MB"},
-      {0x19, 1, "ISA is supported\nPCI is supported\nACPI is supported\nUEFI is supported",
-       "16 MB"},
-      {0x1A, 1, "ISA is supported\nPCI is supported\nACPI is supported\nUEFI is supported",
-       "32 GB"},
-  };
-  for (const Case& c : cases) {
+    size_t items;         // of the characteristics above
+    const char* romSize;  // "(null)": too short to be decoded at all
+  } cases[] = {{0x11, 0, "(null)"}, {0x12, 2, "16 MB"}, {0x13, 3, "16 MB"},
+               {0x14, 4, "16 MB"},  {0x19, 4, "16 MB"}, {0x1A, 4, "32 GB"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(int{c.length});
     freshReader();
-    Structure s = biosInformation(c.length).u8(0x09, 0xFF).u32(0x0A, 0x90);
+    Structure s = biosStructure(c.length).u8(0x09, 0xFF).u32(0x0A, 0x90);
     if (c.length > 0x12) s.u8(0x12, 0x01);
     if (c.length > 0x13) s.u8(0x13, 0x08);
     if (c.length >= 0x1A) s.u16(0x18, 0x4020);
-    const LoadOutput output = loadTable(tableOf({s, endOfTable()}));
-    EXPECT_EQ(output.out + output.err, "") << int{c.length};
-    EXPECT_EQ(bios().present, c.present) << int{c.length};
-    EXPECT_STREQ(bios().characteristics, c.characteristics) << int{c.length};
-    EXPECT_EQ(text(bios().romSize), c.romSize) << int{c.length};
-    EXPECT_EQ(text(bios().vendor), c.present ? "Vendor" : "(null)") << int{c.length};
-    EXPECT_EQ(text(bios().version), c.present ? "1.0" : "(null)") << int{c.length};
-    EXPECT_EQ(text(bios().releaseDate), c.present ? "01/02/2024" : "(null)") << int{c.length};
+    const LoadOutput output = loadStructures({s});
+    EXPECT_EQ(output.out + output.err, "");
+    std::string characteristics;
+    for (size_t i = 0; i < c.items; ++i)
+      characteristics += (i > 0 ? "\n" : "") + std::string(items[i]);
+    const bool decoded = c.items > 0;
+    EXPECT_EQ(bios().present, decoded ? 1 : 0);
+    EXPECT_STREQ(bios().characteristics, characteristics.c_str());
+    EXPECT_EQ(text(bios().romSize), c.romSize);
+    EXPECT_EQ(text(bios().vendor), decoded ? "Vendor" : "(null)");
+    EXPECT_EQ(text(bios().version), decoded ? "1.0" : "(null)");
+    EXPECT_EQ(text(bios().releaseDate), decoded ? "01/02/2024" : "(null)");
   }
 }
 
@@ -87,19 +71,17 @@ TEST_F(BiosTest, Characteristics) {
   };
   for (const Case& c : cases) {
     freshReader();
-    loadTable(tableOf({biosInformation(0x14)
-                           .u32(0x0A, c.lower)
-                           .u32(0x0E, c.upper)
-                           .u8(0x12, c.extension1)
-                           .u8(0x13, c.extension2),
-                       endOfTable()}));
+    loadStructures({biosStructure(0x14)
+                        .u32(0x0A, c.lower)
+                        .u32(0x0E, c.upper)
+                        .u8(0x12, c.extension1)
+                        .u8(0x13, c.extension2)});
     EXPECT_STREQ(bios().characteristics, c.expected) << c.name;
   }
 }
 
 TEST_F(BiosTest, EveryBitSetGivesEveryItemOnce) {
-  loadTable(tableOf(
-      {biosInformation(0x14).u32(0x0A, 0xFFFFFFF7).u8(0x12, 0xFF).u8(0x13, 0xFF), endOfTable()}));
+  loadStructures({biosStructure(0x14).u32(0x0A, 0xFFFFFFF7).u8(0x12, 0xFF).u8(0x13, 0xFF)});
   const std::string all = bios().characteristics;
   // 28 main items, 8 of extension byte 1 and 7 of extension byte 2.
   EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 28 + 8 + 7 - 1);
@@ -131,25 +113,23 @@ TEST_F(BiosTest, RomSizes) {
   };
   for (const Case& c : cases) {
     freshReader();
-    loadTable(
-        tableOf({biosInformation(0x1A).u8(0x09, c.romSize).u16(0x18, c.extended), endOfTable()}));
+    loadStructures({biosStructure(0x1A).u8(0x09, c.romSize).u16(0x18, c.extended)});
     EXPECT_EQ(text(bios().romSize), c.expected) << int{c.romSize} << " " << c.extended;
   }
 }
 
 TEST_F(BiosTest, StringNumbersOutsideTheSet) {
-  loadTable(
-      tableOf({Structure(0, 0x12).u8(0x04, 0).u8(0x05, 2).u8(0x08, 9).str("only"), endOfTable()}));
+  loadStructures({Structure(0, 0x12).u8(0x04, 0).u8(0x05, 2).u8(0x08, 9).str("only")});
   EXPECT_EQ(text(bios().vendor), "Not Specified");
   EXPECT_EQ(text(bios().version), "<BAD INDEX>");
   EXPECT_EQ(text(bios().releaseDate), "<BAD INDEX>");
 }
 
 TEST_F(BiosTest, LaterStructuresReplaceEarlierOnes) {
-  const Bytes first = biosInformation(0x14).u32(0x0A, 0x80).u8(0x12, 1).u8(0x13, 1);
+  const Bytes first = biosStructure(0x14).u32(0x0A, 0x80).u8(0x12, 1).u8(0x13, 1);
   const Bytes second = Structure(0, 0x12).u8(0x04, 1).u8(0x09, 0x0F).u32(0x0A, 0x10).str("Other");
   const Bytes tooShort = Structure(0, 0x11).u8(0x04, 1).str("Ignored");
-  loadTable(tableOf({first, second, tooShort, endOfTable()}));
+  loadStructures({first, second, tooShort});
   EXPECT_EQ(text(bios().vendor), "Other");
   EXPECT_EQ(text(bios().version), "Not Specified");
   EXPECT_EQ(text(bios().romSize), "1 MB");
@@ -193,7 +173,7 @@ TEST_F(BiosTest, Languages) {
   };
   for (const Case& c : cases) {
     freshReader();
-    loadTable(tableOf({c.structure, endOfTable()}));
+    loadStructures({c.structure});
     EXPECT_EQ(text(biosLanguage().installableLanguages), c.installable) << c.name;
     EXPECT_EQ(text(biosLanguage().currentLanguage), c.current) << c.name;
     EXPECT_EQ(biosLanguage().present, 0) << c.name;
@@ -210,7 +190,7 @@ TEST_F(BiosTest, LongLanguagesAreStoredWhole) {
     if (k > 1) expected += '\n';
     expected += language;
   }
-  const LoadOutput output = loadTable(tableOf({s, endOfTable()}));
+  const LoadOutput output = loadStructures({s});
   EXPECT_EQ(output.out + output.err, "");
   EXPECT_EQ(text(biosLanguage().installableLanguages), expected);
   EXPECT_EQ(text(biosLanguage().currentLanguage), std::string(200, 'A' + 255 % 26));
@@ -256,53 +236,41 @@ TEST_F(BiosTest, LanguagesAreWhatEachLookupGives) {
 class BiosRealTableTest : public ReaderTest {};
 
 TEST_F(BiosRealTableTest, VendorVersionDateAndLanguages) {
-  struct Case {
+  SKIP_WITHOUT_SHARED_TABLES();
+  const struct {
     const char* file;
-    bool rawLayout;  // already in the platform's layout; otherwise a bare table
     const char* vendor;
     const char* version;
     const char* releaseDate;
     const char* romSize;
     const char* installableLanguages;
-  };
-  const Case cases[] = {
-      {"fwupd-sysfs-T440s.DMI", false, "LENOVO", "GJET75WW (2.25 )", "03/28/2014", "16 MB",
-       "en-US"},
-      {"fwupd-sysfs-XPS13-9365.DMI", false, "Dell Inc.", "99.01.21", "08/21/2017", "12 MB",
-       "en-US"},
-      {"fwupdtf-DMI-ProLiant-MicroServer.bin", false, "HP", "O41    ", "09/30/2010", "2 MB",
-       "(null)"},
+  } cases[] = {
+      {"fwupd-sysfs-T440s.DMI", "LENOVO", "GJET75WW (2.25 )", "03/28/2014", "16 MB", "en-US"},
+      {"fwupd-sysfs-XPS13-9365.DMI", "Dell Inc.", "99.01.21", "08/21/2017", "12 MB", "en-US"},
+      {"fwupdtf-DMI-ProLiant-MicroServer.bin", "HP", "O41    ", "09/30/2010", "2 MB", "(null)"},
       // Announces two languages but holds one string.
-      {"fwupdtf-DMI-XPS13-9350.bin", false, "Dell Inc.", "1.10.1", "01/22/2019", "16 MB",
+      {"fwupdtf-DMI-XPS13-9350.bin", "Dell Inc.", "1.10.1", "01/22/2019", "16 MB",
        "en|US|iso8859-1\n<BAD INDEX>"},
-      {"fwupdtf-intel-me-ROG-Z790.DMI", false, "American Megatrends Inc.", "2801", "11/29/2024",
-       "16 MB",
+      {"fwupdtf-intel-me-ROG-Z790.DMI", "American Megatrends Inc.", "2801", "11/29/2024", "16 MB",
        "en|US|iso8859-1\nfr|FR|iso8859-1\nzh|TW|unicode\nzh|CN|unicode\nja|JP|unicode\n"
        "de|DE|iso8859-1\nes|ES|iso8859-1\nru|RU|iso8859-5\nko|KR|unicode"},
-      {"gosmbios-ASRock-Single-Ryzen.dmi", false, "American Megatrends International, LLC.",
-       "P1.20", "05/19/2021", "16 MB", "en|US|iso8859-1"},
-      {"gosmbios-Dell-PowerEdge-R630-Dual-Xeon.dmi", false, "Dell Inc.", "2.3.4", "11/08/2016",
-       "16 MB", "en|US|iso8859-1"},
-      {"smbioslib-jeffgerlap_3_2_0.dat", true, "Microsoft Corporation", "1.2238.140", "01/16/2020",
+      {"gosmbios-ASRock-Single-Ryzen.dmi", "American Megatrends International, LLC.", "P1.20",
+       "05/19/2021", "16 MB", "en|US|iso8859-1"},
+      {"gosmbios-Dell-PowerEdge-R630-Dual-Xeon.dmi", "Dell Inc.", "2.3.4", "11/08/2016", "16 MB",
+       "en|US|iso8859-1"},
+      {"smbioslib-jeffgerlap_3_2_0.dat", "Microsoft Corporation", "1.2238.140", "01/16/2020",
        "16 MB", "(null)"},
   };
-  const std::string folder = ZENTRIK_SHARED_TABLES;
-  if (readFile(folder + "/SOURCES.md").empty()) GTEST_SKIP() << "no tables at " << folder;
-  for (const Case& c : cases) {
-    const Bytes bytes = readFile(folder + "/" + c.file);
-    ASSERT_FALSE(bytes.empty()) << c.file;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
     freshReader();
-    if (c.rawLayout) {
-      load(bytes);
-    } else {
-      loadTable(bytes);
-    }
-    EXPECT_EQ(bios().present, 1) << c.file;
-    EXPECT_EQ(text(bios().vendor), c.vendor) << c.file;
-    EXPECT_EQ(text(bios().version), c.version) << c.file;
-    EXPECT_EQ(text(bios().releaseDate), c.releaseDate) << c.file;
-    EXPECT_EQ(text(bios().romSize), c.romSize) << c.file;
-    EXPECT_EQ(text(biosLanguage().installableLanguages), c.installableLanguages) << c.file;
+    load(sharedTableRaw(c.file));
+    EXPECT_EQ(bios().present, 1);
+    EXPECT_EQ(text(bios().vendor), c.vendor);
+    EXPECT_EQ(text(bios().version), c.version);
+    EXPECT_EQ(text(bios().releaseDate), c.releaseDate);
+    EXPECT_EQ(text(bios().romSize), c.romSize);
+    EXPECT_EQ(text(biosLanguage().installableLanguages), c.installableLanguages);
   }
 }
 

@@ -5,53 +5,15 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/support/reader_fixture.h"
+#include "tests/support/structures.h"
 
 namespace {
 
 constexpr const char kOverAllocate[] = "BiosReader: trying to over allocate!";
-
-// A Physical Memory Array structure; a short one keeps the low byte of its device count.
-Structure memoryArrayStructure(uint8_t use, uint16_t devices, uint32_t capacity = 0x02000000,
-                               uint8_t length = 0x0F) {
-  Structure s(16, length);
-  s.u8(0x04, 0x03).u8(0x05, use).u32(0x07, capacity);
-  if (length >= 0x0F) {
-    s.u16(0x0D, devices);
-  } else {
-    s.u8(0x0D, static_cast<uint8_t>(devices));
-  }
-  return s;
-}
-Structure systemArray(uint16_t devices) {
-  return memoryArrayStructure(0x03, devices);
-}
-
-// A Memory Device structure with every field this decoder reads that fits in length.
-Structure deviceStructure(uint8_t length, const std::string& locator = "DIMM 0",
-                          uint16_t size = 0x2000) {
-  Structure s(17, length);
-  auto put16 = [&](size_t offset, uint16_t value) {
-    if (offset + 2 <= length) s.u16(offset, value);
-  };
-  auto put8 = [&](size_t offset, uint8_t value) {
-    if (offset < length) s.u8(offset, value);
-  };
-  put16(0x0C, size);
-  put8(0x0E, 0x09);
-  put8(0x10, 1);
-  put8(0x11, 2);
-  put8(0x12, 0x1A);
-  put16(0x15, 3200);
-  put8(0x17, 3);
-  put8(0x18, 4);
-  put8(0x19, 5);
-  put8(0x1A, 6);
-  put16(0x20, 2933);
-  put16(0x26, 1200);
-  return s.str(locator).str("BANK 0").str("Maker").str("1234").str("Tag").str("Part");
-}
 
 std::string fields(const MemoryDeviceRecord& d) {
   return text(d.size) + "|" + text(d.formFactor) + "|" + text(d.locator) + "|" +
@@ -64,45 +26,48 @@ const std::string kCleared =
     "(null)|(null)|(null)|(null)|(null)|(null)|(null)|(null)|(null)|(null)|(null)|(null)";
 
 TEST(MemoryTablesTest, EnumerationTexts) {
-  struct Case {
+  const char* const kOut = "<OUT OF SPEC>";
+  const struct {
     const char* (*lookup)(uint8_t);
-    uint8_t value;
-    const char* expected;
+    std::vector<std::pair<uint8_t, const char*>> texts;
+    unsigned dense;  // every value from 1 to this one has a text
+  } tables[] = {
+      {memoryLocationText,
+       {{0x00, kOut},
+        {0x03, "System Board Or Motherboard"},
+        {0x0A, "NuBus"},
+        {0x0B, kOut},
+        {0x9F, kOut},
+        {0xA0, "PC-98/C20 Add-on Card"},
+        {0xA4, "CXL Flexbus 1.0"},
+        {0xA5, kOut}},
+       0x0A},
+      {memoryUseText,
+       {{0x00, kOut}, {0x03, "System Memory"}, {0x07, "Cache Memory"}, {0x08, kOut}},
+       0x07},
+      {memoryFormFactorText,
+       {{0x00, kOut}, {0x09, "DIMM"}, {0x0D, "SODIMM"}, {0x10, "Die"}, {0x11, kOut}},
+       0x10},
+      {memoryTypeText,
+       {{0x00, kOut},
+        {0x01, "Other"},
+        {0x17, "Reserved"},
+        {0x1A, "DDR4"},
+        {0x1F, "Logical non-volatile device"},
+        {0x22, "DDR5"},
+        {0x23, "LPDDR5"},
+        {0x24, kOut},
+        {0xFF, kOut}},
+       0x23},
   };
-  const Case cases[] = {
-      {memoryLocationText, 0x00, "<OUT OF SPEC>"},
-      {memoryLocationText, 0x03, "System Board Or Motherboard"},
-      {memoryLocationText, 0x0A, "NuBus"},
-      {memoryLocationText, 0x0B, "<OUT OF SPEC>"},
-      {memoryLocationText, 0x9F, "<OUT OF SPEC>"},
-      {memoryLocationText, 0xA0, "PC-98/C20 Add-on Card"},
-      {memoryLocationText, 0xA4, "CXL Flexbus 1.0"},
-      {memoryLocationText, 0xA5, "<OUT OF SPEC>"},
-      {memoryUseText, 0x00, "<OUT OF SPEC>"},
-      {memoryUseText, 0x03, "System Memory"},
-      {memoryUseText, 0x07, "Cache Memory"},
-      {memoryUseText, 0x08, "<OUT OF SPEC>"},
-      {memoryFormFactorText, 0x00, "<OUT OF SPEC>"},
-      {memoryFormFactorText, 0x09, "DIMM"},
-      {memoryFormFactorText, 0x0D, "SODIMM"},
-      {memoryFormFactorText, 0x10, "Die"},
-      {memoryFormFactorText, 0x11, "<OUT OF SPEC>"},
-      {memoryTypeText, 0x00, "<OUT OF SPEC>"},
-      {memoryTypeText, 0x01, "Other"},
-      {memoryTypeText, 0x17, "Reserved"},
-      {memoryTypeText, 0x1A, "DDR4"},
-      {memoryTypeText, 0x1F, "Logical non-volatile device"},
-      {memoryTypeText, 0x22, "DDR5"},
-      {memoryTypeText, 0x23, "LPDDR5"},
-      {memoryTypeText, 0x24, "<OUT OF SPEC>"},
-      {memoryTypeText, 0xFF, "<OUT OF SPEC>"},
-  };
-  for (const Case& c : cases) EXPECT_STREQ(c.lookup(c.value), c.expected) << int{c.value};
-  // The dense tables have a text for every value of their range.
-  for (unsigned v = 0x01; v <= 0x07; ++v) EXPECT_STRNE(memoryUseText(v), "<OUT OF SPEC>") << v;
-  for (unsigned v = 0x01; v <= 0x10; ++v)
-    EXPECT_STRNE(memoryFormFactorText(v), "<OUT OF SPEC>") << v;
-  for (unsigned v = 0x01; v <= 0x23; ++v) EXPECT_STRNE(memoryTypeText(v), "<OUT OF SPEC>") << v;
+  for (const auto& table : tables) {
+    for (const auto& [value, expected] : table.texts) {
+      EXPECT_STREQ(table.lookup(value), expected) << int{value};
+    }
+    for (unsigned v = 1; v <= table.dense; ++v) {
+      EXPECT_STRNE(table.lookup(static_cast<uint8_t>(v)), kOut) << v;
+    }
+  }
 }
 
 // Runs a text builder into a fresh field and returns what it stored.
@@ -189,16 +154,7 @@ TEST(MemoryTextsTest, Voltages) {
   }
 }
 
-class MemoryTest : public ReaderTest {
- protected:
-  LoadOutput loadStructures(std::initializer_list<Bytes> structures) {
-    Bytes table;
-    for (const Bytes& s : structures) table.insert(table.end(), s.begin(), s.end());
-    const Bytes end = endOfTable();
-    table.insert(table.end(), end.begin(), end.end());
-    return loadTable(table);
-  }
-};
+class MemoryTest : public ReaderTest {};
 
 TEST_F(MemoryTest, SystemArrayWithItsDevices) {
   const LoadOutput output = loadStructures(
@@ -221,30 +177,24 @@ TEST_F(MemoryTest, SystemArrayWithItsDevices) {
   EXPECT_EQ(deviceFillIndex, 4u);
 }
 
+// Each length fills the fields it holds, in the order of fields(); below 0x15 nothing.
 TEST_F(MemoryTest, DeviceLengthGates) {
-  struct Case {
+  const std::string all[] = {"8 GB",  "DIMM", "DIMM 0", "BANK 0", "DDR4",      "3200 MT/s",
+                             "Maker", "1234", "Tag",    "Part",   "2933 MT/s", "1.2 V"};
+  const struct {
     uint8_t length;
-    const char* expected;  // "ignored" when the structure takes no entry
-  };
-  const Case cases[] = {
-      {0x14, "ignored"},
-      {0x15, "8 GB|DIMM|DIMM 0|BANK 0|DDR4|(null)|(null)|(null)|(null)|(null)|(null)|(null)"},
-      {0x16, "8 GB|DIMM|DIMM 0|BANK 0|DDR4|(null)|(null)|(null)|(null)|(null)|(null)|(null)"},
-      {0x17, "8 GB|DIMM|DIMM 0|BANK 0|DDR4|3200 MT/s|(null)|(null)|(null)|(null)|(null)|(null)"},
-      {0x1A, "8 GB|DIMM|DIMM 0|BANK 0|DDR4|3200 MT/s|(null)|(null)|(null)|(null)|(null)|(null)"},
-      {0x1B, "8 GB|DIMM|DIMM 0|BANK 0|DDR4|3200 MT/s|Maker|1234|Tag|Part|(null)|(null)"},
-      {0x21, "8 GB|DIMM|DIMM 0|BANK 0|DDR4|3200 MT/s|Maker|1234|Tag|Part|(null)|(null)"},
-      {0x22, "8 GB|DIMM|DIMM 0|BANK 0|DDR4|3200 MT/s|Maker|1234|Tag|Part|2933 MT/s|(null)"},
-      {0x27, "8 GB|DIMM|DIMM 0|BANK 0|DDR4|3200 MT/s|Maker|1234|Tag|Part|2933 MT/s|(null)"},
-      {0x28, "8 GB|DIMM|DIMM 0|BANK 0|DDR4|3200 MT/s|Maker|1234|Tag|Part|2933 MT/s|1.2 V"},
-  };
-  for (const Case& c : cases) {
+    size_t filled;  // of the fields above, in order; 0: the structure takes no entry
+  } cases[] = {{0x14, 0},  {0x15, 5},  {0x16, 5},  {0x17, 6},  {0x1A, 6},
+               {0x1B, 10}, {0x21, 10}, {0x22, 11}, {0x27, 11}, {0x28, 12}};
+  for (const auto& c : cases) {
     freshReader();
     loadStructures({systemArray(1), deviceStructure(c.length)});
     ASSERT_NE(devices(), nullptr);
-    const bool ignored = std::string(c.expected) == "ignored";
-    EXPECT_EQ(fields(devices()[0]), ignored ? kCleared : c.expected) << int{c.length};
-    EXPECT_EQ(deviceFillIndex, ignored ? 0u : 1u) << int{c.length};
+    std::string expected;
+    for (size_t i = 0; i < 12; ++i)
+      expected += (i > 0 ? "|" : "") + (i < c.filled ? all[i] : "(null)");
+    EXPECT_EQ(fields(devices()[0]), expected) << int{c.length};
+    EXPECT_EQ(deviceFillIndex, c.filled > 0 ? 1u : 0u) << int{c.length};
   }
 }
 
@@ -453,13 +403,10 @@ TEST_F(MemoryRealTableTest, ArraysAndDevices) {
        {{"Controller0-DIMM0", "Seems Fake", "(null)", "Unknown"},
         {"Controller0-DIMM1", "16 GB", "4800 MT/s", "DDR5"}}},
   };
-  const std::string folder = ZENTRIK_SHARED_TABLES;
-  if (readFile(folder + "/SOURCES.md").empty()) GTEST_SKIP() << "no tables at " << folder;
+  SKIP_WITHOUT_SHARED_TABLES();
   for (const Case& c : cases) {
-    const Bytes table = readFile(folder + "/" + c.file);
-    ASSERT_FALSE(table.empty()) << c.file;
     freshReader();
-    loadTable(table);
+    load(sharedTableRaw(c.file));
     EXPECT_EQ(text(memoryArray().location), "System Board Or Motherboard") << c.file;
     EXPECT_EQ(text(memoryArray().maximumCapacity), c.maximumCapacity) << c.file;
     ASSERT_EQ(memoryArray().deviceCount, c.deviceCount) << c.file;
@@ -480,11 +427,9 @@ TEST_F(MemoryRealTableTest, ArraysAndDevices) {
 }
 
 TEST_F(MemoryRealTableTest, SecondArrayRefillsTheList) {
-  const std::string folder = ZENTRIK_SHARED_TABLES;
-  const Bytes table = readFile(folder + "/gosmbios-SuperMicro-Dual-Xeon.dmi");
-  if (table.empty()) GTEST_SKIP() << "no tables at " << folder;
+  SKIP_WITHOUT_SHARED_TABLES();
   // One array of eight slots per processor, each followed by its eight modules.
-  const LoadOutput output = loadTable(table);
+  const LoadOutput output = load(sharedTableRaw("gosmbios-SuperMicro-Dual-Xeon.dmi"));
   EXPECT_EQ(output.out, kOverAllocate);
   EXPECT_EQ(memoryArray().deviceCount, 8u);
   EXPECT_EQ(memoryDeviceCapacity, 8u);

@@ -1,49 +1,47 @@
-// Processor identification: kind detection, the id text, signatures and feature flags.
+// Processor identification: kind detection, the id text, signatures and feature flags, and
+// against the machine the tests run on: a structure built from this processor's own CPUID leaf 1
+// must decode to what the operating system reports.
 #include "decoders/processor_id.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <sstream>
 #include <string>
+#include <vector>
 
+#include "base/byte_reader.h"
 #include "tests/support/held_structure.h"
 #include "tests/support/processor_texts.h"
 #include "tests/support/reader_fixture.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
+#endif
 
 namespace {
 
 using Kind = ProcessorIdKind;
 
+// A kind by name, so that a failure says which.
 const char* kindName(Kind kind) {
-  switch (kind) {
-    case Kind::None:
-      return "None";
-    case Kind::Cpu80386:
-      return "Cpu80386";
-    case Kind::Cpu80486:
-      return "Cpu80486";
-    case Kind::ArmMidr:
-      return "ArmMidr";
-    case Kind::ArmSocId:
-      return "ArmSocId";
-    case Kind::X86Intel:
-      return "X86Intel";
-    case Kind::X86Amd:
-      return "X86Amd";
-  }
-  return "?";
+  static const char* const kNames[] = {"None",     "Cpu80386", "Cpu80486", "ArmMidr",
+                                       "ArmSocId", "X86Intel", "X86Amd"};
+  return kNames[static_cast<int>(kind)];
 }
 
-Kind kindOf(const Bytes& structure) {
+const char* kindOf(const Bytes& structure) {
   HeldStructure held(structure);
   const StructureHeader header = held.header();
-  return detectProcessorIdKind(&header);
+  return kindName(detectProcessorIdKind(&header));
 }
 
 // A processor structure with a family byte and the first ID bytes; the rest is zero.
 Structure idStructure(uint8_t family, std::initializer_list<uint8_t> id, uint8_t length = 0x2A) {
-  Structure s(4, length);
-  s.u8(0x06, family).bytes(0x08, id);
-  return s;
+  return Structure(4, length).u8(0x06, family).bytes(0x08, id);
 }
 
 // An ARM structure: family byte 0xFE, Processor Family 2 and the characteristics word.
@@ -63,96 +61,37 @@ Structure versionStructure(const char* version, uint8_t family = 0x01) {
   return s;
 }
 
+// Each family byte, the edges of every range of codes included, by the kind it gives.
 TEST(ProcessorIdKindTest, FamilyRangeBoundaries) {
-  const Kind I = Kind::X86Intel;
-  const Kind A = Kind::X86Amd;
-  const Kind N = Kind::None;
-  struct Case {
-    uint8_t family;
-    Kind expected;
+  const struct {
+    Kind kind;
+    std::vector<uint8_t> families;
+  } cases[] = {
+      {Kind::None, {0x00, 0x01, 0x02, 0x03, 0x04, 0x07, 0x0A, 0x16, 0x17, 0x1E, 0x20, 0x27,
+                    0x30, 0x37, 0x40, 0x45, 0x50, 0x65, 0x6C, 0x82, 0x90, 0xA0, 0xB4, 0xB8,
+                    0xC8, 0xCC, 0xD0, 0xD1, 0xDC, 0xE1, 0xE3, 0xF0, 0xFE, 0xFF}},
+      {Kind::Cpu80386, {0x05}},
+      {Kind::Cpu80486, {0x06}},
+      {Kind::X86Intel,
+       {0x0B, 0x15, 0x28, 0x2F, 0xA1, 0xB3, 0xB5, 0xB9, 0xBE, 0xC7, 0xCD, 0xCF, 0xD2, 0xDB, 0xDD,
+        0xE0}},
+      {Kind::X86Amd,
+       {0x18, 0x1D, 0x1F, 0x38, 0x3F, 0x46, 0x4F, 0x66, 0x6B, 0x83, 0x8F, 0xB6, 0xB7, 0xE4, 0xEF}},
   };
-  const Case cases[] = {
-      {0x00, N},
-      {0x01, N},
-      {0x02, N},
-      {0x03, N},
-      {0x04, N},
-      {0x05, Kind::Cpu80386},
-      {0x06, Kind::Cpu80486},
-      {0x07, N},
-      {0x0A, N},
-      {0x0B, I},
-      {0x15, I},
-      {0x16, N},
-      {0x17, N},
-      {0x18, A},
-      {0x1D, A},
-      {0x1E, N},
-      {0x1F, A},
-      {0x20, N},
-      {0x27, N},
-      {0x28, I},
-      {0x2F, I},
-      {0x30, N},
-      {0x37, N},
-      {0x38, A},
-      {0x3F, A},
-      {0x40, N},
-      {0x45, N},
-      {0x46, A},
-      {0x4F, A},
-      {0x50, N},
-      {0x65, N},
-      {0x66, A},
-      {0x6B, A},
-      {0x6C, N},
-      {0x82, N},
-      {0x83, A},
-      {0x8F, A},
-      {0x90, N},
-      {0xA0, N},
-      {0xA1, I},
-      {0xB3, I},
-      {0xB4, N},
-      {0xB5, I},
-      {0xB6, A},
-      {0xB7, A},
-      {0xB8, N},
-      {0xB9, I},
-      {0xBE, I},
-      {0xC7, I},
-      {0xC8, N},
-      {0xCC, N},
-      {0xCD, I},
-      {0xCF, I},
-      {0xD0, N},
-      {0xD1, N},
-      {0xD2, I},
-      {0xDB, I},
-      {0xDC, N},
-      {0xDD, I},
-      {0xE0, I},
-      {0xE1, N},
-      {0xE3, N},
-      {0xE4, A},
-      {0xEF, A},
-      {0xF0, N},
-      {0xFE, N},
-      {0xFF, N},
-  };
-  for (const Case& c : cases) {
-    EXPECT_STREQ(kindName(kindOf(idStructure(c.family, {}))), kindName(c.expected))
-        << "family 0x" << std::hex << unsigned(c.family);
+  for (const auto& c : cases) {
+    for (uint8_t family : c.families) {
+      EXPECT_STREQ(kindOf(idStructure(family, {})), kindName(c.kind))
+          << "family 0x" << std::hex << unsigned(family);
+    }
   }
 }
 
 TEST(ProcessorIdKindTest, ProcessorFamily2AndArm) {
-  struct Case {
+  const struct {
     const char* name;
     Bytes structure;
     Kind expected;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"0x118 with SoC ID bit", armStructure(0x118, 0x0200, {}), Kind::ArmSocId},
       {"0x118 without SoC ID bit", armStructure(0x118, 0xFDFF, {}), Kind::ArmMidr},
       {"0x100", armStructure(0x100, 0, {}), Kind::ArmMidr},
@@ -170,213 +109,198 @@ TEST(ProcessorIdKindTest, ProcessorFamily2AndArm) {
        Kind::None},
       {"family byte 0xC6", Structure(4, 0x2A).u8(0x06, 0xC6).u16(0x28, 0x118), Kind::X86Intel},
   };
-  for (const Case& c : cases) {
-    EXPECT_STREQ(kindName(kindOf(c.structure)), kindName(c.expected)) << c.name;
-  }
+  for (const auto& c : cases) EXPECT_STREQ(kindOf(c.structure), kindName(c.expected)) << c.name;
 }
 
+// The ID word's low and high bytes of family 0x06: an 80486 unless it reads as a later model.
 TEST(ProcessorIdKindTest, Intel80486Test) {
-  struct Case {
-    uint8_t low;
-    uint8_t high;
-    Kind expected;
+  const struct {
+    Kind kind;
+    std::vector<std::pair<uint8_t, uint8_t>> words;
+  } cases[] = {
+      {Kind::Cpu80486,
+       {{0x35, 0x04} /* stepping 5 but model 3 */,
+        {0x70, 0x04},
+        {0x72, 0x04},
+        {0x53, 0x04},
+        {0x63, 0x04},
+        {0x42, 0x04},
+        {0x43, 0x05},
+        {0x43, 0x03},
+        {0x00, 0x00}}},
+      {Kind::X86Intel, {{0x43, 0x04}, {0x83, 0x04}, {0x73, 0x04}, {0xFF, 0x04}, {0x43, 0xF4}}},
   };
-  const Case cases[] = {
-      {0x35, 0x04, Kind::Cpu80486},  // stepping 5 but model 3
-      {0x43, 0x04, Kind::X86Intel}, {0x83, 0x04, Kind::X86Intel}, {0x70, 0x04, Kind::Cpu80486},
-      {0x72, 0x04, Kind::Cpu80486}, {0x73, 0x04, Kind::X86Intel}, {0xFF, 0x04, Kind::X86Intel},
-      {0x53, 0x04, Kind::Cpu80486}, {0x63, 0x04, Kind::Cpu80486}, {0x42, 0x04, Kind::Cpu80486},
-      {0x43, 0x05, Kind::Cpu80486}, {0x43, 0x03, Kind::Cpu80486}, {0x43, 0xF4, Kind::X86Intel},
-      {0x00, 0x00, Kind::Cpu80486},
-  };
-  for (const Case& c : cases) {
-    EXPECT_STREQ(kindName(kindOf(idStructure(0x06, {c.low, c.high}))), kindName(c.expected))
-        << std::hex << unsigned(c.low) << " " << unsigned(c.high);
+  for (const auto& c : cases) {
+    for (const auto& [low, high] : c.words) {
+      EXPECT_STREQ(kindOf(idStructure(0x06, {low, high})), kindName(c.kind))
+          << std::hex << unsigned(low) << " " << unsigned(high);
+    }
   }
 }
 
+// Family "Other" or "Unknown" leaves the kind to the version string, matched exactly.
 TEST(ProcessorIdKindTest, VersionTest) {
-  struct Case {
-    const char* version;
-    Kind expected;
+  const struct {
+    Kind kind;
+    std::vector<const char*> versions;  // null: no version string
+  } cases[] = {
+      {Kind::X86Intel,
+       {"Pentium III MMX", "Pentium III MMX 500MHz", "Intel(R) Core(TM)2",
+        "Intel(R) Core(TM)2 Duo CPU T7500", "Intel(R) Pentium(R)",
+        "Intel(R) Pentium(R) 4 CPU 3.00GHz", "Genuine Intel(R) CPU U1400"}},
+      {Kind::X86Amd,
+       {"AMD Athlon(TM)", "AMD Athlon(TM) XP 2000+", "AMD Opteron(tm) Processor 6174",
+        "Dual-Core AMD Opteron(tm) Processor 2218"}},
+      {Kind::None,
+       {"Pentium III", "pentium III MMX", "Intel(R) Core(TM) i7-4600U", "Intel(R) Pentium",
+        "intel(R) Pentium(R)", "Genuine Intel(R) CPU U1400 ", "Genuine Intel(R) CPU U140",
+        "Intel(R) N100", "AMD Athlon(tm) II Neo N36L", "AMD Opteron(TM) Processor 6174",
+        "Dual-Core AMD Opteron(TM)", "AMD Ryzen 9 5900X", "AMD", "", nullptr}},
   };
-  const Case cases[] = {
-      {"Pentium III MMX", Kind::X86Intel},
-      {"Pentium III MMX 500MHz", Kind::X86Intel},
-      {"Pentium III", Kind::None},
-      {"pentium III MMX", Kind::None},
-      {"Intel(R) Core(TM)2", Kind::X86Intel},
-      {"Intel(R) Core(TM)2 Duo CPU T7500", Kind::X86Intel},
-      {"Intel(R) Core(TM) i7-4600U", Kind::None},
-      {"Intel(R) Pentium(R)", Kind::X86Intel},
-      {"Intel(R) Pentium(R) 4 CPU 3.00GHz", Kind::X86Intel},
-      {"Intel(R) Pentium", Kind::None},
-      {"intel(R) Pentium(R)", Kind::None},
-      {"Genuine Intel(R) CPU U1400", Kind::X86Intel},
-      {"Genuine Intel(R) CPU U1400 ", Kind::None},
-      {"Genuine Intel(R) CPU U140", Kind::None},
-      {"Intel(R) N100", Kind::None},
-      {"AMD Athlon(TM)", Kind::X86Amd},
-      {"AMD Athlon(TM) XP 2000+", Kind::X86Amd},
-      {"AMD Athlon(tm) II Neo N36L", Kind::None},
-      {"AMD Opteron(tm) Processor 6174", Kind::X86Amd},
-      {"AMD Opteron(TM) Processor 6174", Kind::None},
-      {"Dual-Core AMD Opteron(tm) Processor 2218", Kind::X86Amd},
-      {"Dual-Core AMD Opteron(TM)", Kind::None},
-      {"AMD Ryzen 9 5900X", Kind::None},
-      {"AMD", Kind::None},
-      {"", Kind::None},
-      {nullptr, Kind::None},
-  };
-  for (const Case& c : cases) {
-    for (uint8_t family : {0x01, 0x02}) {
-      EXPECT_STREQ(kindName(kindOf(versionStructure(c.version, family))), kindName(c.expected))
-          << (c.version ? c.version : "(no string)") << ", family " << unsigned(family);
+  for (const auto& c : cases) {
+    for (const char* version : c.versions) {
+      for (uint8_t family : {0x01, 0x02}) {
+        EXPECT_STREQ(kindOf(versionStructure(version, family)), kindName(c.kind))
+            << (version ? version : "(no string)") << ", family " << unsigned(family);
+      }
     }
   }
   // A string number beyond the set gives "<BAD INDEX>", which matches nothing.
-  EXPECT_EQ(kindOf(Structure(4, 0x1A).u8(0x06, 0x02).u8(0x10, 2).str("Pentium III MMX")),
-            Kind::None);
+  EXPECT_STREQ(kindOf(Structure(4, 0x1A).u8(0x06, 0x02).u8(0x10, 2).str("Pentium III MMX")),
+               "None");
   // Only the codes 0x01 and 0x02 consult the version.
-  EXPECT_EQ(kindOf(versionStructure("Intel(R) Pentium(R)", 0x03)), Kind::None);
+  EXPECT_STREQ(kindOf(versionStructure("Intel(R) Pentium(R)", 0x03)), "None");
 }
 
-class ProcessorIdTest : public ReaderTest {
+const Structure kIntelExample = idStructure(0xC6, {0xA9, 0x06, 0x03, 0x00, 0xFF, 0xFB, 0xEB, 0xBF});
+
+// A structure, loaded alone, and the text it leaves in one processor field.
+struct FieldCase {
+  const char* name;
+  Bytes structure;
+  const char* expected;  // "(null)": none stored
+};
+
+// Each row by its name, in test names and failures.
+void PrintTo(const FieldCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class ProcessorIdField : public ReaderCaseTest<FieldCase> {
  protected:
-  void loadProcessors(std::initializer_list<Bytes> structures) {
-    Bytes table = tableOf(structures);
-    const Bytes end = endOfTable();
-    table.insert(table.end(), end.begin(), end.end());
-    loadTable(table);
+  // Loads the row's structure alone (before anything reads a record).
+  const FieldCase& load() {
+    loadStructures({GetParam().structure});
+    return GetParam();
   }
 };
 
-TEST_F(ProcessorIdTest, IdTextIsTheBytesInStructureOrder) {
-  struct Case {
-    Bytes structure;
-    const char* expected;
-  };
-  const Case cases[] = {
-      {idStructure(0xC6, {0xA9, 0x06, 0x03, 0x00, 0xFF, 0xFB, 0xEB, 0xBF}),
-       "A9 06 03 00 FF FB EB BF"},
-      // Every kind stores the id, None included.
-      {idStructure(0x00, {0xDE, 0xAD, 0xBE, 0xEF, 0x01, 0x23, 0x45, 0x67}),
-       "DE AD BE EF 01 23 45 67"},
-      {armStructure(0x101, 0, {0xab, 0xcd, 0xef, 0x0a, 0, 0, 0, 0}), "AB CD EF 0A 00 00 00 00"},
-      {idStructure(0x02, {}, 0x1A), "00 00 00 00 00 00 00 00"},
-  };
-  for (const Case& c : cases) {
-    freshReader();
-    loadProcessors({c.structure});
-    EXPECT_EQ(text(processor().id), c.expected);
-  }
+using ProcessorIdText = ProcessorIdField;
+TEST_P(ProcessorIdText, IsTheBytesInStructureOrder) {
+  const FieldCase& c = load();
+  EXPECT_EQ(text(processor().id), c.expected) << c.name;
 }
+const FieldCase kIdTextCases[] = {
+    {"Intel", kIntelExample, "A9 06 03 00 FF FB EB BF"},
+    // Every kind stores the id, None included.
+    {"kind None", idStructure(0x00, {0xDE, 0xAD, 0xBE, 0xEF, 0x01, 0x23, 0x45, 0x67}),
+     "DE AD BE EF 01 23 45 67"},
+    {"ARM", armStructure(0x101, 0, {0xab, 0xcd, 0xef, 0x0a, 0, 0, 0, 0}),
+     "AB CD EF 0A 00 00 00 00"},
+    {"zero", idStructure(0x02, {}, 0x1A), "00 00 00 00 00 00 00 00"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, ProcessorIdText, ::testing::ValuesIn(kIdTextCases));
 
-TEST_F(ProcessorIdTest, Signatures) {
-  struct Case {
-    const char* name;
-    Bytes structure;
-    const char* expected;  // "(null)": none stored
-  };
-  const Case cases[] = {
-      {"Intel", idStructure(0xC6, {0xA9, 0x06, 0x03, 0x00, 0xFF, 0xFB, 0xEB, 0xBF}),
-       "Type 0, Family 6, Model 58, Stepping 9"},
-      {"AMD family 15 extended",
-       idStructure(0x6B, {0x82, 0x0F, 0x80, 0x00, 0xFF, 0xFB, 0x8B, 0x17}),
-       "Family 23, Model 8, Stepping 2"},
-      {"same bytes as Intel", idStructure(0xC6, {0x82, 0x0F, 0x80, 0x00}),
-       "Type 0, Family 23, Model 8, Stepping 2"},
-      {"AMD base family 6", idStructure(0x6B, {0x62, 0x06, 0x00, 0x00}),
-       "Family 6, Model 6, Stepping 2"},
-      // Below family 15 AMD ignores the extended fields; Intel always adds them.
-      {"AMD extended fields ignored", idStructure(0x6B, {0x62, 0x06, 0xFA, 0x00}),
-       "Family 6, Model 6, Stepping 2"},
-      {"Intel extended fields added", idStructure(0xC6, {0x62, 0x06, 0xFA, 0x00}),
-       "Type 0, Family 21, Model 166, Stepping 2"},
-      {"AMD extended model", idStructure(0x6B, {0x10, 0x0F, 0xA2, 0x00}),
-       "Family 25, Model 33, Stepping 0"},
-      {"Intel type bits", idStructure(0xC6, {0x62, 0xF6, 0x00, 0x00}),
-       "Type 3, Family 6, Model 6, Stepping 2"},
-      {"80486", idStructure(0x06, {0x35, 0x04}), "Type 0, Family 4, Model 3, Stepping 5"},
-      {"80486 type bits 12 and 13 only", idStructure(0x06, {0x35, 0xD4}),
-       "Type 1, Family 4, Model 3, Stepping 5"},
-      {"80486 as Intel", idStructure(0x06, {0x43, 0x04}), "Type 0, Family 4, Model 4, Stepping 3"},
-      {"80386", idStructure(0x05, {0x08, 0x23}),
-       "Type 2, Family 3, Major Stepping 0, Minor Stepping 8"},
-      {"80386 all type bits", idStructure(0x05, {0xFF, 0xFF}),
-       "Type 15, Family 15, Major Stepping 15, Minor Stepping 15"},
-      {"ARM main ID", armStructure(0x118, 0, {0x34, 0xD0, 0x0F, 0x41}),
-       "Implementor 0x41, Variant 0x0, Architecture 15, Part 0xd03, Revision 4"},
-      {"ARM main ID lower-case hex", armStructure(0x101, 0, {0x4B, 0xD0, 0xAF, 0x4F}),
-       "Implementor 0x4f, Variant 0xa, Architecture 15, Part 0xd04, Revision 11"},
-      {"ARM main ID of 0", armStructure(0x118, 0, {0, 0, 0, 0, 1, 2, 3, 4}), "(null)"},
-      {"ARM main ID with only its top half set", armStructure(0x118, 0, {0, 0, 0x0F, 0x41}),
-       "Implementor 0x41, Variant 0x0, Architecture 15, Part 0x000, Revision 0"},
-      {"ARM SoC ID", armStructure(0x118, 0x0200, {0x3A, 0x00, 0x36, 0x89, 0xEF, 0xBE, 0xAD, 0xDE}),
-       "JEP-106 Bank 0x09 Manufacturer 0x36, SoC ID 0x003a, SoC Revision 0xdeadbeef"},
-      {"ARM SoC ID of 0", armStructure(0x101, 0x0200, {}),
-       "JEP-106 Bank 0x00 Manufacturer 0x00, SoC ID 0x0000, SoC Revision 0x00000000"},
-      {"kind None", idStructure(0x00, {0xA9, 0x06, 0x03, 0x00}), "(null)"},
-      {"AMD-like version without a known prefix", versionStructure("AMD Ryzen 9", 0x02), "(null)"},
-  };
-  for (const Case& c : cases) {
-    freshReader();
-    loadProcessors({c.structure});
-    EXPECT_EQ(text(processor().signature), c.expected) << c.name;
-    EXPECT_NE(processor().id, nullptr) << c.name;
-  }
+using ProcessorSignature = ProcessorIdField;
+TEST_P(ProcessorSignature, Decodes) {
+  const FieldCase& c = load();
+  EXPECT_EQ(text(processor().signature), c.expected) << c.name;
+  EXPECT_NE(processor().id, nullptr);
 }
+const FieldCase kSignatureCases[] = {
+    {"Intel", kIntelExample, "Type 0, Family 6, Model 58, Stepping 9"},
+    {"AMD family 15 extended", idStructure(0x6B, {0x82, 0x0F, 0x80, 0x00, 0xFF, 0xFB, 0x8B, 0x17}),
+     "Family 23, Model 8, Stepping 2"},
+    {"same bytes as Intel", idStructure(0xC6, {0x82, 0x0F, 0x80, 0x00}),
+     "Type 0, Family 23, Model 8, Stepping 2"},
+    {"AMD base family 6", idStructure(0x6B, {0x62, 0x06, 0x00, 0x00}),
+     "Family 6, Model 6, Stepping 2"},
+    // Below family 15 AMD ignores the extended fields; Intel always adds them.
+    {"AMD extended fields ignored", idStructure(0x6B, {0x62, 0x06, 0xFA, 0x00}),
+     "Family 6, Model 6, Stepping 2"},
+    {"Intel extended fields added", idStructure(0xC6, {0x62, 0x06, 0xFA, 0x00}),
+     "Type 0, Family 21, Model 166, Stepping 2"},
+    {"AMD extended model", idStructure(0x6B, {0x10, 0x0F, 0xA2, 0x00}),
+     "Family 25, Model 33, Stepping 0"},
+    {"Intel type bits", idStructure(0xC6, {0x62, 0xF6, 0x00, 0x00}),
+     "Type 3, Family 6, Model 6, Stepping 2"},
+    {"80486", idStructure(0x06, {0x35, 0x04}), "Type 0, Family 4, Model 3, Stepping 5"},
+    {"80486 type bits 12 and 13 only", idStructure(0x06, {0x35, 0xD4}),
+     "Type 1, Family 4, Model 3, Stepping 5"},
+    {"80486 as Intel", idStructure(0x06, {0x43, 0x04}), "Type 0, Family 4, Model 4, Stepping 3"},
+    {"80386", idStructure(0x05, {0x08, 0x23}),
+     "Type 2, Family 3, Major Stepping 0, Minor Stepping 8"},
+    {"80386 all type bits", idStructure(0x05, {0xFF, 0xFF}),
+     "Type 15, Family 15, Major Stepping 15, Minor Stepping 15"},
+    {"ARM main ID", armStructure(0x118, 0, {0x34, 0xD0, 0x0F, 0x41}),
+     "Implementor 0x41, Variant 0x0, Architecture 15, Part 0xd03, Revision 4"},
+    {"ARM main ID lower-case hex", armStructure(0x101, 0, {0x4B, 0xD0, 0xAF, 0x4F}),
+     "Implementor 0x4f, Variant 0xa, Architecture 15, Part 0xd04, Revision 11"},
+    {"ARM main ID of 0", armStructure(0x118, 0, {0, 0, 0, 0, 1, 2, 3, 4}), "(null)"},
+    {"ARM main ID with only its top half set", armStructure(0x118, 0, {0, 0, 0x0F, 0x41}),
+     "Implementor 0x41, Variant 0x0, Architecture 15, Part 0x000, Revision 0"},
+    {"ARM SoC ID", armStructure(0x118, 0x0200, {0x3A, 0x00, 0x36, 0x89, 0xEF, 0xBE, 0xAD, 0xDE}),
+     "JEP-106 Bank 0x09 Manufacturer 0x36, SoC ID 0x003a, SoC Revision 0xdeadbeef"},
+    {"ARM SoC ID of 0", armStructure(0x101, 0x0200, {}),
+     "JEP-106 Bank 0x00 Manufacturer 0x00, SoC ID 0x0000, SoC Revision 0x00000000"},
+    {"kind None", idStructure(0x00, {0xA9, 0x06, 0x03, 0x00}), "(null)"},
+    {"AMD-like version without a known prefix", versionStructure("AMD Ryzen 9", 0x02), "(null)"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, ProcessorSignature, ::testing::ValuesIn(kSignatureCases));
 
-TEST_F(ProcessorIdTest, Flags) {
-  const char* allIntel = kAllIntelFlags;
-  struct Case {
-    const char* name;
-    Bytes structure;
-    const char* expected;
-  };
-  const Case cases[] = {
-      {"Intel example", idStructure(0xC6, {0xA9, 0x06, 0x03, 0x00, 0xFF, 0xFB, 0xEB, 0xBF}),
-       allIntel},
-      {"only unnamed bits", idStructure(0xC6, {0, 0, 0, 0, 0x00, 0x04, 0x10, 0x40}), "None"},
-      {"no bits", idStructure(0x6B, {}), "None"},
-      {"TSC and MMX", idStructure(0xC6, {0, 0, 0, 0, 0x10, 0x00, 0x80, 0x00}),
-       "TSC (Time stamp counter)\nMMX (MMX technology supported)"},
-      {"first and last", idStructure(0x6B, {0, 0, 0, 0, 0x01, 0x00, 0x00, 0x80}),
-       "FPU (Floating-point unit on-chip)\nPBE (Pending break enabled)"},
-      {"named bit beside unnamed ones", idStructure(0xC6, {0, 0, 0, 0, 0x00, 0x04, 0x14, 0x40}),
-       "PSN (Processor serial number present and enabled)"},
-      {"PSN alone", idStructure(0xC6, {0, 0, 0, 0, 0x00, 0x00, 0x04, 0x00}),
-       "PSN (Processor serial number present and enabled)"},
-      {"80386", idStructure(0x05, {0x08, 0x23, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}), "UNKNOWN"},
-      {"80486", idStructure(0x06, {0x35, 0x04, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}), "UNKNOWN"},
-      {"ARM main ID", armStructure(0x118, 0, {1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}), "UNKNOWN"},
-      {"ARM SoC ID", armStructure(0x118, 0x200, {1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}), "UNKNOWN"},
-      {"kind None", idStructure(0x00, {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}), "UNKNOWN"},
-  };
-  for (const Case& c : cases) {
-    freshReader();
-    loadProcessors({c.structure});
-    EXPECT_EQ(text(processor().flags), c.expected) << c.name;
-  }
+using ProcessorFlags = ProcessorIdField;
+TEST_P(ProcessorFlags, Decodes) {
+  const FieldCase& c = load();
+  EXPECT_EQ(text(processor().flags), c.expected) << c.name;
 }
+const FieldCase kFlagCases[] = {
+    {"Intel example", kIntelExample, kAllIntelFlags},
+    {"only unnamed bits", idStructure(0xC6, {0, 0, 0, 0, 0x00, 0x04, 0x10, 0x40}), "None"},
+    {"no bits", idStructure(0x6B, {}), "None"},
+    {"TSC and MMX", idStructure(0xC6, {0, 0, 0, 0, 0x10, 0x00, 0x80, 0x00}),
+     "TSC (Time stamp counter)\nMMX (MMX technology supported)"},
+    {"first and last", idStructure(0x6B, {0, 0, 0, 0, 0x01, 0x00, 0x00, 0x80}),
+     "FPU (Floating-point unit on-chip)\nPBE (Pending break enabled)"},
+    {"named bit beside unnamed ones", idStructure(0xC6, {0, 0, 0, 0, 0x00, 0x04, 0x14, 0x40}),
+     "PSN (Processor serial number present and enabled)"},
+    {"PSN alone", idStructure(0xC6, {0, 0, 0, 0, 0x00, 0x00, 0x04, 0x00}),
+     "PSN (Processor serial number present and enabled)"},
+    {"80386", idStructure(0x05, {0x08, 0x23, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}), "UNKNOWN"},
+    {"80486", idStructure(0x06, {0x35, 0x04, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}), "UNKNOWN"},
+    {"ARM main ID", armStructure(0x118, 0, {1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}), "UNKNOWN"},
+    {"ARM SoC ID", armStructure(0x118, 0x200, {1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}), "UNKNOWN"},
+    {"kind None", idStructure(0x00, {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}), "UNKNOWN"},
+};
+INSTANTIATE_TEST_SUITE_P(Rows, ProcessorFlags, ::testing::ValuesIn(kFlagCases));
+
+class ProcessorIdTest : public ReaderTest {};
 
 TEST_F(ProcessorIdTest, SignatureKeptFromTheLastDecodableStructure) {
-  const Bytes intel = idStructure(0xC6, {0xA9, 0x06, 0x03, 0x00, 0xFF, 0xFB, 0xEB, 0xBF});
   const Bytes unknown = versionStructure("AMD Ryzen 9", 0x02);
   const Bytes emptyArm = armStructure(0x118, 0, {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF});
-  loadProcessors({intel, unknown, emptyArm});
+  loadStructures({kIntelExample, unknown, emptyArm});
   EXPECT_EQ(text(processor().id), "00 00 00 00 FF FF FF FF");
   EXPECT_EQ(text(processor().flags), "UNKNOWN");
   EXPECT_EQ(text(processor().signature), "Type 0, Family 6, Model 58, Stepping 9");
 
   // A later decodable structure replaces it, whatever came between.
   freshReader();
-  loadProcessors({intel, unknown, idStructure(0x05, {0x08, 0x23})});
+  loadStructures({kIntelExample, unknown, idStructure(0x05, {0x08, 0x23})});
   EXPECT_EQ(text(processor().signature), "Type 2, Family 3, Major Stepping 0, Minor Stepping 8");
 
   // Alone, an undecodable structure leaves no signature.
   freshReader();
-  loadProcessors({unknown});
+  loadStructures({unknown});
   EXPECT_EQ(text(processor().id), "00 00 00 00 00 00 00 00");
   EXPECT_EQ(processor().signature, nullptr);
   EXPECT_EQ(text(processor().flags), "UNKNOWN");
@@ -387,6 +311,121 @@ TEST(ProcessorFeatureFlagNamesTest, UnnamedBitsAreExactlyTenTwentyThirty) {
     const bool unnamed = bit == 10 || bit == 20 || bit == 30;
     EXPECT_EQ(processorFeatureFlagNames[bit] == nullptr, unnamed) << "bit " << bit;
   }
+}
+
+class ProcessorCpuidTest : public ReaderTest {};
+
+#if defined(__x86_64__) || defined(__i386__)
+// "cpu family", "model" and "stepping" of the first processor in /proc/cpuinfo.
+std::map<std::string, std::string> firstCpuInfo() {
+  std::map<std::string, std::string> fields;
+  std::ifstream in("/proc/cpuinfo");
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.empty()) break;  // the end of the first processor
+    const size_t colon = line.find(':');
+    if (colon == std::string::npos) continue;
+    std::string key = line.substr(0, colon);
+    key.erase(key.find_last_not_of(" \t") + 1);
+    std::string value = line.substr(colon + 1);
+    value.erase(0, value.find_first_not_of(" \t"));
+    fields.emplace(key, value);
+  }
+  return fields;
+}
+
+bool parseUnsigned(const std::string& text, unsigned* value) {
+  char* end = nullptr;
+  const unsigned long v = strtoul(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0') return false;
+  *value = static_cast<unsigned>(v);
+  return true;
+}
+#endif
+
+TEST_F(ProcessorCpuidTest, SignatureAndFlagsMatchThisMachine) {
+#if !defined(__x86_64__) && !defined(__i386__)
+  GTEST_SKIP() << "not an x86 machine";
+#else
+  unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+  if (__get_cpuid(0, &eax, &ebx, &ecx, &edx) == 0) GTEST_SKIP() << "no CPUID leaf 0";
+  char vendor[13] = {};
+  memcpy(vendor, &ebx, 4);
+  memcpy(vendor + 4, &edx, 4);
+  memcpy(vendor + 8, &ecx, 4);
+  uint8_t familyByte;
+  if (strcmp(vendor, "GenuineIntel") == 0) {
+    familyByte = 0xC6;
+  } else if (strcmp(vendor, "AuthenticAMD") == 0) {
+    familyByte = 0x6B;
+  } else {
+    GTEST_SKIP() << "processor vendor " << vendor << " has no family code here";
+  }
+  const bool intel = familyByte == 0xC6;
+
+  unsigned signature = 0, flags = 0;
+  if (__get_cpuid(1, &signature, &ebx, &ecx, &flags) == 0) GTEST_SKIP() << "no CPUID leaf 1";
+
+  const std::map<std::string, std::string> info = firstCpuInfo();
+  unsigned family = 0, model = 0, stepping = 0;
+  if (info.count("cpu family") == 0 || !parseUnsigned(info.at("cpu family"), &family) ||
+      info.count("model") == 0 || !parseUnsigned(info.at("model"), &model) ||
+      info.count("stepping") == 0 || !parseUnsigned(info.at("stepping"), &stepping)) {
+    GTEST_SKIP() << "/proc/cpuinfo missing or without cpu family, model and stepping";
+  }
+
+  Structure s(4, 0x30);
+  s.u8(0x06, familyByte).u32(0x08, signature).u32(0x0C, flags);
+  loadStructures({s});
+  const ProcessorRecord& p = processor();
+
+  // The two registers as the structure holds them.
+  uint8_t b[8];
+  ByteWriter registers(b, sizeof b);
+  registers.writeU32Le(signature);
+  registers.writeU32Le(flags);
+  char id[24];
+  snprintf(id, sizeof id, "%02X %02X %02X %02X %02X %02X %02X %02X", b[0], b[1], b[2], b[3], b[4],
+           b[5], b[6], b[7]);
+  EXPECT_EQ(text(p.id), id);
+
+  ASSERT_NE(p.signature, nullptr);
+  unsigned type = 0, decodedFamily = 0, decodedModel = 0, decodedStepping = 0;
+  if (intel) {
+    ASSERT_EQ(sscanf(p.signature, "Type %u, Family %u, Model %u, Stepping %u", &type,
+                     &decodedFamily, &decodedModel, &decodedStepping),
+              4)
+        << p.signature;
+  } else {
+    ASSERT_EQ(sscanf(p.signature, "Family %u, Model %u, Stepping %u", &decodedFamily, &decodedModel,
+                     &decodedStepping),
+              3)
+        << p.signature;
+  }
+  EXPECT_EQ(decodedFamily, family) << p.signature;
+  EXPECT_EQ(decodedModel, model) << p.signature;
+  EXPECT_EQ(decodedStepping, stepping) << p.signature;
+
+  // Every flag listed has its bit set, and every named bit that is set is listed.
+  ASSERT_NE(p.flags, nullptr);
+  if (strcmp(p.flags, "None") == 0) {
+    EXPECT_EQ(flags & 0xBFEFFBFFu, 0u);
+    return;
+  }
+  std::istringstream lines(p.flags);
+  std::string name;
+  uint32_t listed = 0;
+  while (std::getline(lines, name)) {
+    int bit = -1;
+    for (int i = 0; i < 32; ++i) {
+      if (processorFeatureFlagNames[i] != nullptr && name == processorFeatureFlagNames[i]) bit = i;
+    }
+    ASSERT_GE(bit, 0) << "unknown flag name: " << name;
+    EXPECT_NE(flags & (1u << bit), 0u) << name;
+    listed |= 1u << bit;
+  }
+  EXPECT_EQ(listed, flags & 0xBFEFFBFFu);
+#endif
 }
 
 }  // namespace

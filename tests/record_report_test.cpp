@@ -1,4 +1,4 @@
-// The records as a report for people and as JSON text.
+// The records as a report for people.
 #include "tools/record_report.h"
 
 #include <gtest/gtest.h>
@@ -6,9 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tests/support/json_reader.h"
 #include "tests/support/reader_fixture.h"
-#include "tools/json_writer.h"
 
 namespace {
 
@@ -20,30 +18,6 @@ std::string textReport(const char* loadStdout = "", const char* loadStderr = "")
   EXPECT_EQ(fread(text.data(), 1, text.size(), file), text.size());
   fclose(file);
   return text;
-}
-
-TEST(JsonString, EscapesWhatRfc8259Requires) {
-  const struct {
-    std::string text;
-    std::string json;
-  } cases[] = {
-      {"", "\"\""},
-      {"plain text 1.2 V", "\"plain text 1.2 V\""},
-      {"a\"b\\c/d", "\"a\\\"b\\\\c/d\""},
-      {"\n\t\r\b\f", "\"\\n\\t\\r\\b\\f\""},
-      {std::string("\x01\x1f\x7f", 3), "\"\\u0001\\u001f\\u007f\""},
-      // Bytes above ASCII are kept, one code point each, so the output stays valid UTF-8.
-      {"\xe9\xff", "\"\\u00e9\\u00ff\""},
-  };
-  for (const auto& c : cases) {
-    TextBuffer json;
-    appendJsonString(&json, c.text.data(), c.text.size());
-    EXPECT_EQ(std::string(json.text(), json.size()), c.json);
-    Json parsed;
-    std::string error;
-    ASSERT_TRUE(parseJson(c.json, &parsed, &error)) << error;
-    EXPECT_EQ(parsed.text, c.text);
-  }
 }
 
 class RecordReport : public ReaderTest {};
@@ -97,7 +71,7 @@ TEST_F(RecordReport, EmptyPartsTakeOneLine) {
 // Each message of the load, in the order of each stream, with one line on what it means; a run
 // of equal messages is written once.
 TEST_F(RecordReport, DiagnosticsAreExplained) {
-  loadTable(tableOf({endOfTable()}));
+  loadStructures({});
   const std::string report = textReport(
       "BiosReader: trying to over allocate!BiosReader: trying to over allocate!\t<TRUNCATED>\n\n",
       "Invalid entry length (3). DMI table is broken! Stop.\n\n"
@@ -120,7 +94,7 @@ TEST_F(RecordReport, DiagnosticsAreExplained) {
 
 TEST_F(RecordReport, EmptyListSaysNone) {
   // Characteristics 0 with both extension bytes 0: two line feeds and no item.
-  loadTable(tableOf({Structure(0, 0x14).str("V"), endOfTable()}));
+  loadStructures({Structure(0, 0x14).str("V")});
   EXPECT_NE(textReport().find("  Characteristics: (none)\n"), std::string::npos);
 }
 

@@ -73,7 +73,7 @@ TEST(TextOperationsTest, FormatTextNeverPassesItsCapacity) {
 class RecordStoreTest : public ReaderTest {};
 
 TEST_F(RecordStoreTest, ResetState) {
-  loadTable(tableOf({endOfTable()}));
+  loadStructures({});
   const ProcessorRecord& p = processor();
   EXPECT_EQ(p.present, 0);
   // Every text field of the processor record is null.
@@ -86,7 +86,7 @@ TEST_F(RecordStoreTest, ResetState) {
 }
 
 TEST_F(RecordStoreTest, DeviceListKeepsItsBoundsAcrossAllocations) {
-  loadTable(tableOf({endOfTable()}));
+  loadStructures({});
   testing::internal::CaptureStdout();
   memoryArrayRecord.deviceCount = 0;
   allocateMemoryDevices();  // nothing to allocate
@@ -114,7 +114,7 @@ TEST_F(RecordStoreTest, DeviceListKeepsItsBoundsAcrossAllocations) {
 }
 
 TEST_F(RecordStoreTest, LaterArraysClearEveryEntryFilledSinceTheLastClearing) {
-  loadTable(tableOf({endOfTable()}));
+  loadStructures({});
   testing::internal::CaptureStdout();
   memoryArrayRecord.deviceCount = 3;
   allocateMemoryDevices();

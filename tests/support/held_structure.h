@@ -17,6 +17,7 @@ class HeldStructure {
   StructureHeader header() const {
     return {buffer_[0], buffer_[1], 0, buffer_.get(), static_cast<uint32_t>(size_)};
   }
+  const uint8_t* bytes() const { return buffer_.get(); }
 
  private:
   std::unique_ptr<uint8_t[]> buffer_;

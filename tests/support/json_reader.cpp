@@ -83,39 +83,21 @@ class Parser {
       }
       if (pos_ >= text_.size()) break;
       const char e = text_[pos_++];
-      switch (e) {
-        case '"':
-        case '\\':
-        case '/':
-          out->push_back(e);
-          break;
-        case 'n':
-          out->push_back('\n');
-          break;
-        case 't':
-          out->push_back('\t');
-          break;
-        case 'r':
-          out->push_back('\r');
-          break;
-        case 'b':
-          out->push_back('\b');
-          break;
-        case 'f':
-          out->push_back('\f');
-          break;
-        case 'u': {
-          if (pos_ + 4 > text_.size()) return fail("short \\u escape");
-          const long code = strtol(text_.substr(pos_, 4).c_str(), nullptr, 16);
-          pos_ += 4;
-          // Only what the tool writes: code points below 0x100, one byte each.
-          if (code > 0xFF) return fail("\\u escape above 0xFF");
-          out->push_back(static_cast<char>(code));
-          break;
-        }
-        default:
-          return fail("unknown escape");
+      if (e == 'u') {
+        if (pos_ + 4 > text_.size()) return fail("short \\u escape");
+        const long code = strtol(text_.substr(pos_, 4).c_str(), nullptr, 16);
+        pos_ += 4;
+        // Only what the tool writes: code points below 0x100, one byte each.
+        if (code > 0xFF) return fail("\\u escape above 0xFF");
+        out->push_back(static_cast<char>(code));
+        continue;
       }
+      // Each escape letter, then the byte it stands for.
+      static const std::string kEscapes = "\"\"\\\\//b\bf\fn\nr\rt\t";
+      size_t at = 0;
+      while (at < kEscapes.size() && kEscapes[at] != e) at += 2;
+      if (at >= kEscapes.size()) return fail("unknown escape");
+      out->push_back(kEscapes[at + 1]);
     }
     return fail("unterminated string");
   }

@@ -1,6 +1,8 @@
 #include "tests/support/reader_fixture.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -31,6 +33,14 @@ LoadOutput ReaderTest::load(const Bytes& raw) {
   return output;
 }
 
+std::string countAndLengthMessages(int32_t announced, int32_t decoded, size_t announcedBytes,
+                                   size_t occupiedBytes) {
+  return "Wrong DMI structures count: " + std::to_string(announced) + " announced, only " +
+         std::to_string(decoded) +
+         " decoded.\nWrong DMI structures length: " + std::to_string(announcedBytes) +
+         " bytes announced, structures occupy " + std::to_string(occupiedBytes) + " bytes.\n";
+}
+
 std::string text(const char* field) {
   return field != nullptr ? field : "(null)";
 }
@@ -39,4 +49,26 @@ Bytes readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return {};
   return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string samplePath(const std::string& name) {
+  return std::string(ZENTRIK_SAMPLES) + "/" + name + ".rsmb";
+}
+
+std::string sharedTable(const std::string& file) {
+  return std::string(ZENTRIK_SHARED_TABLES) + "/" + file;
+}
+
+bool haveSharedTables() {
+  return std::filesystem::is_directory(ZENTRIK_SHARED_TABLES);
+}
+
+Bytes sharedTableRaw(const std::string& file) {
+  const Bytes bytes = readFile(sharedTable(file));
+  const std::string ext = std::filesystem::path(file).extension().string();
+  if (ext == ".dat" || ext == ".rsmb") return bytes;
+  if (bytes.size() > 0x20 && std::equal(bytes.begin(), bytes.begin() + 5, "_SM3_")) {
+    return rawBuffer(Bytes(bytes.begin() + 0x20, bytes.end()), bytes[7], bytes[8]);
+  }
+  return rawBuffer(bytes, 0, 0);
 }

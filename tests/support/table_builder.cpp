@@ -63,6 +63,12 @@ Structure& Structure::bytes(size_t offset, std::initializer_list<uint8_t> values
   return *this;
 }
 
+Structure& Structure::resize(uint8_t length) {
+  formatted_.resize(length < 4 ? 4 : length);
+  formatted_[1] = length;
+  return *this;
+}
+
 Structure& Structure::str(const std::string& text) {
   strings_.push_back(text);
   return *this;

@@ -21,6 +21,8 @@ class Structure {
   Structure& u32(size_t offset, uint32_t value);
   Structure& u64(size_t offset, uint64_t value);
   Structure& bytes(size_t offset, std::initializer_list<uint8_t> values);
+  // Sets the formatted area's length: cut short, or zero-filled up to it.
+  Structure& resize(uint8_t length);
   // Appends one string to the string set (numbered from 1 in the order added).
   Structure& str(const std::string& text);
   // Replaces the whole string set, terminators included, with these bytes as they stand.

@@ -1,30 +1,15 @@
-// String lookup: numbering, missing strings, the in-place filter and the end of the table.
+// Structure access: string lookup (numbering, missing strings, the in-place filter and the end
+// of the table), the strings in one pass, the printable-byte test and bounded reads.
+#include "structures/structure.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <memory>
 #include <string>
 
-#include "structures/structure.h"
-#include "tests/support/table_builder.h"
+#include "tests/support/held_structure.h"
 
 namespace {
-
-// Copies bytes into an exactly sized buffer and describes them as one structure.
-class Held {
- public:
-  explicit Held(const Bytes& bytes) : buffer_(new uint8_t[bytes.size()]), size_(bytes.size()) {
-    std::memcpy(buffer_.get(), bytes.data(), bytes.size());
-  }
-  StructureHeader header() const {
-    return {buffer_[0], buffer_[1], 0, buffer_.get(), static_cast<uint32_t>(size_)};
-  }
-  const uint8_t* bytes() const { return buffer_.get(); }
-
- private:
-  std::unique_ptr<uint8_t[]> buffer_;
-  size_t size_;
-};
 
 TEST(StructureStringTest, Numbering) {
   struct Case {
@@ -47,20 +32,20 @@ TEST(StructureStringTest, Numbering) {
       {"number far beyond a cut set", Structure(1, 5).rawStrings({'a', 0}), 255, "<BAD INDEX>"},
   };
   for (const Case& c : cases) {
-    Held held(c.structure);
+    HeldStructure held(c.structure);
     const StructureHeader header = held.header();
     EXPECT_STREQ(structureString(&header, c.number), c.expected) << c.name;
   }
 }
 
 TEST(StructureStringTest, FormattedLengthBeyondTheTableHasNoStrings) {
-  Held held({0x01, 0x40, 0x00, 0x00, 'a', 0, 0});
+  HeldStructure held({0x01, 0x40, 0x00, 0x00, 'a', 0, 0});
   const StructureHeader header = held.header();
   EXPECT_STREQ(structureString(&header, 1), "<BAD INDEX>");
 }
 
 TEST(StructureStringTest, FiltersUnprintableBytesInPlace) {
-  Held held(Structure(1, 4).rawStrings({0x41, 0x09, 0xE9, 0x7F, 0x42, 0, 0}));
+  HeldStructure held(Structure(1, 4).rawStrings({0x41, 0x09, 0xE9, 0x7F, 0x42, 0, 0}));
   const StructureHeader header = held.header();
   EXPECT_STREQ(structureString(&header, 1), "A...B");
   const uint8_t filtered[] = {0x41, 0x2E, 0x2E, 0x2E, 0x42};
@@ -84,8 +69,8 @@ TEST(StructureStringsTest, GivesInTurnWhatTheLookupGivesForEachNumber) {
       {"255 strings", many},
   };
   for (const Case& c : cases) {
-    Held looked(c.structure);
-    Held walked(c.structure);
+    HeldStructure looked(c.structure);
+    HeldStructure walked(c.structure);
     const StructureHeader lookedHeader = looked.header();
     const StructureHeader walkedHeader = walked.header();
     StructureStrings strings(&walkedHeader);
@@ -122,8 +107,8 @@ TEST(StructureStringsTest, TakeIsWhatNextGivesInTurn) {
       {"formatted length beyond the table", Bytes{0x01, 0x40, 0x00, 0x00, 'a', 0, 0}, 1, 1},
   };
   for (const Case& c : cases) {
-    Held taken(c.structure);
-    Held stepped(c.structure);
+    HeldStructure taken(c.structure);
+    HeldStructure stepped(c.structure);
     const StructureHeader takenHeader = taken.header();
     const StructureHeader steppedHeader = stepped.header();
     StructureStrings run(&takenHeader);
@@ -161,7 +146,7 @@ TEST(StructureStringTest, PrintableRun) {
 }
 
 TEST(StructureReadTest, ReadsStayInsideTheFormattedArea) {
-  Held held(Structure(1, 8).bytes(4, {0x11, 0x22, 0x33, 0x44}).str("zz"));
+  HeldStructure held(Structure(1, 8).bytes(4, {0x11, 0x22, 0x33, 0x44}).str("zz"));
   const StructureHeader header = held.header();
   EXPECT_EQ(readU8(&header, 4), 0x11);
   EXPECT_EQ(readU16Le(&header, 4), 0x2211);

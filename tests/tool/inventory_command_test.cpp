@@ -1,0 +1,165 @@
+// zentrik inventory: every structure decoded on its own by the package's decoders, grouped as a
+// person reads a machine.
+#include "tests/tool/tool.h"
+
+namespace {
+
+using InventoryCommand = ZentrikTool;
+
+// The package's text of a field, as the inventory shows it: a text as it stands, a list as its
+// items (without empty ones; "None" is no item).
+void expectSameField(const Json& inventoryValue, const Json& recordValue, const std::string& key) {
+  SCOPED_TRACE(key);
+  if (inventoryValue.kind == Json::Kind::Array) {
+    ASSERT_EQ(recordValue.kind, Json::Kind::String);
+    std::vector<std::string> items;
+    for (const Json& item : inventoryValue.items) items.push_back(item.text);
+    std::vector<std::string> expected;
+    std::string item;
+    for (const char c : recordValue.text + "\n") {
+      if (c != '\n') {
+        item += c;
+        continue;
+      }
+      if (!item.empty() && item != "None") expected.push_back(item);
+      item.clear();
+    }
+    EXPECT_EQ(items, expected);
+  } else if (inventoryValue.kind == Json::Kind::String || recordValue.kind == Json::Kind::Null) {
+    EXPECT_EQ(inventoryValue.kind, recordValue.kind);
+    EXPECT_EQ(inventoryValue.text, recordValue.text);
+  }
+}
+
+// With one structure of each type, every text of an inventory object is the package's, under
+// the record's key; the numbers stand beside them (their agreement with the texts is the
+// reader's own test).
+TEST_F(InventoryCommand, DecodesEachStructureAsThePackageDoes) {
+  TempDir dir;
+  const std::string path = dir.write("fixture.dmi", fixtureTable());
+  const Json records = parsedRun(runTool({"records", "--json", "--table", path}));
+  const ProcessRun run = runTool({"inventory", "--json", "--table", path});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "");
+  const Json inventory = parsedRun(run);
+  EXPECT_EQ(inventory.keys(),
+            (std::vector<std::string>{"tableRead", "tableError", "smbiosVersion", "bios",
+                                      "biosLanguage", "processors", "memoryArrays",
+                                      "unattachedDevices", "totals", "diagnostics"}));
+  EXPECT_EQ(inventory["smbiosVersion"].kind, Json::Kind::Null);  // a bare table carries none
+  const struct {
+    const Json& inventoryObject;
+    const Json& record;
+    size_t texts;  // keys of the record that the inventory shows as texts or lists
+  } pairs[] = {
+      {inventory["bios"].items.at(0), records["bios"], 4},
+      {inventory["biosLanguage"].items.at(0), records["biosLanguage"], 2},
+      {inventory["processors"].items.at(0), records["processor"], 12},
+      {inventory["memoryArrays"].items.at(0), records["memoryArray"], 1},
+      {inventory["memoryArrays"].items.at(0)["devices"].items.at(0),
+       records["memoryDevices"].items.at(0), 8},
+  };
+  for (const auto& pair : pairs) {
+    size_t shown = 0;
+    for (const std::string& key : pair.record.keys()) {
+      const Json& value = pair.inventoryObject[key];
+      if (value.kind != Json::Kind::String && value.kind != Json::Kind::Array) continue;
+      expectSameField(value, pair.record[key], key);
+      ++shown;
+    }
+    EXPECT_EQ(shown, pair.texts) << pair.record.keys()[1];
+    EXPECT_EQ(pair.inventoryObject["present"].kind, Json::Kind::Null) << "a record flag";
+  }
+  const Json& cpu = inventory["processors"].items.at(0);
+  EXPECT_EQ(cpu["coreCount"].number, 4);
+  EXPECT_EQ(cpu["threadCount"].number, 8);
+  const Json& dimm = inventory["memoryArrays"].items.at(0)["devices"].items.at(0);
+  EXPECT_EQ(dimm["sizeBytes"].number, int64_t{8} << 30);
+  EXPECT_TRUE(dimm["installed"].boolean);
+  EXPECT_EQ(inventory["totals"]["installed"]["bytes"].number, int64_t{16} << 30);
+}
+
+// Every processor with its socket's state, every array with the devices that name it, and the
+// devices that name none apart.
+TEST_F(InventoryCommand, GroupsAsAPersonReadsAMachine) {
+  const auto device = [](uint16_t handle, uint16_t array, uint16_t size, const char* locator) {
+    return Structure(17, 0x28, handle).u16(0x04, array).u16(0x0C, size).u8(0x10, 1).str(locator);
+  };
+  const Bytes table = tableOf({
+      Structure(4, 0x30, 0x400).u8(0x04, 1).u8(0x06, 0xC6).u8(0x18, 0x41).str("CPU1"),
+      Structure(4, 0x30, 0x401).u8(0x04, 1).u8(0x18, 0x00).str("CPU2"),
+      Structure(4, 0x18, 0x402),  // too short for its Status byte
+      Structure(16, 0x17, 0x1000).u8(0x05, 3).u16(0x0D, 2),
+      Structure(16, 0x17, 0x1001).u8(0x05, 4).u16(0x0D, 1),  // video memory
+      device(0x1100, 0x1000, 0x2000, "A1"),
+      device(0x1101, 0x1001, 0x0400, "V1"),
+      device(0x1102, 0x1000, 0, "A2"),
+      device(0x1103, 0x2222, 0x0200, "X1"),  // names no array of the table
+      Structure(17, 0x04, 0x1104),           // too short to name one
+      endOfTable(),
+  });
+  TempDir dir;
+  const std::string path = dir.write("machine.dmi", table);
+  const Json json = parsedRun(runTool({"inventory", "--json", "--table", path}));
+  const auto handles = [](const Json& list) {
+    std::vector<int64_t> out;
+    for (const Json& item : list.items) out.push_back(item["handle"].number);
+    return out;
+  };
+  using Handles = std::vector<int64_t>;
+  EXPECT_EQ(handles(json["processors"]), (Handles{0x400, 0x401, 0x402}));
+  EXPECT_TRUE(json["processors"].items.at(0)["populated"].boolean);
+  EXPECT_EQ(json["processors"].items.at(1)["populated"].kind, Json::Kind::Bool);
+  EXPECT_FALSE(json["processors"].items.at(1)["populated"].boolean);
+  EXPECT_EQ(json["processors"].items.at(2)["populated"].kind, Json::Kind::Null);
+  const Json& arrays = json["memoryArrays"];
+  EXPECT_EQ(handles(arrays.items.at(0)["devices"]), (Handles{0x1100, 0x1102}));
+  EXPECT_EQ(handles(arrays.items.at(1)["devices"]), (Handles{0x1101}));
+  EXPECT_EQ(arrays.items.at(1)["use"].text, "Video Memory");
+  EXPECT_EQ(arrays.items.at(1)["deviceSlots"].number, 1);
+  // The package stores the capacity of a system memory array only.
+  EXPECT_EQ(arrays.items.at(1)["maximumCapacityBytes"].kind, Json::Kind::Null);
+  EXPECT_EQ(arrays.items.at(0)["installed"]["modules"].number, 1);
+  const Json& emptySlot = arrays.items.at(0)["devices"].items.at(1);
+  EXPECT_FALSE(emptySlot["installed"].boolean);
+  EXPECT_EQ(emptySlot["sizeBytes"].kind, Json::Kind::Null) << "an empty slot has no size";
+  EXPECT_EQ(handles(json["unattachedDevices"]), (Handles{0x1103, 0x1104}));
+  EXPECT_EQ(json["unattachedDevices"].items.at(0)["arrayHandle"].number, 0x2222);
+  EXPECT_EQ(json["unattachedDevices"].items.at(1)["arrayHandle"].kind, Json::Kind::Null);
+
+  const ProcessRun text = runTool({"inventory", "--table", path});
+  EXPECT_EQ(text.status, 0);
+  for (const char* line :
+       {"\nProcessor 2 of 3 (handle 0x0401): CPU2, empty socket\n",
+        "\n  Memory Device 2 of 2 (handle 0x1102): A2, empty\n", "\n  Installed: 1 module, 8 GB\n",
+        "\nMemory Devices naming no array of this table\n",
+        "\nIn all: 3 processors (1 populated), 2 memory arrays, 5 memory "
+        "devices; installed: 3 modules, 9728 MB\n"}) {
+    EXPECT_NE(text.out.find(line), std::string::npos) << line << "\nin\n" << text.out;
+  }
+}
+
+TEST_F(InventoryCommand, RealMachines) {
+  SKIP_WITHOUT_SHARED_TABLES();
+  const struct {
+    const char* file;
+    size_t processors;
+    std::vector<size_t> devicesPerArray;
+  } cases[] = {
+      {"gosmbios-SuperMicro-Dual-Xeon.dmi", 2, {8, 8}},
+      {"gosmbios-SuperMicro-Quad-Opteron.dmi", 4, {32}},
+      {"gosmbios-Dell-PowerEdge-R630-Dual-Xeon.dmi", 2, {24}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const Json json = parsedRun(runTool({"inventory", "--json", "--table", sharedTable(c.file)}));
+    EXPECT_EQ(json["processors"].items.size(), c.processors);
+    std::vector<size_t> devices;
+    for (const Json& array : json["memoryArrays"].items)
+      devices.push_back(array["devices"].items.size());
+    EXPECT_EQ(devices, c.devicesPerArray);
+    EXPECT_TRUE(json["unattachedDevices"].items.empty());
+  }
+}
+
+}  // namespace
