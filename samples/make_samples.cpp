@@ -65,12 +65,8 @@ struct ProcessorFields {
   uint16_t currentSpeed;
   uint8_t cores;
   uint8_t threads;
-  const char* socket;
-  const char* manufacturer;
-  const char* version;
-  const char* serial;
-  const char* assetTag;
-  const char* partNumber;
+  // The structure's strings, in their order.
+  const char *socket, *manufacturer, *version, *serial, *assetTag, *partNumber;
 };
 
 // Processor Information (type 4), 3.0 length 0x30.
@@ -141,11 +137,8 @@ struct DeviceFields {
   uint32_t extendedSize;  // MB
   uint8_t type;
   uint16_t typeDetail;
-  const char* locator;
-  const char* bank;
-  const char* manufacturer;
-  const char* serial;
-  const char* partNumber;
+  // The structure's strings, in their order.
+  const char *locator, *bank, *manufacturer, *serial, *partNumber;
 };
 
 // Memory Device (type 17), 3.3 length 0x5C. An empty slot keeps its strings but reports no

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "structures/structure.h"
 #include "reader/table_load.h"
+#include "structures/structure.h"
 #include "tests/support/reader_fixture.h"
 #include "tests/support/structures.h"
 
