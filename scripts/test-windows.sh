@@ -17,11 +17,22 @@ failed=0
 ensure_packages cmake ninja-build g++ libgtest-dev python3
 ensure_windows_packages
 
-# A build folder configured with another toolchain cannot be switched over; start it afresh.
+# A build folder configured with another toolchain cannot be switched over, and one configured
+# with another version of the toolchain file keeps that version's flags in its cache (CMake takes
+# them only at the first configure): start it afresh, keeping the Wine headers and import
+# libraries it made (and the packages it downloaded for them). The stamp names the toolchain file
+# the folder was configured with.
 cache=build-windows/CMakeCache.txt
-if [ -f "$cache" ] && ! grep -q '^CMAKE_TOOLCHAIN_FILE.*clang-cl-i686' "$cache"; then
-  echo "build-windows/ was configured with another toolchain; starting it afresh"
+stamp=build-windows/toolchain.sha256
+toolchain_sum=$(sha256sum cmake/clang-cl-i686.toolchain.cmake | cut -d' ' -f1)
+if [ -f "$cache" ] && [ "$(cat "$stamp" 2>/dev/null)" != "$toolchain_sum" ]; then
+  echo "build-windows/ was configured with another toolchain file; starting it afresh"
+  kept=$(mktemp -d)
+  [ ! -d build-windows/wine-sdk ] || mv build-windows/wine-sdk "$kept/"
   rm -rf build-windows
+  mkdir -p build-windows
+  [ ! -d "$kept/wine-sdk" ] || mv "$kept/wine-sdk" build-windows/
+  rmdir "$kept"
 fi
 
 # Whether this machine runs 32-bit programs, found once for the whole run (scripts/wine.sh).
@@ -52,6 +63,7 @@ fi
 section "build for Windows with clang-cl (build-windows/)"
 configure_build build-windows --no-warn-unused-cli -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_TOOLCHAIN_FILE=cmake/clang-cl-i686.toolchain.cmake -DZENTRIK_WERROR=ON
+echo "$toolchain_sum" >"$stamp"
 if [ -n "$wine_runs" ]; then
   use_wine_prefix build-windows
   section "Windows tests under Wine"
