@@ -27,7 +27,7 @@ const ReservedRecord& reserved() {
 }
 
 // The entries a caller may read: the first deviceCount of the list, which never counts more
-// entries than the list holds (reader/records.h).
+// entries than the list holds (records/records.h).
 uint32_t readableDeviceCount() {
   const auto* list = *static_cast<MemoryDeviceRecord* const*>(getRecord(kMemoryDevicesCategory));
   return list != nullptr ? memoryArray().deviceCount : 0;
