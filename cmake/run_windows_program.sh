@@ -8,9 +8,9 @@ set -euo pipefail
 build=$1
 shift
 source "$(dirname "$0")/../scripts/wine.sh"
-decision=$(windows_programs "$build")
-if [ "$decision" != run ]; then
-  echo "skipped: ${decision#skip: }" >&2
+decide_windows_programs "$build"
+if [ "$ZENTRIK_WINDOWS_PROGRAMS" != run ]; then
+  echo "skipped: ${ZENTRIK_WINDOWS_PROGRAMS#skip: }" >&2
   exit "$windows_test_skipped"
 fi
 use_wine_prefix "$build"

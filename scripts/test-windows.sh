@@ -44,12 +44,8 @@ probe=""
 if [ "$(windows_programs_decision "$probe" "$override" wine)" = run ]; then
   ensure_packages wine wine32:i386
 fi
-if [ "${probe%%:*}" = unknown ]; then
-  echo "whether this machine runs 32-bit programs is ${probe}; trying Wine"
-fi
-ZENTRIK_WINDOWS_PROGRAMS=$(windows_programs_decision "$probe" "$override" \
-  "$(command -v wine || true)")
-export ZENTRIK_WINDOWS_PROGRAMS
+unset ZENTRIK_WINDOWS_PROGRAMS
+decide_windows_programs build-windows "$probe" 2>&1
 wine_runs=""
 [ "$ZENTRIK_WINDOWS_PROGRAMS" != run ] || wine_runs=1
 

@@ -71,23 +71,23 @@ windows_programs_decision() {
   echo run
 }
 
-# windows_programs BUILD-DIR: the decision for this machine now. Found once per run: the answer
-# is exported as ZENTRIK_WINDOWS_PROGRAMS for everything the run starts. A probe that cannot
-# tell is reported on standard error and taken as yes (Wine itself then tells).
-windows_programs() {
-  if [ -z "${ZENTRIK_WINDOWS_PROGRAMS:-}" ]; then
-    local probe=""
-    if [ -z "${ZENTRIK_32BIT_PROGRAMS:-}" ]; then
-      probe=$(probe_32bit_programs "$1")
-      if [ "${probe%%:*}" = unknown ]; then
-        echo "whether this machine runs 32-bit programs is ${probe}; trying Wine" >&2
-      fi
-    fi
-    ZENTRIK_WINDOWS_PROGRAMS=$(windows_programs_decision "$probe" "${ZENTRIK_32BIT_PROGRAMS:-}" \
-      "$(command -v wine || true)")
-    export ZENTRIK_WINDOWS_PROGRAMS
+# decide_windows_programs BUILD-DIR [PROBE]: sets and exports ZENTRIK_WINDOWS_PROGRAMS, the
+# decision for this machine now, for everything the run starts; a run that decided already keeps
+# its decision. PROBE is the probe's answer when the caller has it (empty with the override),
+# else the probe runs here. A probe that cannot tell is reported on standard error and taken as
+# yes (Wine itself then tells).
+decide_windows_programs() {
+  [ -z "${ZENTRIK_WINDOWS_PROGRAMS:-}" ] || return 0
+  local probe=${2-}
+  if [ $# -lt 2 ] && [ -z "${ZENTRIK_32BIT_PROGRAMS:-}" ]; then
+    probe=$(probe_32bit_programs "$1")
   fi
-  echo "$ZENTRIK_WINDOWS_PROGRAMS"
+  if [ "${probe%%:*}" = unknown ]; then
+    echo "whether this machine runs 32-bit programs is ${probe}; trying Wine" >&2
+  fi
+  ZENTRIK_WINDOWS_PROGRAMS=$(windows_programs_decision "$probe" "${ZENTRIK_32BIT_PROGRAMS:-}" \
+    "$(command -v wine || true)")
+  export ZENTRIK_WINDOWS_PROGRAMS
 }
 
 # use_wine_prefix DIR: runs Wine from now on in a prefix of its own inside DIR, quietly and with no

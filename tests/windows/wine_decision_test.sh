@@ -37,7 +37,11 @@ check "an override that is neither yes nor no is refused" 2 "$status"
 
 # The decision is made once per run and handed to what the run starts.
 check "a decision made earlier in the run stands" "skip: earlier" \
-  "$(ZENTRIK_WINDOWS_PROGRAMS="skip: earlier" windows_programs "$work")"
+  "$(
+    ZENTRIK_WINDOWS_PROGRAMS="skip: earlier"
+    decide_windows_programs "$work" no
+    echo "$ZENTRIK_WINDOWS_PROGRAMS"
+  )"
 
 # CTest's emulator reports a test as skipped, with the reason, where programs cannot run.
 status=0
