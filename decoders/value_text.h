@@ -4,6 +4,8 @@
 
 #include <stddef.h>
 
+#include "decoders/facts.h"
+
 constexpr size_t textLength(const char* text) {
   size_t n = 0;
   while (text[n] != '\0') ++n;
@@ -29,18 +31,30 @@ constexpr bool strictlyAscending(const ValueText (&table)[N]) {
 }
 
 // The text of value in a table sorted by value, or "<OUT OF SPEC>".
+
+// The same with its length; *named, when not null, says whether the table holds value.
 template <size_t N>
-constexpr const char* lookupText(const ValueText (&table)[N], unsigned value) {
+constexpr FieldText lookupField(const ValueText (&table)[N], unsigned value,
+                                bool* named = nullptr) {
   size_t low = 0;
   size_t high = N;
   while (low < high) {
     const size_t middle = low + (high - low) / 2;
-    if (table[middle].value == value) return table[middle].text;
+    if (table[middle].value == value) {
+      if (named != nullptr) *named = true;
+      return {table[middle].text, table[middle].length};
+    }
     if (table[middle].value < value) {
       low = middle + 1;
     } else {
       high = middle;
     }
   }
-  return kOutOfSpec;
+  if (named != nullptr) *named = false;
+  return {kOutOfSpec, sizeof kOutOfSpec - 1};
+}
+
+template <size_t N>
+constexpr const char* lookupText(const ValueText (&table)[N], unsigned value) {
+  return lookupField(table, value).text;
 }

@@ -17,7 +17,7 @@ void fixupEntryLength(StructureHeader* header, int report) {
   constexpr unsigned kHeld = 11;
   if (header->length == kAnnounced && header->available >= kAnnounced &&
       isPrintableRun(header->data + kHeld, kAnnounced - kHeld)) {
-    if (report) printDiagnostic(DiagnosticKind::kLengthFixedUp, kAnnounced, kHeld);
+    if (report) writeDiagnostic(DiagnosticKind::kLengthFixedUp, {kAnnounced, kHeld});
     header->length = kHeld;
   }
 }
@@ -28,17 +28,18 @@ void walkTable(uint8_t* table, uint32_t tableLength, uint16_t count) {
         if (handedToDecoders(header->type)) decodeStructure(header);
       });
   if (stop.end == kWalkBrokenLength) {
-    printDiagnostic(DiagnosticKind::kLengthBelowHeader, static_cast<unsigned>(stop.ended.length));
+    writeDiagnostic(DiagnosticKind::kLengthBelowHeader, {stop.ended.length, 0});
   } else if (stop.end == kWalkTruncated) {
     if (handedToDecoders(stop.ended.type)) writeDiagnostic(DiagnosticKind::kStructureTruncated);
     writeDiagnostic(DiagnosticKind::kTruncationSeparator);
   }
   if (count != 0 && stop.structures != count) {
-    printDiagnostic(DiagnosticKind::kStructureCountMismatch, static_cast<int>(count),
-                    static_cast<int>(stop.structures));
+    writeDiagnostic(DiagnosticKind::kStructureCountMismatch,
+                    {static_cast<int>(count), static_cast<int>(stop.structures)});
   }
   if (stop.occupied > tableLength || (count != 0 && stop.occupied < tableLength)) {
-    printDiagnostic(DiagnosticKind::kTableLengthMismatch, static_cast<unsigned>(tableLength),
-                    static_cast<unsigned long>(stop.occupied));
+    writeDiagnostic(DiagnosticKind::kTableLengthMismatch,
+                    {static_cast<unsigned>(tableLength),
+                     static_cast<int64_t>(static_cast<unsigned long>(stop.occupied))});
   }
 }

@@ -1,12 +1,63 @@
 #include "records/diagnostics.h"
 
-#include <stdarg.h>
+DiagnosticObserver diagnosticObserver = nullptr;
+void* diagnosticObserverContext = nullptr;
 
-void printDiagnostic(DiagnosticKind kind, ...) {
+void observeDiagnostics(DiagnosticObserver observer, void* context) {
+  diagnosticObserver = observer;
+  diagnosticObserverContext = context;
+}
+
+namespace {
+
+// Writes value in decimal, a minus sign first when it is negative, as %u, %d and %lu write the
+// values of their types; returns the end.
+char* writeNumber(char* out, int64_t value) {
+  uint64_t magnitude = static_cast<uint64_t>(value);
+  if (value < 0) {
+    *out++ = '-';
+    magnitude = 0 - magnitude;
+  }
+  char reversed[20];
+  size_t n = 0;
+  do {
+    reversed[n++] = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  while (n > 0) *out++ = reversed[--n];
+  return out;
+}
+
+}  // namespace
+
+size_t formatDiagnostic(DiagnosticKind kind, DiagnosticNumbers numbers, char* text,
+                        size_t capacity) {
+  const int64_t values[] = {numbers.first, numbers.second};
+  size_t used = 0;
+  size_t next = 0;
+  auto put = [&](const char* bytes, size_t count) {
+    for (size_t i = 0; i < count; ++i, ++used) {
+      if (used + 1 < capacity) text[used] = bytes[i];
+    }
+  };
+  for (const char* f = kReaderDiagnostics[static_cast<size_t>(kind)].format; *f != '\0'; ++f) {
+    if (*f != '%') {
+      put(f, 1);
+      continue;
+    }
+    // %u, %d or %lu: the formats hold no other conversion.
+    if (*++f == 'l') ++f;
+    char digits[21];
+    const int64_t value = next < 2 ? values[next++] : 0;
+    put(digits, static_cast<size_t>(writeNumber(digits, value) - digits));
+  }
+  if (capacity > 0) text[used < capacity ? used : capacity - 1] = '\0';
+  return used;
+}
+
+void writeNumberedDiagnostic(DiagnosticKind kind, DiagnosticNumbers numbers) {
+  char text[kDiagnosticTextCapacity];
+  formatDiagnostic(kind, numbers, text, sizeof text);
   const DiagnosticText& message = kReaderDiagnostics[static_cast<size_t>(kind)];
-  FILE* const stream = message.stream == DiagnosticStream::Stdout ? stdout : stderr;
-  va_list args;
-  va_start(args, kind);
-  vfprintf(stream, message.format, args);
-  va_end(args);
+  fputs(text, message.stream == DiagnosticStream::Stdout ? stdout : stderr);
 }

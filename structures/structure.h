@@ -11,6 +11,7 @@
 #include "base/byte_reader.h"
 #include "base/limits.h"
 #include "structures/string_texts.h"
+#include "structures/structure_types.h"
 
 struct StructureHeader {
   uint8_t type;
@@ -18,19 +19,6 @@ struct StructureHeader {
   uint16_t handle;
   uint8_t* data;       // byte 0 of the structure inside the raw table buffer
   uint32_t available;  // bytes delivered from data to the end of the table (at least length)
-};
-
-// The structure types the house reads by their number.
-enum StructureType : uint8_t {
-  kBiosInformationType = 0,
-  kSystemInformationType = 1,
-  kProcessorInformationType = 4,
-  kBiosLanguageType = 13,
-  kPhysicalMemoryArrayType = 16,
-  kMemoryDeviceType = 17,
-  kManagementDeviceThresholdType = 34,
-  kInactiveType = 126,
-  kEndOfTableType = 127,
 };
 
 // The structures of a table one after another: the header of each, its formatted area (data and

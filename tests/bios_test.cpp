@@ -146,9 +146,8 @@ TEST_F(BiosTest, TextHelpersWriteTheirDestination) {
   EXPECT_STREQ(characteristics,
                "PC Card (PCMCIA) is supported\n\nBIOS boot specification is supported\n"
                "System is a virtual machine");
-  char* romSize = nullptr;
-  romSizeText(0xFF, 0x0010, &romSize);
-  EXPECT_STREQ(romSize, "16 MB");
+  RomSizePie romSize;
+  EXPECT_EQ(made(romSizeText(0xFF, 0x0010, romSize)), "16 MB");
 }
 
 TEST_F(BiosTest, Languages) {

@@ -28,11 +28,11 @@ class ProcessorTrust : public ReaderTest {
   std::string warningsFor(const Bytes& table, const CpuidLeaf1* cpuid = nullptr,
                           const char* tableError = nullptr) {
     freshReader();
-    const Bytes raw = rawBuffer(table);
+    raw_ = rawBuffer(table);
     loadTable(table);
     assessment_ = std::make_unique<ProcessorIdAssessment>();
     inventory_ = std::make_unique<Inventory>();
-    EXPECT_TRUE(inventory_->collect(raw.data(), raw.size()));
+    EXPECT_TRUE(inventory_->collect(raw_.data(), raw_.size(), Inventory::Keep::kAllButMemory));
     assessProcessorId(processor().id, *inventory_, tableError, cpuid, assessment_.get());
     std::string lines;
     for (int i = 0; i < assessment_->warningCount; ++i) {
@@ -42,6 +42,7 @@ class ProcessorTrust : public ReaderTest {
     return lines;
   }
 
+  Bytes raw_;  // the facts point into it
   std::unique_ptr<Inventory> inventory_;
   std::unique_ptr<ProcessorIdAssessment> assessment_;
 };

@@ -6,7 +6,6 @@
 #include "platform/fetch_firmware_table.h"
 #include "platform/firmware_table.h"
 #include "platform/serving/served_firmware_table.h"
-#include "tools/load_output.h"
 
 bool obtainTable(const Options& options, TextBuffer* raw) {
   if (options.table != nullptr) {
@@ -40,10 +39,16 @@ bool reportLiveFailure() {
   return false;
 }
 
-int examine(const Options& options, Examined* e) {
+void loadObserved(LoadMessages* messages) {
+  messages->load();
+  // The load has run; some of its messages are lost, not the records.
+  if (messages->failed()) fputs("zentrik: not enough memory for the reader's messages\n", stderr);
+}
+
+int examine(const Options& options, Examined* e, Inventory::Keep keep) {
   if (!obtainTable(options, &e->raw)) return kExitUsage;
-  e->captured = loadCapturing(&e->loadStdout, &e->loadStderr);
-  if (!e->inventory.collect(e->raw.bytes(), e->raw.size())) {
+  loadObserved(&e->load);
+  if (!e->inventory.collect(e->raw.mutableBytes(), e->raw.size(), keep)) {
     fputs("zentrik: not enough memory for the inventory\n", stderr);
     return kExitNoTable;
   }

@@ -21,20 +21,18 @@ const char* liveTableError();
 // Says on standard error why this machine's table could not be read; false when it could not.
 bool reportLiveFailure();
 
-// What the inventory and id commands share: the table, the load with its messages, every
-// structure.
-struct Examined {
-  TextBuffer raw;
-  TextBuffer loadStdout;
-  TextBuffer loadStderr;
-  bool captured = false;
-  Inventory inventory;
+// Runs the load with its messages observed (each command shows them in its own way); says on
+// standard error where memory ran out for some of them.
+void loadObserved(LoadMessages* messages);
 
-  DiagnosticList diagnostics() const {
-    return DiagnosticList(captured ? loadStdout.text() : nullptr,
-                          captured ? loadStderr.text() : nullptr);
-  }
+// What the inventory and id commands share: the table, the load with its messages, every
+// structure's facts.
+struct Examined {
+  TextBuffer raw;  // the facts point into it
+  LoadMessages load;
+  Inventory inventory;
 };
 
-// Reads the table, loads it and collects its structures. Returns -1 to go on, or the exit code.
-int examine(const Options& options, Examined* e);
+// Reads the table, loads it and collects its structures' facts, keeping what keep says. Returns
+// -1 to go on, or the exit code.
+int examine(const Options& options, Examined* e, Inventory::Keep keep);

@@ -1,6 +1,7 @@
 // zentrik id: the processor ID script gets, and how far to trust it, for people or as JSON.
 #include <stdio.h>
 
+#include "decoders/record_fields.h"
 #include "reader/reader.h"
 #include "tools/command_table.h"
 #include "tools/commands.h"
@@ -11,6 +12,9 @@
 #include "tools/text_report.h"
 
 namespace {
+
+static_assert(kProcessorFields[0].member == &ProcessorRecord::socketDesignation,
+              "the socket is the processor's first field");
 
 constexpr char kIdHelp[] =
     "Usage: zentrik id [--table IN] [--format auto|rsmb|dump|raw|bare] [--json]\n"
@@ -32,7 +36,7 @@ void writeIdText(const ProcessorIdAssessment& a, const SmbiosVersion& version,
     fputs("ID: none (script gets an empty string)\n", stdout);
   } else {
     printf("ID: %s\n", a.id);
-    writeValue(stdout, 0, "Socket", a.socket, false);
+    writeValue(stdout, 0, "Socket", a.source != nullptr ? a.socketName.text() : nullptr, false);
     writeValue(stdout, 0, "Signature", a.signature, false);
     if (a.processorId[0] != '\0') printf("ProcessorId, as Windows shows it: %s\n", a.processorId);
   }
@@ -43,7 +47,7 @@ void writeIdText(const ProcessorIdAssessment& a, const SmbiosVersion& version,
 }
 
 void writeIdJson(const ProcessorIdAssessment& a, const SmbiosVersion& version,
-                 const char* tableError, const DiagnosticList& diagnostics) {
+                 const char* tableError, DiagnosticList& diagnostics) {
   JsonWriter json(stdout);
   json.open(nullptr, '{');
   json.boolean("tableRead", tableError == nullptr);
@@ -51,6 +55,12 @@ void writeIdJson(const ProcessorIdAssessment& a, const SmbiosVersion& version,
   writeVersionJson(json, version);
   json.text("id", a.id);
   json.text("socket", a.socket);
+  if (a.source != nullptr && a.source->facts.socketDesignation.missing()) {
+    const ProcessorFacts& p = a.source->facts;
+    diagnostics.addBadStringNumber(a.source->position, kProcessorInformationType, p.handle,
+                                   kProcessorFields[0].label, p.socketDesignation.number,
+                                   p.stringsHeld);
+  }
   if (a.socketHandle < 0) {
     json.null("socketHandle");
   } else {
@@ -78,7 +88,7 @@ int runId(int argc, char** argv) {
   int status = commandOptions("id", argc, argv, {true, true}, kIdHelp, kIdHelpTail, &options);
   if (status >= 0) return status;
   Examined examined;
-  if ((status = examine(options, &examined)) >= 0) return status;
+  if ((status = examine(options, &examined, Inventory::Keep::kAllButMemory)) >= 0) return status;
   const char* tableError = liveTableError();
   const auto* processor = static_cast<const ProcessorRecord*>(getRecord(kProcessorCategory));
   CpuidLeaf1 cpuid = {};
@@ -90,7 +100,7 @@ int runId(int argc, char** argv) {
     fputs("zentrik: not enough memory for the assessment\n", stderr);
     return kExitNoTable;
   }
-  const DiagnosticList diagnostics = examined.diagnostics();
+  DiagnosticList diagnostics(examined.load);
   if (options.json) {
     writeIdJson(assessment, examined.inventory.version, tableError, diagnostics);
   } else {

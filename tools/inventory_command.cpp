@@ -1,4 +1,4 @@
-// zentrik inventory: every structure of the table the package decodes, each decoded on its own.
+// zentrik inventory: every structure of the table the package decodes, each read into its facts.
 #include <stdio.h>
 
 #include "tools/command_table.h"
@@ -29,8 +29,8 @@ int runInventory(int argc, char** argv) {
                               kInventoryHelpTail, &options);
   if (status >= 0) return status;
   Examined examined;
-  if ((status = examine(options, &examined)) >= 0) return status;
-  const DiagnosticList diagnostics = examined.diagnostics();
+  if ((status = examine(options, &examined, Inventory::Keep::kEverything)) >= 0) return status;
+  DiagnosticList diagnostics(examined.load);
   if (options.json) {
     writeInventoryJson(stdout, examined.inventory, liveTableError(), diagnostics);
   } else {

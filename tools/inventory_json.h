@@ -11,6 +11,7 @@
 // "smbiosVersion": {"major": 3, "minor": 2}, or null.
 void writeVersionJson(JsonWriter& json, const SmbiosVersion& version);
 
-// tableError: why this machine's table could not be read, or null.
+// tableError: why this machine's table could not be read, or null. A string number that names a
+// string its structure does not have is shown as null and added to diagnostics.
 void writeInventoryJson(FILE* out, const Inventory& inventory, const char* tableError,
-                        const DiagnosticList& diagnostics);
+                        DiagnosticList& diagnostics);

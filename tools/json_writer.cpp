@@ -7,8 +7,12 @@
 void appendJsonString(TextBuffer* out, const char* text, size_t count) {
   static const char kHex[] = "0123456789abcdef";
   out->append('"');
+  size_t plain = 0;  // where the run of bytes that stand as they are began
   for (size_t i = 0; i < count; ++i) {
     const unsigned char byte = static_cast<unsigned char>(text[i]);
+    if (isPrintableAscii(byte) && byte != '"' && byte != '\\') continue;
+    out->append(text + plain, i - plain);
+    plain = i + 1;
     switch (byte) {
       case '"':
         out->append("\\\"");
@@ -31,15 +35,13 @@ void appendJsonString(TextBuffer* out, const char* text, size_t count) {
       case '\f':
         out->append("\\f");
         break;
-      default:
-        if (!isPrintableAscii(byte)) {
-          const char escaped[] = {'\\', 'u', '0', '0', kHex[byte >> 4], kHex[byte & 0xF]};
-          out->append(escaped, sizeof escaped);
-        } else {
-          out->append(static_cast<char>(byte));
-        }
+      default: {
+        const char escaped[] = {'\\', 'u', '0', '0', kHex[byte >> 4], kHex[byte & 0xF]};
+        out->append(escaped, sizeof escaped);
+      }
     }
   }
+  out->append(text + plain, count - plain);
   out->append('"');
 }
 
@@ -90,11 +92,15 @@ void JsonWriter::null(const char* key) {
 }
 
 void JsonWriter::text(const char* key, const char* value) {
+  text(key, value, value != nullptr ? strlen(value) : 0);
+}
+
+void JsonWriter::text(const char* key, const char* value, size_t length) {
   prefix(key);
   if (value == nullptr) {
     fputs("null", out_);
   } else {
-    writeString(value);
+    writeString(value, length);
   }
 }
 
@@ -110,13 +116,13 @@ void JsonWriter::prefix(const char* key) {
   }
   first_ = false;
   if (key != nullptr) {
-    writeString(key);
+    writeString(key, strlen(key));
     fputs(": ", out_);
   }
 }
 
-void JsonWriter::writeString(const char* text) {
+void JsonWriter::writeString(const char* text, size_t length) {
   scratch_.clear();
-  appendJsonString(&scratch_, text, strlen(text));
+  appendJsonString(&scratch_, text, length);
   fwrite(scratch_.text(), 1, scratch_.size(), out_);
 }

@@ -28,13 +28,15 @@ class JsonWriter {
   void null(const char* key);
   // A null text is written as null.
   void text(const char* key, const char* value);
+  // The length bytes at value, which need no NUL behind them.
+  void text(const char* key, const char* value, size_t length);
   // Ends the value with a line feed.
   void finish() { fputc('\n', out_); }
 
  private:
   void newline();
   void prefix(const char* key);
-  void writeString(const char* text);
+  void writeString(const char* text, size_t length);
 
   FILE* out_;
   int depth_ = 0;

@@ -3,7 +3,6 @@
 
 #include "tools/command_table.h"
 #include "tools/commands.h"
-#include "tools/load_output.h"
 #include "tools/record_report.h"
 
 namespace {
@@ -31,15 +30,13 @@ int runRecords(int argc, char** argv) {
   TextBuffer raw;
   if (options.table != nullptr && !obtainTable(options, &raw)) return kExitUsage;
 
-  TextBuffer loadStdout;
-  TextBuffer loadStderr;
-  const bool captured = loadCapturing(&loadStdout, &loadStderr);
-  const char* out = captured ? loadStdout.text() : nullptr;
-  const char* err = captured ? loadStderr.text() : nullptr;
+  LoadMessages load;
+  loadObserved(&load);
   if (options.json) {
-    writeJsonReport(stdout, out, err);
+    writeJsonReport(stdout, load.written(DiagnosticStream::Stdout),
+                    load.written(DiagnosticStream::Stderr));
   } else {
-    writeTextReport(stdout, DiagnosticList(out, err));
+    writeTextReport(stdout, DiagnosticList(load));
   }
   return reportLiveFailure() ? kExitOk : kExitNoTable;
 }

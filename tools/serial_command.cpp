@@ -2,11 +2,10 @@
 // output.
 #include <stdio.h>
 
-#include "platform/serving/stdout_redirect.h"
 #include "reader/reader.h"
 #include "tools/command_table.h"
 #include "tools/commands.h"
-#include "tools/load_output.h"
+#include "tools/diagnostics.h"
 
 namespace {
 
@@ -22,8 +21,6 @@ constexpr char kNoProcessorId[] = ZENTRIK_NO_PROCESSOR_ID_LINE;
 }  // namespace
 
 int runSerial(int argc, char** argv) {
-  // Before anything is written: the load's messages then reach standard error in their order.
-  unbufferStandardStreams();
   Options options;
   const int parsed = commandOptions("serial", argc, argv, {true, false}, kSerialHelp, "", &options);
   if (parsed >= 0) return parsed;

@@ -4,7 +4,9 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 
+#include "decoders/facts.h"
 #include "structures/structure.h"
 #include "tests/support/table_builder.h"
 
@@ -23,3 +25,24 @@ class HeldStructure {
   std::unique_ptr<uint8_t[]> buffer_;
   size_t size_;
 };
+
+// One structure held as above and read into its facts by read, which point into it.
+template <typename Facts>
+class HeldFacts {
+ public:
+  HeldFacts(const Bytes& bytes, void (*read)(const StructureHeader*, Facts*)) : held_(bytes) {
+    const StructureHeader header = held_.header();
+    read(&header, &facts_);
+  }
+  const Facts& operator*() const { return facts_; }
+  const Facts* operator->() const { return &facts_; }
+
+ private:
+  HeldStructure held_;
+  Facts facts_;
+};
+
+// A text made of facts as it stands, or "(null)" where there is none.
+inline std::string made(const FieldText& text) {
+  return text.text != nullptr ? std::string(text.text, text.length) : "(null)";
+}

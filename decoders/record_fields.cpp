@@ -1,0 +1,262 @@
+#include "decoders/record_fields.h"
+
+#include <string.h>
+
+namespace {
+
+// Nothing: the structure does not hold the field.
+constexpr FieldValue kNotHeld = {{nullptr, 0}, nullptr, false, false, 0, '\n', 0, 0};
+
+FieldValue textValue(FieldText text) {
+  FieldValue value = kNotHeld;
+  value.text = text;
+  return value;
+}
+
+FieldValue stringValue(bool held, const StringFact& string) {
+  if (!held) return kNotHeld;
+  FieldValue value = textValue(string.asText());
+  value.string = &string;
+  return value;
+}
+
+FieldValue nameValue(bool held, unsigned code, FieldText (*lookup)(uint8_t, bool*)) {
+  if (!held) return kNotHeld;
+  FieldValue value = kNotHeld;
+  value.text = lookup(static_cast<uint8_t>(code), &value.named);
+  value.number = code;
+  return value;
+}
+
+FieldValue numberValue(FieldText text, bool known, uint64_t number) {
+  FieldValue value = textValue(text);
+  value.known = known;
+  value.number = number;
+  return value;
+}
+
+template <typename Facts, StringFact Facts::*member, unsigned offset>
+FieldValue stringAt(const Facts& facts, FieldRoom&) {
+  return stringValue(facts.holds(offset, 1), facts.*member);
+}
+
+FieldValue frequency(const ProcessorFacts& p, unsigned offset, uint16_t value, FieldRoom& room) {
+  if (!p.holds(offset, 2)) return kNotHeld;
+  return numberValue(processorFrequencyText(value, room.frequency), value != 0, value);
+}
+
+FieldValue count(const ProcessorFacts& p, ProcessorCount which, FieldRoom& room) {
+  if (!holdsCount(p, which)) return kNotHeld;
+  const FieldText text = processorCountText(p, which, room.count);
+  return numberValue(text, text.text != nullptr, processorCount(p, which));
+}
+
+FieldValue speed(FieldText text, uint32_t megatransfers) {
+  if (text.text == nullptr) return kNotHeld;
+  return numberValue(text, megatransfers != 0, megatransfers);
+}
+
+}  // namespace
+
+FieldValue biosVendor(const BiosFacts& bios, FieldRoom& room) {
+  return stringAt<BiosFacts, &BiosFacts::vendor, bios_field::kVendor>(bios, room);
+}
+FieldValue biosVersion(const BiosFacts& bios, FieldRoom& room) {
+  return stringAt<BiosFacts, &BiosFacts::version, bios_field::kVersion>(bios, room);
+}
+FieldValue biosReleaseDate(const BiosFacts& bios, FieldRoom& room) {
+  return stringAt<BiosFacts, &BiosFacts::releaseDate, bios_field::kReleaseDate>(bios, room);
+}
+
+FieldValue biosCharacteristics(const BiosFacts& bios, FieldRoom& room) {
+  if (!bios.holdsCharacteristics()) return kNotHeld;
+  biosCharacteristicsText(bios, room.biosCharacteristics);
+  return textValue({room.biosCharacteristics, strlen(room.biosCharacteristics)});
+}
+
+FieldValue biosRomSize(const BiosFacts& bios, FieldRoom& room) {
+  const FieldText text = romSizeText(bios, room.romSize);
+  if (text.text == nullptr) return kNotHeld;
+  // 64 kB blocks less one, or the extended word (16 MB where the structure ends before it),
+  // whose top two bits give its unit: MB, GB; the others name none.
+  if (bios.romSize != 0xFF)
+    return numberValue(text, true, (bios.romSize + 1u) * uint64_t{64} << 10);
+  const uint16_t extended =
+      bios.holds(bios_field::kExtendedRomSize, 2) ? bios.extendedRomSize : uint16_t{16};
+  const unsigned unit = extended >> 14;
+  return numberValue(text, unit < 2, uint64_t{extended & 0x3FFFu} << (unit == 0 ? 20 : 30));
+}
+
+FieldValue currentLanguage(const BiosLanguageFacts& language, FieldRoom&) {
+  return stringValue(language.holdsCurrent(), language.current);
+}
+
+FieldValue installableLanguages(const BiosLanguageFacts& language, FieldRoom&) {
+  if (!language.holds(bios_language_field::kInstallableLanguages, 1)) return kNotHeld;
+  // The strings as the set holds them, NULs between them; those missing behind them.
+  FieldValue value =
+      textValue({language.languages != nullptr ? language.languages : "", language.languagesBytes});
+  value.separator = '\0';
+  value.items = language.installable;
+  value.found = language.found;
+  return value;
+}
+
+FieldValue processorSocket(const ProcessorFacts& p, FieldRoom& room) {
+  return stringAt<ProcessorFacts, &ProcessorFacts::socketDesignation,
+                  processor_field::kSocketDesignation>(p, room);
+}
+FieldValue processorManufacturer(const ProcessorFacts& p, FieldRoom& room) {
+  return stringAt<ProcessorFacts, &ProcessorFacts::manufacturer, processor_field::kManufacturer>(
+      p, room);
+}
+FieldValue processorVersion(const ProcessorFacts& p, FieldRoom& room) {
+  return stringAt<ProcessorFacts, &ProcessorFacts::version, processor_field::kVersion>(p, room);
+}
+FieldValue processorSerialNumber(const ProcessorFacts& p, FieldRoom& room) {
+  return stringAt<ProcessorFacts, &ProcessorFacts::serialNumber, processor_field::kSerialNumber>(
+      p, room);
+}
+FieldValue processorPartNumber(const ProcessorFacts& p, FieldRoom& room) {
+  return stringAt<ProcessorFacts, &ProcessorFacts::partNumber, processor_field::kPartNumber>(p,
+                                                                                             room);
+}
+FieldValue processorAssetTag(const ProcessorFacts& p, FieldRoom& room) {
+  return stringAt<ProcessorFacts, &ProcessorFacts::assetTag, processor_field::kAssetTag>(p, room);
+}
+
+FieldValue processorType(const ProcessorFacts& p, FieldRoom&) {
+  return nameValue(p.holds(processor_field::kType, 1), p.type, processorTypeText);
+}
+
+FieldValue processorFamily(const ProcessorFacts& p, FieldRoom&) {
+  if (!p.holds(processor_field::kFamily, 1)) return kNotHeld;
+  FieldValue value = kNotHeld;
+  value.text = processorFamilyText(p, &value.named);
+  value.number = processorFamilyCode(p);
+  return value;
+}
+
+FieldValue processorFlags(const ProcessorFacts& p, FieldRoom& room) {
+  if (!p.holdsId()) return kNotHeld;
+  return textValue(processorFlagsText(detectProcessorIdKind(p), p.id, room.flags));
+}
+
+FieldValue processorVoltage(const ProcessorFacts& p, FieldRoom& room) {
+  if (!p.holds(processor_field::kVoltage, 1)) return kNotHeld;
+  unsigned millivolts = 0;
+  const bool known = processorMillivolts(p.voltage, &millivolts);
+  return numberValue(processorVoltageText(p.voltage, room.voltage), known, millivolts);
+}
+
+FieldValue processorExternalClock(const ProcessorFacts& p, FieldRoom& room) {
+  return frequency(p, processor_field::kExternalClock, p.externalClock, room);
+}
+FieldValue processorMaxSpeed(const ProcessorFacts& p, FieldRoom& room) {
+  return frequency(p, processor_field::kMaxSpeed, p.maxSpeed, room);
+}
+FieldValue processorCurrentSpeed(const ProcessorFacts& p, FieldRoom& room) {
+  return frequency(p, processor_field::kCurrentSpeed, p.currentSpeed, room);
+}
+
+FieldValue processorCoreCount(const ProcessorFacts& p, FieldRoom& room) {
+  return count(p, ProcessorCount::kCores, room);
+}
+FieldValue processorCoresEnabled(const ProcessorFacts& p, FieldRoom& room) {
+  return count(p, ProcessorCount::kCoresEnabled, room);
+}
+FieldValue processorThreadCount(const ProcessorFacts& p, FieldRoom& room) {
+  return count(p, ProcessorCount::kThreads, room);
+}
+
+FieldValue processorCharacteristics(const ProcessorFacts& p, FieldRoom& room) {
+  if (!p.holds(processor_field::kCharacteristics, 2)) return kNotHeld;
+  return textValue(processorCharacteristicsText(p.characteristics, room.characteristics));
+}
+
+FieldValue processorId(const ProcessorFacts& p, FieldRoom& room) {
+  if (!p.holdsId()) return kNotHeld;
+  return textValue(processorIdText(p.id, room.id));
+}
+
+FieldValue processorSignature(const ProcessorFacts& p, FieldRoom& room) {
+  if (!p.holdsId()) return kNotHeld;
+  return textValue(processorSignatureText(detectProcessorIdKind(p), p.id, room.signature));
+}
+
+FieldValue arrayMaximumCapacity(const MemoryArrayFacts& array, FieldRoom& room) {
+  const FieldText text = maximumCapacityText(array, room.memoryNumber);
+  if (text.text == nullptr) return kNotHeld;
+  uint64_t bytes = 0;
+  const bool known = maximumCapacityBytes(array, &bytes);
+  return numberValue(text, known, bytes);
+}
+
+FieldValue arrayLocation(const MemoryArrayFacts& array, FieldRoom&) {
+  return nameValue(array.holds(memory_array_field::kLocation, 1), array.location,
+                   memoryLocationText);
+}
+
+FieldValue arrayUse(const MemoryArrayFacts& array, FieldRoom&) {
+  return nameValue(array.holds(memory_array_field::kUse, 1), array.use, memoryUseText);
+}
+
+FieldValue deviceFormFactor(const MemoryDeviceFacts& d, FieldRoom&) {
+  return nameValue(d.holds(memory_device_field::kFormFactor, 1), d.formFactor,
+                   memoryFormFactorText);
+}
+
+FieldValue deviceType(const MemoryDeviceFacts& d, FieldRoom&) {
+  return nameValue(d.holds(memory_device_field::kMemoryType, 1), d.memoryType, memoryTypeText);
+}
+
+FieldValue deviceSize(const MemoryDeviceFacts& d, FieldRoom& room) {
+  const FieldText text = deviceSizeText(d, room.memoryNumber);
+  if (text.text == nullptr) return kNotHeld;
+  uint64_t bytes = 0;
+  const bool known = deviceSizeBytes(d, &bytes);
+  return numberValue(text, known, bytes);
+}
+
+FieldValue deviceLocator(const MemoryDeviceFacts& d, FieldRoom& room) {
+  return stringAt<MemoryDeviceFacts, &MemoryDeviceFacts::locator,
+                  memory_device_field::kDeviceLocator>(d, room);
+}
+FieldValue deviceBankLocator(const MemoryDeviceFacts& d, FieldRoom& room) {
+  return stringAt<MemoryDeviceFacts, &MemoryDeviceFacts::bankLocator,
+                  memory_device_field::kBankLocator>(d, room);
+}
+FieldValue deviceManufacturer(const MemoryDeviceFacts& d, FieldRoom& room) {
+  return stringAt<MemoryDeviceFacts, &MemoryDeviceFacts::manufacturer,
+                  memory_device_field::kManufacturer>(d, room);
+}
+FieldValue deviceSerialNumber(const MemoryDeviceFacts& d, FieldRoom& room) {
+  return stringAt<MemoryDeviceFacts, &MemoryDeviceFacts::serialNumber,
+                  memory_device_field::kSerialNumber>(d, room);
+}
+FieldValue devicePartNumber(const MemoryDeviceFacts& d, FieldRoom& room) {
+  return stringAt<MemoryDeviceFacts, &MemoryDeviceFacts::partNumber,
+                  memory_device_field::kPartNumber>(d, room);
+}
+FieldValue deviceAssetTag(const MemoryDeviceFacts& d, FieldRoom& room) {
+  return stringAt<MemoryDeviceFacts, &MemoryDeviceFacts::assetTag, memory_device_field::kAssetTag>(
+      d, room);
+}
+
+FieldValue deviceSpeed(const MemoryDeviceFacts& d, FieldRoom& room) {
+  return speed(deviceSpeedText(d, room.memoryNumber), deviceSpeedMTs(d));
+}
+
+FieldValue deviceConfiguredSpeed(const MemoryDeviceFacts& d, FieldRoom& room) {
+  return speed(deviceConfiguredSpeedText(d, room.memoryNumber), deviceConfiguredSpeedMTs(d));
+}
+
+FieldValue deviceConfiguredVoltage(const MemoryDeviceFacts& d, FieldRoom& room) {
+  if (!d.holds(memory_device_field::kConfiguredVoltage, 2)) return kNotHeld;
+  const uint16_t millivolts = d.configuredVoltage;
+  return numberValue(memoryVoltageText(millivolts, room.memoryNumber), millivolts != 0, millivolts);
+}
+
+FieldValue deviceReserved(const MemoryDeviceFacts&, FieldRoom&) {
+  return kNotHeld;
+}
