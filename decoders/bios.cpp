@@ -157,6 +157,23 @@ bool biosSaysVirtualMachine(const BiosFacts& bios) {
   return bios.holds(bios_field::kExtensionByte2, 1) && (bios.extensionByte2 >> kBit & 1) != 0;
 }
 
+size_t biosCharacteristicBits(const BiosFacts& bios, BitTexts (&parts)[3]) {
+  namespace field = bios_field;
+  if (!bios.holdsCharacteristics()) return 0;
+  static constexpr ValueText kNotSupported[] = {{3, kNoCharacteristics}};
+  const uint32_t lower = bios.characteristics;
+  parts[0] =
+      (lower & 0x8) != 0 ? bitTexts(kNotSupported, lower) : bitTexts(kCharacteristics, lower);
+  size_t n = 1;
+  if (bios.holds(field::kExtensionByte1, 1)) {
+    parts[n++] = bitTexts(kExtensionByte1, bios.extensionByte1);
+  }
+  if (bios.holds(field::kExtensionByte2, 1)) {
+    parts[n++] = bitTexts(kExtensionByte2, bios.extensionByte2);
+  }
+  return n;
+}
+
 void readBiosFacts(const StructureHeader* header, BiosFacts* bios) {
   namespace field = bios_field;
   bios->handle = header->handle;
@@ -173,10 +190,8 @@ void readBiosFacts(const StructureHeader* header, BiosFacts* bios) {
   bios->stringsHeld = static_cast<uint8_t>(resolveStringsAt(header, strings));
 }
 
-void decodeBiosInformation(const StructureHeader* header) {
-  if (!holdsField(header, bios_field::kCharacteristics, 8)) return;
-  BiosFacts bios;
-  readBiosFacts(header, &bios);
+void storeBiosRecord(const BiosFacts& bios) {
+  if (!bios.holdsCharacteristics()) return;
   setTextField(&biosRecord.vendor, bios.vendor.asText());
   setTextField(&biosRecord.version, bios.version.asText());
   setTextField(&biosRecord.releaseDate, bios.releaseDate.asText());
@@ -249,14 +264,12 @@ void installableLanguagesText(const BiosLanguageFacts& language, char* text) {
   *text = '\0';
 }
 
-void decodeBiosLanguage(const StructureHeader* header) {
-  if (!holdsField(header, bios_language_field::kCurrentLanguage, 1)) {
+void storeBiosLanguageRecord(const BiosLanguageFacts& language) {
+  if (!language.holdsCurrent()) {
     setTextField(&biosLanguageRecord.currentLanguage, "Unknown");
     setTextField(&biosLanguageRecord.installableLanguages, "Unknown");
     return;
   }
-  BiosLanguageFacts language;
-  readBiosLanguageFacts(header, &language);
   // Up to 255 strings of any length: the text is written straight into its field, sized to fit.
   // Without memory for the whole text the field keeps what it held, as setTextField does.
   char* languagePie =

@@ -1,5 +1,5 @@
-// BIOS Information (type 0) and BIOS Language Information (type 13): their facts and the package's
-// decoders.
+// BIOS Information (type 0) and BIOS Language Information (type 13): their facts, and the
+// package's records of them.
 #pragma once
 
 #include "decoders/bios_facts.h"
@@ -8,5 +8,6 @@
 void readBiosFacts(const StructureHeader* header, BiosFacts* bios);
 void readBiosLanguageFacts(const StructureHeader* header, BiosLanguageFacts* language);
 
-void decodeBiosInformation(const StructureHeader* header);
-void decodeBiosLanguage(const StructureHeader* header);
+// Store the texts of one structure's facts in the package's record, where its length allows.
+void storeBiosRecord(const BiosFacts& bios);
+void storeBiosLanguageRecord(const BiosLanguageFacts& language);

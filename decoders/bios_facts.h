@@ -7,6 +7,7 @@
 
 #include "decoders/bios_layout.h"
 #include "decoders/facts.h"
+#include "decoders/value_text.h"
 
 struct BiosFacts {
   uint16_t handle;
@@ -57,6 +58,10 @@ FieldText romSizeText(const BiosFacts& bios, RomSizePie& sizeInformation);
 // holds; into characteristics, which holds kBiosCharacteristicsSize bytes. Empty where the
 // structure ends before the characteristics.
 void biosCharacteristicsText(const BiosFacts& bios, char* characteristics);
+// Its items: those of the characteristics field, then those of each extension byte the structure
+// holds, a part each; returns how many parts (0 where the structure ends before the
+// characteristics).
+size_t biosCharacteristicBits(const BiosFacts& bios, BitTexts (&parts)[3]);
 // Its parts: replaces characteristics with the texts of the set bits of the characteristics
 // field; appends a line feed and the texts of the set bits of one extension byte.
 void characteristicsText(uint32_t lower, uint32_t upper, char* characteristics);

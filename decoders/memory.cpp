@@ -266,14 +266,11 @@ void readMemoryDeviceFacts(const StructureHeader* header, MemoryDeviceFacts* dev
   d.stringsHeld = static_cast<uint8_t>(resolveStringsAt(header, strings));
 }
 
-void decodeMemoryArray(const StructureHeader* header) {
-  namespace field = memory_array_field;
-  if (!holdsField(header, field::kNumberOfDevices, 2)) {
+void storeMemoryArrayRecord(const MemoryArrayFacts& array) {
+  if (!array.holds(memory_array_field::kNumberOfDevices, 2)) {
     memoryArrayRecord.deviceCount = 0;
     return;
   }
-  MemoryArrayFacts array;
-  readMemoryArrayFacts(header, &array);
   char ramLingo[14];
   copyText(ramLingo, "System Memory");
   if (strcmp(memoryUseText(array.use).text, ramLingo) == 0) memoryArrayRecord.present = 1;
@@ -287,16 +284,14 @@ void decodeMemoryArray(const StructureHeader* header) {
   allocateMemoryDevices();
 }
 
-void decodeMemoryDevice(const StructureHeader* header) {
+void storeMemoryDeviceRecord(const MemoryDeviceFacts& device) {
   namespace field = memory_device_field;
-  if (!holdsField(header, field::kTypeDetail, 2)) return;
+  if (!device.holds(field::kTypeDetail, 2)) return;
   // No list, or every entry taken: there is nothing to fill, so the structure is dropped.
   if (memoryDevices == nullptr || deviceFillIndex >= memoryDeviceCapacity) return;
   MemoryDeviceRecord& record = memoryDevices[deviceFillIndex];
   ++deviceFillIndex;  // every structure that gets this far takes exactly one entry
 
-  MemoryDeviceFacts device;
-  readMemoryDeviceFacts(header, &device);
   MemoryNumberPie pie;
   setTextField(&record.size, deviceSizeText(device, pie));
   setTextField(&record.formFactor, memoryFormFactorText(device.formFactor));

@@ -1,5 +1,5 @@
-// Physical Memory Array (type 16) and Memory Device (type 17): their facts and the package's
-// decoders.
+// Physical Memory Array (type 16) and Memory Device (type 17): their facts, and the package's
+// records of them.
 #pragma once
 
 #include "decoders/memory_facts.h"
@@ -8,6 +8,6 @@
 void readMemoryArrayFacts(const StructureHeader* header, MemoryArrayFacts* array);
 void readMemoryDeviceFacts(const StructureHeader* header, MemoryDeviceFacts* device);
 
-void decodeMemoryArray(const StructureHeader* header);
+void storeMemoryArrayRecord(const MemoryArrayFacts& array);
 // Fills the next entry of the memory device list; a structure with no entry left is dropped.
-void decodeMemoryDevice(const StructureHeader* header);
+void storeMemoryDeviceRecord(const MemoryDeviceFacts& device);

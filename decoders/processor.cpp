@@ -364,9 +364,19 @@ FieldText processorFrequencyText(uint16_t value, FrequencyPie& frequencyPie) {
   return WorkText(frequencyPie).decimal(value).add(" MHz").result();
 }
 
-FieldText processorCharacteristicsText(uint16_t bits, ProcessorCharacteristicsPie& pie) {
+FieldText processorCharacteristicsWithoutItems(uint16_t bits) {
   if ((bits & 0x03FC) == 0) return constantText(kNoneText);
+  return {nullptr, 0};
+}
+
+FieldText processorCharacteristicsText(uint16_t bits, ProcessorCharacteristicsPie& pie) {
+  const FieldText none = processorCharacteristicsWithoutItems(bits);
+  if (none.text != nullptr) return none;
   return WorkText(pie).addBitTexts(processorCharacteristicNames, bits, '\n').result();
+}
+
+BitTexts processorCharacteristicBits(uint16_t bits) {
+  return bitTexts(processorCharacteristicNames, bits);
 }
 
 bool holdsCount(const ProcessorFacts& processor, ProcessorCount which) {
@@ -421,11 +431,9 @@ void readProcessorFacts(const StructureHeader* header, ProcessorFacts* processor
   p.stringsHeld = static_cast<uint8_t>(resolveStringsAt(header, strings));
 }
 
-void decodeProcessorInformation(const StructureHeader* header) {
+void storeProcessorRecord(const ProcessorFacts& p) {
   namespace field = processor_field;
-  if (header->length < field::kLength20) return;
-  ProcessorFacts p;
-  readProcessorFacts(header, &p);
+  if (p.length < field::kLength20) return;
   ProcessorRecord& record = processorRecord;
   setTextField(&record.socketDesignation, p.socketDesignation.asText());
   setTextField(&record.type, processorTypeText(p.type));
@@ -442,7 +450,7 @@ void decodeProcessorInformation(const StructureHeader* header) {
   record.present = 0;
 
   // Structures of the oldest layout end before these fields; say so rather than leave them empty.
-  if (header->length < field::kLength21) {
+  if (p.length < field::kLength21) {
     char** const unknowableFields[] = {
         &record.serialNumber, &record.assetTag,    &record.partNumber,     &record.coreCount,
         &record.coresEnabled, &record.threadCount, &record.characteristics};
@@ -451,12 +459,12 @@ void decodeProcessorInformation(const StructureHeader* header) {
     }
     return;
   }
-  if (header->length < field::kLength23) return;
+  if (p.length < field::kLength23) return;
 
   setTextField(&record.serialNumber, p.serialNumber.asText());
   setTextField(&record.assetTag, p.assetTag.asText());
   setTextField(&record.partNumber, p.partNumber.asText());
-  if (header->length < field::kLength25) return;
+  if (p.length < field::kLength25) return;
 
   CountPie countPie;
   setTextField(&record.coreCount, processorCountText(p, ProcessorCount::kCores, countPie));

@@ -1,4 +1,4 @@
-// Processor Information (type 4): its facts and the package's decoder.
+// Processor Information (type 4): its facts, and the package's record of them.
 #pragma once
 
 #include "decoders/processor_facts.h"
@@ -7,6 +7,6 @@
 
 void readProcessorFacts(const StructureHeader* header, ProcessorFacts* processor);
 
-void decodeProcessorInformation(const StructureHeader* header);
+void storeProcessorRecord(const ProcessorFacts& processor);
 
 extern const ValueText processorFamilyNames[kProcessorFamilyNameCount];

@@ -7,6 +7,7 @@
 
 #include "decoders/facts.h"
 #include "decoders/processor_layout.h"
+#include "decoders/value_text.h"
 
 struct ProcessorFacts {
   uint16_t handle;
@@ -64,6 +65,9 @@ using FrequencyPie = char[14];
 FieldText processorFrequencyText(uint16_t value, FrequencyPie& frequencyPie);
 using ProcessorCharacteristicsPie = char[1000];
 FieldText processorCharacteristicsText(uint16_t bits, ProcessorCharacteristicsPie& pie);
+// "None" where no bit of 2 to 9 is set, else null; and the items of the text.
+FieldText processorCharacteristicsWithoutItems(uint16_t bits);
+BitTexts processorCharacteristicBits(uint16_t bits);
 
 // One of the three counts: the byte, or its 16-bit extension word when the byte says 0xFF and
 // the structure is long enough to hold the word. 0 where the byte is 0: the count is not given.
@@ -108,3 +112,6 @@ FieldText processorSignatureText(ProcessorIdKind kind, const uint8_t* idBytes,
 // set, or "UNKNOWN" when the ID is not laid out as x86 feature flags.
 using FlagsPie = char[9999];
 FieldText processorFlagsText(ProcessorIdKind kind, const uint8_t* idBytes, FlagsPie& flagsPie);
+// "UNKNOWN" or "None" where the text is one of them, else null; and the items of the text.
+FieldText processorFlagsWithoutItems(ProcessorIdKind kind, const uint8_t* idBytes);
+BitTexts processorFlagBits(const uint8_t* idBytes);

@@ -46,19 +46,22 @@ constexpr const char* processorFeatureFlagNames[32] = {
 
 namespace {
 
-// The length of each flag name, so that the flags text is joined without strlen.
-struct FlagNameLengths {
-  size_t of[32];
+// The named flags as a table of bit numbers and names, for the joins of the flags text.
+constexpr size_t kNamedFlagCount = 29;
+struct FlagTable {
+  ValueText of[kNamedFlagCount];
 };
-constexpr FlagNameLengths flagNameLengths() {
-  FlagNameLengths lengths{};
+constexpr FlagTable flagTable() {
+  FlagTable table{};
+  size_t n = 0;
   for (unsigned bit = 0; bit < 32; ++bit) {
     const char* name = processorFeatureFlagNames[bit];
-    lengths.of[bit] = name != nullptr ? textLength(name) : 0;
+    if (name != nullptr && n < kNamedFlagCount) table.of[n++] = ValueText(bit, name);
   }
-  return lengths;
+  return table;
 }
-constexpr FlagNameLengths kFlagNameLengths = flagNameLengths();
+constexpr FlagTable kFlags = flagTable();
+static_assert(kFlags.of[kNamedFlagCount - 1].value == 31, "every named flag in the table");
 
 constexpr uint32_t kNamedFlagBits = 0xBFEFFBFF;  // every bit but 10, 20 and 30
 constexpr uint16_t kArm64SocIdBit = 0x0200;
@@ -188,20 +191,22 @@ FieldText processorIdText(const uint8_t* idBytes, ProcessorIdPie& processorIdPie
   return {processorIdPie, static_cast<size_t>(end - processorIdPie)};
 }
 
-FieldText processorFlagsText(ProcessorIdKind kind, const uint8_t* idBytes, FlagsPie& flagsPie) {
+BitTexts processorFlagBits(const uint8_t* idBytes) {
+  return bitTexts(kFlags.of, idDoubleWord(idBytes, 4));
+}
+
+FieldText processorFlagsWithoutItems(ProcessorIdKind kind, const uint8_t* idBytes) {
   if (kind != ProcessorIdKind::X86Intel && kind != ProcessorIdKind::X86Amd) {
     return constantText(kUnknownText);
   }
-  const uint32_t r = idDoubleWord(idBytes, 4);
-  if ((r & kNamedFlagBits) == 0) return constantText(kNoneText);
-  WorkText text(flagsPie);
-  for (unsigned bit = 0; bit < 32; ++bit) {
-    const char* name = processorFeatureFlagNames[bit];
-    if (name == nullptr || (r & (1u << bit)) == 0) continue;
-    if (!text.empty()) text.add('\n');
-    text.add(name, kFlagNameLengths.of[bit]);
-  }
-  return text.result();
+  if ((idDoubleWord(idBytes, 4) & kNamedFlagBits) == 0) return constantText(kNoneText);
+  return {nullptr, 0};
+}
+
+FieldText processorFlagsText(ProcessorIdKind kind, const uint8_t* idBytes, FlagsPie& flagsPie) {
+  const FieldText word = processorFlagsWithoutItems(kind, idBytes);
+  if (word.text != nullptr) return word;
+  return WorkText(flagsPie).addBitTexts(kFlags.of, idDoubleWord(idBytes, 4), '\n').result();
 }
 
 FieldText processorSignatureText(ProcessorIdKind kind, const uint8_t* idBytes,

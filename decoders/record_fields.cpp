@@ -5,7 +5,16 @@
 namespace {
 
 // Nothing: the structure does not hold the field.
-constexpr FieldValue kNotHeld = {{nullptr, 0}, nullptr, false, false, 0, '\n', 0, 0};
+constexpr FieldValue kNotHeld = {{nullptr, 0}, nullptr, false, false, 0, '\n', 0, 0, {}, 0};
+
+// A list of the texts of set bits, items as they are; its text is left empty.
+FieldValue bitsValue(const BitTexts* parts, size_t count) {
+  FieldValue value = kNotHeld;
+  value.text = {"", 0};
+  for (size_t i = 0; i < count; ++i) value.parts[i] = parts[i];
+  value.partCount = count;
+  return value;
+}
 
 FieldValue textValue(FieldText text) {
   FieldValue value = kNotHeld;
@@ -68,10 +77,11 @@ FieldValue biosReleaseDate(const BiosFacts& bios, FieldRoom& room) {
   return stringAt<BiosFacts, &BiosFacts::releaseDate, bios_field::kReleaseDate>(bios, room);
 }
 
-FieldValue biosCharacteristics(const BiosFacts& bios, FieldRoom& room) {
-  if (!bios.holdsCharacteristics()) return kNotHeld;
-  biosCharacteristicsText(bios, room.biosCharacteristics);
-  return textValue({room.biosCharacteristics, strlen(room.biosCharacteristics)});
+FieldValue biosCharacteristics(const BiosFacts& bios, FieldRoom&) {
+  BitTexts parts[3];
+  const size_t count = biosCharacteristicBits(bios, parts);
+  if (count == 0) return kNotHeld;
+  return bitsValue(parts, count);
 }
 
 FieldValue biosRomSize(const BiosFacts& bios, FieldRoom& room) {
@@ -137,9 +147,13 @@ FieldValue processorFamily(const ProcessorFacts& p, FieldRoom&) {
   return value;
 }
 
-FieldValue processorFlags(const ProcessorFacts& p, FieldRoom& room) {
+FieldValue processorFlags(const ProcessorFacts& p, FieldRoom&) {
   if (!p.holdsId()) return kNotHeld;
-  return textValue(processorFlagsText(detectProcessorIdKind(p), p.id, room.flags));
+  // "UNKNOWN" and "None" as they stand; the named flags as items.
+  const FieldText word = processorFlagsWithoutItems(detectProcessorIdKind(p), p.id);
+  if (word.text != nullptr) return textValue(word);
+  const BitTexts flags = processorFlagBits(p.id);
+  return bitsValue(&flags, 1);
 }
 
 FieldValue processorVoltage(const ProcessorFacts& p, FieldRoom& room) {
@@ -169,9 +183,12 @@ FieldValue processorThreadCount(const ProcessorFacts& p, FieldRoom& room) {
   return count(p, ProcessorCount::kThreads, room);
 }
 
-FieldValue processorCharacteristics(const ProcessorFacts& p, FieldRoom& room) {
+FieldValue processorCharacteristics(const ProcessorFacts& p, FieldRoom&) {
   if (!p.holds(processor_field::kCharacteristics, 2)) return kNotHeld;
-  return textValue(processorCharacteristicsText(p.characteristics, room.characteristics));
+  const FieldText none = processorCharacteristicsWithoutItems(p.characteristics);
+  if (none.text != nullptr) return textValue(none);
+  const BitTexts characteristics = processorCharacteristicBits(p.characteristics);
+  return bitsValue(&characteristics, 1);
 }
 
 FieldValue processorId(const ProcessorFacts& p, FieldRoom& room) {

@@ -43,6 +43,9 @@ struct FieldValue {
   char separator;
   unsigned items;
   unsigned found;
+  // kItems: where the items are the texts of set bits, those parts, and text is none of them.
+  BitTexts parts[3];
+  size_t partCount;
 };
 
 // Room for every text a field makes, each in the work buffer of its own size.

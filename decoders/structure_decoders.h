@@ -1,8 +1,7 @@
-// Which decoder reads a structure of which type: two sorted tables, checked when compiled. The
-// package's holds the five types whose records it keeps; the walk hands each structure to
-// decodeStructure, which finds its decoder there. The second holds what only the tool decodes.
-// Every entry also reads a structure into its facts, for the tool's facts walk
-// (readStructureFacts).
+// Which decoder reads a structure of which type: two sorted tables, checked when compiled. Each
+// entry reads a structure once into its facts; the package's table, of the five types whose
+// records it keeps, also stores the records from them. The second holds what only the tool
+// decodes. The walk hands each structure to decodeStructure.
 #pragma once
 
 #include <stddef.h>
@@ -15,39 +14,47 @@
 #include "decoders/system.h"
 #include "structures/structure.h"
 
-using StructureDecoder = void (*)(const StructureHeader* header);
 using FactsReader = void (*)(const StructureHeader* header, StructureFacts* facts);
+using RecordStore = void (*)(const StructureFacts& facts);
 
-// A family's facts reader, into its member of StructureFacts.
+// A family's facts reader, into its member of StructureFacts, and its record store, from it.
 template <typename Facts, Facts StructureFacts::*member,
           void (*read)(const StructureHeader*, Facts*)>
 void readFactsInto(const StructureHeader* header, StructureFacts* facts) {
   read(header, &(facts->*member));
 }
+template <typename Facts, Facts StructureFacts::*member, void (*store)(const Facts&)>
+void storeFrom(const StructureFacts& facts) {
+  store(facts.*member);
+}
 
 struct TypeDecoder {
   uint8_t type;
-  StructureDecoder decode;  // the package's records of the structure; null in the tool's table
   FactsReader readFacts;
+  RecordStore store;  // the package's records of the facts; null in the tool's table
 };
 
 inline constexpr TypeDecoder kStructureDecoders[] = {
-    {kBiosInformationType, decodeBiosInformation,
-     readFactsInto<BiosFacts, &StructureFacts::bios, readBiosFacts>},
-    {kProcessorInformationType, decodeProcessorInformation,
-     readFactsInto<ProcessorFacts, &StructureFacts::processor, readProcessorFacts>},
-    {kBiosLanguageType, decodeBiosLanguage,
-     readFactsInto<BiosLanguageFacts, &StructureFacts::biosLanguage, readBiosLanguageFacts>},
-    {kPhysicalMemoryArrayType, decodeMemoryArray,
-     readFactsInto<MemoryArrayFacts, &StructureFacts::memoryArray, readMemoryArrayFacts>},
-    {kMemoryDeviceType, decodeMemoryDevice,
-     readFactsInto<MemoryDeviceFacts, &StructureFacts::memoryDevice, readMemoryDeviceFacts>},
+    {kBiosInformationType, readFactsInto<BiosFacts, &StructureFacts::bios, readBiosFacts>,
+     storeFrom<BiosFacts, &StructureFacts::bios, storeBiosRecord>},
+    {kProcessorInformationType,
+     readFactsInto<ProcessorFacts, &StructureFacts::processor, readProcessorFacts>,
+     storeFrom<ProcessorFacts, &StructureFacts::processor, storeProcessorRecord>},
+    {kBiosLanguageType,
+     readFactsInto<BiosLanguageFacts, &StructureFacts::biosLanguage, readBiosLanguageFacts>,
+     storeFrom<BiosLanguageFacts, &StructureFacts::biosLanguage, storeBiosLanguageRecord>},
+    {kPhysicalMemoryArrayType,
+     readFactsInto<MemoryArrayFacts, &StructureFacts::memoryArray, readMemoryArrayFacts>,
+     storeFrom<MemoryArrayFacts, &StructureFacts::memoryArray, storeMemoryArrayRecord>},
+    {kMemoryDeviceType,
+     readFactsInto<MemoryDeviceFacts, &StructureFacts::memoryDevice, readMemoryDeviceFacts>,
+     storeFrom<MemoryDeviceFacts, &StructureFacts::memoryDevice, storeMemoryDeviceRecord>},
 };
 
 // What only the tool decodes (decoders/system.h).
 inline constexpr TypeDecoder kToolDecoders[] = {
-    {kSystemInformationType, nullptr,
-     readFactsInto<SystemFacts, &StructureFacts::system, readSystemFacts>},
+    {kSystemInformationType, readFactsInto<SystemFacts, &StructureFacts::system, readSystemFacts>,
+     nullptr},
 };
 
 template <size_t N>
@@ -61,47 +68,34 @@ static_assert(typesStrictlyAscending(kStructureDecoders), "one decoder per type,
 static_assert(typesStrictlyAscending(kToolDecoders), "one decoder per type, sorted by type");
 
 // The same, indexed by type: finding a structure's decoder costs one load, as a switch would.
-// The package's decoders and the facts readers apart, so that the package holds nothing of the
-// tool's table.
+// The package's and both tables apart, so that the package's walk reads nothing of the tool's
+// table.
 struct DecodersByType {
-  StructureDecoder of[256];
-};
-constexpr DecodersByType decodersByType() {
-  DecodersByType byType{};
-  for (const TypeDecoder& entry : kStructureDecoders) byType.of[entry.type] = entry.decode;
-  return byType;
-}
-inline constexpr DecodersByType kDecodersByType = decodersByType();
-
-struct FactsReadersByType {
-  FactsReader of[256];
+  const TypeDecoder* of[256];
   bool overlap;  // a type of both tables: it would be the package's and yet the tool's alone
 };
-constexpr FactsReadersByType factsReadersByType() {
-  FactsReadersByType byType{};
-  for (const TypeDecoder& entry : kStructureDecoders) byType.of[entry.type] = entry.readFacts;
+constexpr DecodersByType decodersByType(bool withTools) {
+  DecodersByType byType{};
+  for (const TypeDecoder& entry : kStructureDecoders) byType.of[entry.type] = &entry;
   for (const TypeDecoder& entry : kToolDecoders) {
     byType.overlap = byType.overlap || byType.of[entry.type] != nullptr;
-    byType.of[entry.type] = entry.readFacts;
+    if (withTools) byType.of[entry.type] = &entry;
   }
   return byType;
 }
-inline constexpr FactsReadersByType kFactsReadersByType = factsReadersByType();
-static_assert(!kFactsReadersByType.overlap, "no type in both tables");
+inline constexpr DecodersByType kDecodersByType = decodersByType(false);
+inline constexpr DecodersByType kAllDecodersByType = decodersByType(true);
+static_assert(!kAllDecodersByType.overlap, "no type in both tables");
 
-// Hands one structure to the package's decoder of its type; a type the package does not decode
-// is left.
-inline void decodeStructure(const StructureHeader* header) {
-  const StructureDecoder decode = kDecodersByType.of[header->type];
-  if (decode != nullptr) decode(header);
-}
-
-// Reads one structure into its facts, when either table holds its type; false (facts untouched)
-// otherwise.
-inline bool readStructureFacts(const StructureHeader* header, StructureFacts* facts) {
-  const FactsReader read = kFactsReadersByType.of[header->type];
-  if (read == nullptr) return false;
+// Reads one structure into its facts, when the package's table (or, with withTools, either
+// table) holds its type, and stores them in the package's records; returns the structure's
+// decoder, or null (facts untouched) for a type no table holds.
+inline const TypeDecoder* decodeStructure(const StructureHeader* header, StructureFacts* facts,
+                                          bool withTools = false) {
+  const TypeDecoder* decoder = (withTools ? kAllDecodersByType : kDecodersByType).of[header->type];
+  if (decoder == nullptr) return nullptr;
   facts->type = header->type;
-  read(header, facts);
-  return true;
+  decoder->readFacts(header, facts);
+  if (decoder->store != nullptr) decoder->store(*facts);
+  return decoder;
 }

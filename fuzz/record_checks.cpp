@@ -6,9 +6,9 @@
 #include <iterator>
 
 #include "decoders/record_fields.h"
+#include "decoders/structure_facts.h"
 #include "platform/serving/served_firmware_table.h"
 #include "reader/reader.h"
-#include "reader/structure_inventory.h"
 #include "records/record_store.h"
 
 namespace {
@@ -137,7 +137,8 @@ void checkFactFields(const Facts& facts) {
 
 }  // namespace
 
-void checkStructureFacts(const StructureFacts* facts) {
+void checkStructureFacts(const StructureFacts* facts, size_t rawBytes) {
+  longestText = rawBytes + kLongestMadeText;
   switch (facts->type) {
     case kBiosInformationType:
       return checkFactFields<kBiosFields>(facts->bios);

@@ -11,6 +11,5 @@
 void checkLoadedRecords(size_t rawBytes);
 
 struct StructureFacts;
-// The same checks for the texts the decoders make of one structure's facts. Call
-// checkLoadedRecords first: it sets the longest text the table can make.
-void checkStructureFacts(const StructureFacts* facts);
+// The same checks for the texts the decoders make of one structure's facts.
+void checkStructureFacts(const StructureFacts* facts, size_t rawBytes);

@@ -1,8 +1,7 @@
 // Serves each input as the raw firmware table (8-byte rsmb header, then the structure table), runs
 // the whole one-time load with every decoder, then reads every record through getRecord and
-// checks what must hold whatever the table held. Then reads the same table into every structure's
-// facts, as the inventory does, checks the texts made of them, and that this leaves the loaded
-// records as they were.
+// checks what must hold whatever the table held. The load is observed, as the tool observes it:
+// the texts made of every structure's facts are checked as they come, and the walk's report.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -15,50 +14,49 @@
 #include "fuzz/load_allocations.h"
 #include "fuzz/record_checks.h"
 #include "platform/serving/served_firmware_table.h"
+#include "reader/load_observer.h"
 #include "reader/reader.h"
-#include "reader/structure_inventory.h"
 #include "reader/testing.h"
 #include "records/record_store.h"
 
 namespace {
 
-// Every record's bytes (text pointers included) and the list's position, as a caller sees them.
-struct RecordBytes {
-  BiosRecord bios;
-  BiosLanguageRecord language;
-  ProcessorRecord processor;
-  MemoryArrayRecord array;
-  MemoryDeviceRecord* devices;
-  uint32_t fillIndex;
-};
-
-RecordBytes recordBytes() {
-  RecordBytes out;
-  memset(&out, 0, sizeof out);
-  memcpy(&out.bios, getRecord(kBiosCategory), sizeof out.bios);
-  memcpy(&out.language, getRecord(kBiosLanguageCategory), sizeof out.language);
-  memcpy(&out.processor, getRecord(kProcessorCategory), sizeof out.processor);
-  memcpy(&out.array, getRecord(kMemoryArrayCategory), sizeof out.array);
-  out.devices = *static_cast<MemoryDeviceRecord**>(getRecord(kMemoryDevicesCategory));
-  out.fillIndex = deviceFillIndex;
-  return out;
+[[noreturn]] void fail(const char* problem) {
+  fprintf(stderr, "observer check failed: %s\n", problem);
+  abort();
 }
 
-void checkInventory(const uint8_t* raw, size_t size) {
-  RawHeader header;
-  if (!readRawHeader(raw, size, &header)) return;
-  const uint32_t length = deliveredTableLength(header, size);
-  const RecordBytes before = recordBytes();
-  // The walk filters the strings it reads in place: a copy of its own, exactly sized.
-  std::unique_ptr<uint8_t[]> table(new uint8_t[length > 0 ? length : 1]);
-  if (length > 0) memcpy(table.get(), raw + kRawHeaderSize, length);
-  walkStructureInventory(
-      table.get(), length,
-      [](uint32_t, const StructureFacts* facts, void*) { checkStructureFacts(facts); }, nullptr);
-  const RecordBytes after = recordBytes();
-  if (memcmp(&before, &after, sizeof before) != 0) {
-    fprintf(stderr, "inventory check failed: the loaded records changed\n");
-    abort();
+// What the load's observer saw: each structure's facts checked as they come.
+struct Seen {
+  size_t rawBytes;
+  uint32_t structures = 0;
+  uint32_t lastPosition = 0;
+  bool walkEnded = false;
+  InventoryWalk walk = {};
+};
+
+void observeStructure(uint32_t position, const StructureFacts* facts, void* context) {
+  auto& seen = *static_cast<Seen*>(context);
+  if (position <= seen.lastPosition) fail("structures out of table order");
+  seen.lastPosition = position;
+  ++seen.structures;
+  checkStructureFacts(facts, seen.rawBytes);
+}
+
+void observeWalk(const InventoryWalk* walk, void* context) {
+  auto& seen = *static_cast<Seen*>(context);
+  seen.walkEnded = true;
+  seen.walk = *walk;
+}
+
+// The walk hands over at most the structures it walked and the one that ended it, and never
+// walks more than the table holds.
+void checkWalk(const Seen& seen) {
+  if (!seen.walkEnded) return;
+  const InventoryWalk& walk = seen.walk;
+  if (walk.counted < 0 || walk.structures > static_cast<uint32_t>(walk.counted) ||
+      seen.structures > walk.structures + 1 || seen.lastPosition > walk.structures + 1) {
+    fail("the walk disagrees with the structures it counted or handed over");
   }
 }
 
@@ -73,10 +71,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   resetReaderForTesting();
   platform::resetFirmwareTableCallCount();
   platform::serveRawTable(raw.get(), size);
+  // Observed, as the tool loads: every structure's facts as the records are stored from them.
+  Seen seen;
+  seen.rawBytes = size;
+  const LoadObserver observer = {observeStructure, observeWalk, nullptr, &seen};
+  observeLoad(&observer);
   getRecord(kProcessorCategory);
+  observeLoad(nullptr);
   checkLoadedRecords(size);
-  checkInventory(raw.get(), size);
-  checkLoadedRecords(size);
+  checkWalk(seen);
   releaseLoad();
   return 0;
 }

@@ -1,6 +1,7 @@
 #include "reader/table_walk.h"
 
 #include "decoders/structure_decoders.h"
+#include "reader/load_state.h"
 #include "records/diagnostics.h"
 
 namespace {
@@ -22,10 +23,19 @@ void fixupEntryLength(StructureHeader* header, int report) {
   }
 }
 
-void walkTable(uint8_t* table, uint32_t tableLength, uint16_t count) {
+WalkStop walkTable(uint8_t* table, uint32_t tableLength, uint16_t count) {
+  const LoadObserver* const observer = loadObserver;
+  const bool observed = observer != nullptr && observer->structure != nullptr;
+  uint32_t position = 0;
+  StructureFacts facts;
   const WalkStop stop =
-      walkStructures(table, tableLength, count, true, [](const StructureHeader* header) {
-        if (handedToDecoders(header->type)) decodeStructure(header);
+      walkStructures(table, tableLength, count, true, [&](const StructureHeader* header) {
+        ++position;
+        if (!handedToDecoders(header->type)) return;
+        // Read once: the records are stored from the very facts the observer gets.
+        if (decodeStructure(header, &facts, observed) != nullptr && observed) {
+          observer->structure(position, &facts, observer->context);
+        }
       });
   if (stop.end == kWalkBrokenLength) {
     writeDiagnostic(DiagnosticKind::kLengthBelowHeader, {stop.ended.length, 0});
@@ -42,4 +52,5 @@ void walkTable(uint8_t* table, uint32_t tableLength, uint16_t count) {
                     {static_cast<unsigned>(tableLength),
                      static_cast<int64_t>(static_cast<unsigned long>(stop.occupied))});
   }
+  return stop;
 }

@@ -1,6 +1,5 @@
 // The walk over the structure table: finds where each structure ends, hands the ones to be
-// decoded to their decoder, stops at a broken table, and reports what it found wrong. The load
-// and the inventory walk alike.
+// decoded to their decoder, stops at a broken table, and reports what it found wrong.
 #pragma once
 
 #include <stdint.h>
@@ -51,7 +50,8 @@ WalkStop walkStructures(uint8_t* table, uint32_t length, uint32_t limit, bool re
   return stop;
 }
 
-// The load's walk: every structure but the inactive and the end-of-table ones to its decoder,
-// then what was wrong with the table, on the standard streams. count is the structures counted
-// in it (0: as many as there are).
-void walkTable(uint8_t* table, uint32_t tableLength, uint16_t count);
+// The load's walk: every structure but the inactive and the end-of-table ones to its decoder (and
+// its facts to the load's observer), then what was wrong with the table, through the diagnostics
+// writer. count is the structures counted in it (0: as many as there are). Returns where it
+// stopped.
+WalkStop walkTable(uint8_t* table, uint32_t tableLength, uint16_t count);

@@ -13,6 +13,7 @@
 #include "platform/serving/served_firmware_table.h"
 #include "tests/support/json_reader.h"
 #include "tests/support/reader_fixture.h"
+#include "tools/observed_load.h"
 
 namespace {
 
@@ -90,7 +91,7 @@ TEST_F(ObservedLoad, GivesBackWhatTheStreamsWouldHaveGot) {
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     LoadMessages observed;
-    observed.load();
+    runObservedLoad(&observed, nullptr);
     fflush(stdout);
     EXPECT_EQ(testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr(), "");
     EXPECT_FALSE(observed.failed());
@@ -114,7 +115,7 @@ TEST_F(ObservedLoad, ListedWithTheirMeaning) {
                Bytes{4, 0x30, 0, 0, 0}}));
   platform::serveRawTable(raw.data(), raw.size());
   LoadMessages load;
-  load.load();
+  runObservedLoad(&load, nullptr);
   DiagnosticList list(load);
   list.addBadStringNumber(7, 17, 0x0011, "Locator", 5, 3);
   std::vector<std::string> got;
@@ -150,7 +151,7 @@ TEST_F(ObservedLoad, OntoStandardErrorOnLinesOfTheirOwn) {
   platform::serveRawTable(raw.data(), raw.size());
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
-  loadOntoStderr();
+  runLoadOntoStderr();
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "BiosReader: trying to over allocate!\n\t<TRUNCATED>\n\n"

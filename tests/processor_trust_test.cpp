@@ -7,8 +7,10 @@
 #include <memory>
 #include <string>
 
+#include "platform/serving/served_firmware_table.h"
 #include "tests/support/reader_fixture.h"
 #include "tests/support/table_builder.h"
+#include "tools/observed_load.h"
 
 namespace {
 
@@ -28,11 +30,13 @@ class ProcessorTrust : public ReaderTest {
   std::string warningsFor(const Bytes& table, const CpuidLeaf1* cpuid = nullptr,
                           const char* tableError = nullptr) {
     freshReader();
-    raw_ = rawBuffer(table);
-    loadTable(table);
+    const Bytes raw = rawBuffer(table);
+    platform::serveRawTable(raw.data(), raw.size());
     assessment_ = std::make_unique<ProcessorIdAssessment>();
-    inventory_ = std::make_unique<Inventory>();
-    EXPECT_TRUE(inventory_->collect(raw_.data(), raw_.size(), Inventory::Keep::kAllButMemory));
+    inventory_ = std::make_unique<Inventory>(Inventory::Keep::kAllButMemory);
+    LoadMessages messages;
+    runObservedLoad(&messages, inventory_.get());
+    EXPECT_TRUE(inventory_->finish(raw.data(), raw.size()));
     assessProcessorId(processor().id, *inventory_, tableError, cpuid, assessment_.get());
     std::string lines;
     for (int i = 0; i < assessment_->warningCount; ++i) {
@@ -42,7 +46,6 @@ class ProcessorTrust : public ReaderTest {
     return lines;
   }
 
-  Bytes raw_;  // the facts point into it
   std::unique_ptr<Inventory> inventory_;
   std::unique_ptr<ProcessorIdAssessment> assessment_;
 };

@@ -8,6 +8,7 @@
 
 #include "platform/serving/served_firmware_table.h"
 #include "tests/support/reader_fixture.h"
+#include "tools/observed_load.h"
 
 namespace {
 
@@ -76,7 +77,7 @@ TEST_F(RecordReport, DiagnosticsAreExplained) {
   const Bytes raw = rawBuffer(tableOf({array, array, array, Structure(4, 3), array}));
   platform::serveRawTable(raw.data(), raw.size());
   LoadMessages load;
-  load.load();
+  runObservedLoad(&load, nullptr);
   const std::string report = textReport(load);
   const size_t heading = report.find("\nDiagnostics: what the reader reported about this table\n");
   ASSERT_NE(heading, std::string::npos) << report;

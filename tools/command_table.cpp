@@ -6,6 +6,7 @@
 #include "platform/fetch_firmware_table.h"
 #include "platform/firmware_table.h"
 #include "platform/serving/served_firmware_table.h"
+#include "tools/observed_load.h"
 
 bool obtainTable(const Options& options, TextBuffer* raw) {
   if (options.table != nullptr) {
@@ -39,16 +40,10 @@ bool reportLiveFailure() {
   return false;
 }
 
-void loadObserved(LoadMessages* messages) {
-  messages->load();
-  // The load has run; some of its messages are lost, not the records.
-  if (messages->failed()) fputs("zentrik: not enough memory for the reader's messages\n", stderr);
-}
-
-int examine(const Options& options, Examined* e, Inventory::Keep keep) {
+int examine(const Options& options, Examined* e) {
   if (!obtainTable(options, &e->raw)) return kExitUsage;
-  loadObserved(&e->load);
-  if (!e->inventory.collect(e->raw.mutableBytes(), e->raw.size(), keep)) {
+  runObservedLoad(&e->load, &e->inventory);
+  if (!e->inventory.finish(e->raw.bytes(), e->raw.size())) {
     fputs("zentrik: not enough memory for the inventory\n", stderr);
     return kExitNoTable;
   }

@@ -21,18 +21,16 @@ const char* liveTableError();
 // Says on standard error why this machine's table could not be read; false when it could not.
 bool reportLiveFailure();
 
-// Runs the load with its messages observed (each command shows them in its own way); says on
-// standard error where memory ran out for some of them.
-void loadObserved(LoadMessages* messages);
-
 // What the inventory and id commands share: the table, the load with its messages, every
 // structure's facts.
 struct Examined {
-  TextBuffer raw;  // the facts point into it
+  explicit Examined(Inventory::Keep keep) : inventory(keep) {}
+
+  TextBuffer raw;
   LoadMessages load;
   Inventory inventory;
 };
 
-// Reads the table, loads it and collects its structures' facts, keeping what keep says. Returns
-// -1 to go on, or the exit code.
-int examine(const Options& options, Examined* e, Inventory::Keep keep);
+// Reads the table, loads it with its messages and its structures' facts observed. Returns -1 to
+// go on, or the exit code.
+int examine(const Options& options, Examined* e);

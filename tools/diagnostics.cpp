@@ -2,7 +2,6 @@
 
 #include <string.h>
 
-#include "reader/reader.h"
 #include "tablefile/text_format.h"
 
 namespace {
@@ -67,19 +66,14 @@ size_t messageText(DiagnosticKind kind, DiagnosticNumbers numbers,
   return length < sizeof text ? length : sizeof text - 1;
 }
 
-// Writes each message to standard error as it comes, on a line of its own.
+}  // namespace
+
 void writeOntoStderr(DiagnosticKind kind, DiagnosticNumbers numbers, void*) {
   char text[kDiagnosticTextCapacity];
   const size_t length = messageText(kind, numbers, text);
   fwrite(text, 1, length, stderr);
   if (length == 0 || text[length - 1] != '\n') fputc('\n', stderr);
 }
-
-void runLoad() {
-  getRecord(kProcessorCategory);
-}
-
-}  // namespace
 
 const char* diagnosticMeaning(DiagnosticKind kind) {
   return kMeanings[static_cast<size_t>(kind)].text;
@@ -95,20 +89,8 @@ void LoadMessages::observe(DiagnosticKind kind, DiagnosticNumbers numbers, void*
   if (!written.append(text, length) || !self.messages_.push(message)) self.failed_ = true;
 }
 
-void LoadMessages::load() {
-  observeDiagnostics(observe, this);
-  runLoad();
-  observeDiagnostics(nullptr, nullptr);
-}
-
 const char* LoadMessages::written(DiagnosticStream stream) const {
   return (stream == DiagnosticStream::Stdout ? out_ : err_).text();
-}
-
-void loadOntoStderr() {
-  observeDiagnostics(writeOntoStderr, nullptr);
-  runLoad();
-  observeDiagnostics(nullptr, nullptr);
 }
 
 DiagnosticList::DiagnosticList(const LoadMessages& load) {

@@ -16,8 +16,8 @@
 // after a cut structure).
 const char* diagnosticMeaning(DiagnosticKind kind);
 
-// The load run with its messages observed rather than written: each message with its kind, and
-// exactly what the load would have written to each stream.
+// The load's messages observed rather than written (tools/observed_load.h): each message with
+// its kind, and exactly what the load would have written to each stream.
 class LoadMessages {
  public:
   struct Message {
@@ -27,8 +27,8 @@ class LoadMessages {
     size_t length;
   };
 
-  // Runs the load (the first getRecord of the process); nothing it says reaches a stream.
-  void load();
+  // The load's diagnostic observer, with these messages as context.
+  static void observe(DiagnosticKind kind, DiagnosticNumbers numbers, void* messages);
 
   const char* written(DiagnosticStream stream) const;
   const GrowableArray<Message>& messages() const { return messages_; }
@@ -36,17 +36,15 @@ class LoadMessages {
   bool failed() const { return failed_; }
 
  private:
-  static void observe(DiagnosticKind kind, DiagnosticNumbers numbers, void* context);
-
   TextBuffer out_;
   TextBuffer err_;
   GrowableArray<Message> messages_;
   bool failed_ = false;
 };
 
-// Runs the load with every message it writes, to either stream, sent to standard error in the
-// order written, each on a line of its own (a line feed after each that ends without one).
-void loadOntoStderr();
+// A diagnostic observer that writes each message to standard error as it comes, whatever its
+// stream, on a line of its own (a line feed after each that ends without one).
+void writeOntoStderr(DiagnosticKind kind, DiagnosticNumbers numbers, void* context);
 
 // One message as the reports show it: without the tab in front and the line feeds behind it,
 // with the number of times it came in a row.

@@ -87,8 +87,8 @@ int runId(int argc, char** argv) {
   Options options;
   int status = commandOptions("id", argc, argv, {true, true}, kIdHelp, kIdHelpTail, &options);
   if (status >= 0) return status;
-  Examined examined;
-  if ((status = examine(options, &examined, Inventory::Keep::kAllButMemory)) >= 0) return status;
+  Examined examined(Inventory::Keep::kAllButMemory);
+  if ((status = examine(options, &examined)) >= 0) return status;
   const char* tableError = liveTableError();
   const auto* processor = static_cast<const ProcessorRecord*>(getRecord(kProcessorCategory));
   CpuidLeaf1 cpuid = {};

@@ -19,7 +19,7 @@ bool systemMemoryArray(const MemoryArrayFacts& array) {
 
 }  // namespace
 
-void Inventory::collectStructure(uint32_t position, const StructureFacts* facts, void* context) {
+void Inventory::observeStructure(uint32_t position, const StructureFacts* facts, void* context) {
   Inventory& inventory = *static_cast<Inventory*>(context);
   bool kept = true;
   switch (facts->type) {
@@ -51,15 +51,16 @@ void Inventory::collectStructure(uint32_t position, const StructureFacts* facts,
   if (!kept) inventory.failed = true;
 }
 
-bool Inventory::collect(uint8_t* raw, size_t size, Keep keep) {
-  keep_ = keep;
+void Inventory::observeWalk(const InventoryWalk* walk, void* context) {
+  static_cast<Inventory*>(context)->walk = *walk;
+}
+
+bool Inventory::finish(const uint8_t* raw, size_t size) {
   RawHeader header;
-  if (!readRawHeader(raw, size, &header)) return true;
   // SMBIOS begins at 2.0: a major version of 0 is an rsmb header made for a bare table.
-  version = {true, header.major != 0, header.major, header.minor};
-  // As the load: never beyond the bytes delivered.
-  const uint32_t length = deliveredTableLength(header, size);
-  walk = walkStructureInventory(raw + kRawHeaderSize, length, collectStructure, this);
+  if (readRawHeader(raw, size, &header)) {
+    version = {true, header.major != 0, header.major, header.minor};
+  }
   if (!groupDevices()) failed = true;
   return !failed;
 }

@@ -1,6 +1,6 @@
 // The whole machine as the table describes it: every BIOS, BIOS language, processor, memory array,
-// memory device and System Information structure, each read once into its facts by the decoders'
-// own readers, grouped as a person reads a machine (each array with the devices that name it).
+// memory device and System Information structure the load read, each as the facts the load read
+// it into, grouped as a person reads a machine (each array with the devices that name it).
 // inventory_text.h and inventory_json.h write it for people and as JSON, every text one the
 // decoders make of the facts.
 #pragma once
@@ -9,11 +9,11 @@
 #include <stdint.h>
 
 #include "decoders/structure_facts.h"
-#include "reader/structure_inventory.h"
+#include "reader/load_observer.h"
 #include "tools/growable_array.h"
 
 // One structure's facts and where it stands in the table (the first structure 1). Its strings
-// point into the table the inventory was collected from.
+// point into the load's copy of the table, which lives until the process ends.
 template <typename Facts>
 struct Inventoried {
   uint32_t position;
@@ -57,15 +57,17 @@ class Inventory {
   // memory structures only counted, not kept).
   enum class Keep { kEverything, kAllButMemory };
 
-  Inventory() = default;
   Inventory(const Inventory&) = delete;
   Inventory& operator=(const Inventory&) = delete;
 
-  // Reads every structure of the rsmb layout (8-byte header, then the table, as long as the
-  // header says and the bytes allow, as the load reads it), in place: the strings it reads are
-  // filtered as the load filters its own copy, and the facts point into raw, which must outlive
-  // the inventory. False when memory ran out.
-  bool collect(uint8_t* raw, size_t size, Keep keep = Keep::kEverything);
+  // What to keep of the load that runs next; then the load's observer collects into it
+  // (observeStructure, observeWalk, with this inventory as context).
+  explicit Inventory(Keep keep) : keep_(keep) {}
+  static void observeStructure(uint32_t position, const StructureFacts* facts, void* inventory);
+  static void observeWalk(const InventoryWalk* walk, void* inventory);
+  // After the load: the SMBIOS version of the table it read (raw, in the rsmb layout), and the
+  // devices grouped by array. False when memory ran out, here or while collecting.
+  bool finish(const uint8_t* raw, size_t size);
 
   // The array a device belongs to: the first whose handle it names; null when none does.
   const InventoryArray* arrayOf(const InventoryDevice& device) const;
@@ -90,7 +92,6 @@ class Inventory {
   bool failed = false;
 
  private:
-  static void collectStructure(uint32_t position, const StructureFacts* facts, void* context);
   bool groupDevices();
 
   Keep keep_ = Keep::kEverything;

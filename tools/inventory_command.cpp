@@ -28,8 +28,8 @@ int runInventory(int argc, char** argv) {
   int status = commandOptions("inventory", argc, argv, {true, true}, kInventoryHelp,
                               kInventoryHelpTail, &options);
   if (status >= 0) return status;
-  Examined examined;
-  if ((status = examine(options, &examined, Inventory::Keep::kEverything)) >= 0) return status;
+  Examined examined(Inventory::Keep::kEverything);
+  if ((status = examine(options, &examined)) >= 0) return status;
   DiagnosticList diagnostics(examined.load);
   if (options.json) {
     writeInventoryJson(stdout, examined.inventory, liveTableError(), diagnostics);

@@ -80,7 +80,13 @@ void jsonField(JsonWriter& json, const RecordField<Record, Facts>& field, const 
         return;
       }
       json.open(key, '[');
-      if (!textIs(value.text, field.noneText) && (value.separator != '\0' || value.found > 0)) {
+      for (size_t p = 0; p < value.partCount; ++p) {
+        value.parts[p].forEach([&json](const ValueText& item) {
+          json.text(nullptr, item.text, item.length, item.plain);
+        });
+      }
+      if (value.partCount == 0 && !textIs(value.text, field.noneText) &&
+          (value.separator != '\0' || value.found > 0)) {
         const char* const end = value.text.text + value.text.length;
         for (const char* item = value.text.text; item <= end;) {
           const char* next = static_cast<const char*>(

@@ -3,6 +3,7 @@
 
 #include "tools/command_table.h"
 #include "tools/commands.h"
+#include "tools/observed_load.h"
 #include "tools/record_report.h"
 
 namespace {
@@ -31,7 +32,7 @@ int runRecords(int argc, char** argv) {
   if (options.table != nullptr && !obtainTable(options, &raw)) return kExitUsage;
 
   LoadMessages load;
-  loadObserved(&load);
+  runObservedLoad(&load, nullptr);
   if (options.json) {
     writeJsonReport(stdout, load.written(DiagnosticStream::Stdout),
                     load.written(DiagnosticStream::Stderr));

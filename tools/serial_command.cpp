@@ -5,7 +5,7 @@
 #include "reader/reader.h"
 #include "tools/command_table.h"
 #include "tools/commands.h"
-#include "tools/diagnostics.h"
+#include "tools/observed_load.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ int runSerial(int argc, char** argv) {
   if (options.table != nullptr && !obtainTable(options, &raw)) return kExitUsage;
 
   // Standard output carries the ID alone, so that id=$(zentrik serial) gets just that.
-  loadOntoStderr();
+  runLoadOntoStderr();
   const auto* processor = static_cast<const ProcessorRecord*>(getRecord(kProcessorCategory));
   const bool readable = reportLiveFailure();
   if (processor->id == nullptr) {
