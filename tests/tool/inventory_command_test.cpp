@@ -157,6 +157,56 @@ TEST_F(InventoryCommand, GroupsAsAPersonReadsAMachine) {
   }
 }
 
+// An HP desktop's second array holds its firmware chip: the array shows its own fields, and the
+// chip is counted apart from the installed memory. No placeholder of the package reaches JSON.
+TEST_F(InventoryCommand, FlashArrayAndNoPlaceholders) {
+  const auto module = [](uint16_t handle, uint16_t array, uint16_t size, uint8_t formFactor) {
+    return Structure(17, 0x28, handle).u16(0x04, array).u16(0x0C, size).u8(0x0E, formFactor);
+  };
+  const Bytes table = tableOf({
+      Structure(16, 0x17, 0x1000).u8(0x04, 3).u8(0x05, 3).u32(0x07, 0x01000000).u16(0x0D, 4),
+      module(0x1100, 0x1000, 0x0400, 0x09).u8(0x10, 1).str("DIMM1"),
+      module(0x1101, 0x1000, 0x0400, 0x09).u8(0x10, 1).str("DIMM2"),
+      module(0x1102, 0x1000, 0x0400, 0x09).u8(0x10, 1).str("DIMM3"),
+      // Bank locator 0, locator 5 of 1, form factor 0x99: null, null and 153.
+      module(0x1103, 0x1000, 0x0400, 0x99).u8(0x10, 5).str("only"),
+      Structure(16, 0x17, 0x1001).u8(0x04, 3).u8(0x05, 5).u32(0x07, 4096).u16(0x0D, 1),
+      module(0x1104, 0x1001, 0x0001, 0x05).u8(0x10, 1).str("SYSTEM ROM"),
+      endOfTable(),
+  });
+  TempDir dir;
+  const std::string path = dir.write("hp.dmi", table);
+  const Json json = parsedRun(runTool({"inventory", "--json", "--table", path}));
+  const Json& flash = json["memoryArrays"].items.at(1);
+  EXPECT_EQ(flash["use"].text, "Flash Memory");
+  EXPECT_EQ(flash["location"].text, "System Board Or Motherboard");
+  EXPECT_EQ(flash["maximumCapacityBytes"].number, 4 << 20);
+  EXPECT_EQ(json["totals"]["systemMemory"]["modules"].number, 4);
+  EXPECT_EQ(json["totals"]["systemMemory"]["bytes"].number, int64_t{4} << 30);
+  ASSERT_EQ(json["totals"]["otherArrays"].items.size(), 1u);
+  EXPECT_EQ(json["totals"]["otherArrays"].items[0]["use"].text, "Flash Memory");
+  EXPECT_EQ(json["totals"]["otherArrays"].items[0]["bytes"].number, 1 << 20);
+  const Json& odd = json["memoryArrays"].items.at(0)["devices"].items.at(3);
+  EXPECT_EQ(odd["bankLocator"].kind, Json::Kind::Null);
+  EXPECT_EQ(odd["locator"].kind, Json::Kind::Null);
+  EXPECT_EQ(odd["formFactor"].number, 0x99);
+  // After the load's own (the flash array makes the package clear its device list).
+  const Json& bad = json["diagnostics"].items.back();
+  EXPECT_EQ(bad["kind"].text, "badStringNumber");
+  EXPECT_EQ(bad["stream"].kind, Json::Kind::Null);
+  EXPECT_EQ(bad["text"].text, "structure 5 (type 17, handle 0x1103): Locator names string 5 of 1");
+
+  const ProcessRun text = runTool({"inventory", "--table", path});
+  for (const char* line :
+       {"  Use: Flash Memory\n  Number Of Devices: 1\n  Maximum Capacity: 4 MB\n"
+        "  Location: System Board Or Motherboard\n",
+        "    Locator: <BAD INDEX>\n", "    Form Factor: <OUT OF SPEC>\n",
+        "installed: 4 modules, 4 GB\nIn Flash Memory arrays: 1 module, 1 MB\n"}) {
+    EXPECT_NE(text.out.find(line), std::string::npos) << line << "\nin\n" << text.out;
+  }
+  EXPECT_EQ(text.out.find("names string"), std::string::npos) << "the text shows <BAD INDEX>";
+}
+
 TEST_F(InventoryCommand, RealMachines) {
   SKIP_WITHOUT_SHARED_TABLES();
   const struct {
