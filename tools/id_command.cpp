@@ -17,7 +17,6 @@ static_assert(kProcessorFields[0].member == &ProcessorRecord::socketDesignation,
               "the socket is the processor's first field");
 
 constexpr char kIdHelp[] =
-    "Usage: zentrik id [--table IN] [--format auto|rsmb|dump|raw|bare] [--json]\n"
     "\n"
     "Prints the processor ID that GetCPUSerialNumber returns to script, the socket it comes\n"
     "from, the same ID as Windows management tools show it (ProcessorId), and one warning line\n"
@@ -85,7 +84,8 @@ void writeIdJson(const ProcessorIdAssessment& a, const SmbiosVersion& version,
 
 int runId(int argc, char** argv) {
   Options options;
-  int status = commandOptions("id", argc, argv, {true, true}, kIdHelp, kIdHelpTail, &options);
+  int status =
+      commandOptions("id", argc, argv, {true, true}, " [--json]", kIdHelp, kIdHelpTail, &options);
   if (status >= 0) return status;
   Examined examined(Inventory::Keep::kAllButMemory);
   if ((status = examine(options, &examined)) >= 0) return status;

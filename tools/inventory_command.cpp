@@ -9,7 +9,6 @@
 namespace {
 
 constexpr char kInventoryHelp[] =
-    "Usage: zentrik inventory [--table IN] [--format auto|rsmb|dump|raw|bare] [--json]\n"
     "\n"
     "Prints every BIOS, BIOS language, processor, memory array and memory device structure of\n"
     "the table, each decoded on its own by the package's decoders: every processor with its\n"
@@ -25,7 +24,7 @@ constexpr char kInventoryHelpTail[] =
 
 int runInventory(int argc, char** argv) {
   Options options;
-  int status = commandOptions("inventory", argc, argv, {true, true}, kInventoryHelp,
+  int status = commandOptions("inventory", argc, argv, {true, true}, " [--json]", kInventoryHelp,
                               kInventoryHelpTail, &options);
   if (status >= 0) return status;
   Examined examined(Inventory::Keep::kEverything);

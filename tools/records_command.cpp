@@ -9,7 +9,6 @@
 namespace {
 
 constexpr char kRecordsHelp[] =
-    "Usage: zentrik records [--table IN] [--format auto|rsmb|dump|raw|bare] [--json]\n"
     "\n"
     "Loads the firmware table and prints every record the package holds: BIOS, BIOS Language,\n"
     "Processor, Physical Memory Array and each Memory Device. The package keeps one record per\n"
@@ -25,8 +24,8 @@ constexpr char kRecordsHelpTail[] =
 
 int runRecords(int argc, char** argv) {
   Options options;
-  const int parsed =
-      commandOptions("records", argc, argv, {true, true}, kRecordsHelp, kRecordsHelpTail, &options);
+  const int parsed = commandOptions("records", argc, argv, {true, true}, " [--json]", kRecordsHelp,
+                                    kRecordsHelpTail, &options);
   if (parsed >= 0) return parsed;
   TextBuffer raw;
   if (options.table != nullptr && !obtainTable(options, &raw)) return kExitUsage;

@@ -10,7 +10,6 @@
 namespace {
 
 constexpr char kSerialHelp[] =
-    "Usage: zentrik serial [--table IN] [--format auto|rsmb|dump|raw|bare]\n"
     "\n"
     "Prints the processor ID text exactly as GetCPUSerialNumber returns it to script, alone on\n"
     "standard output; the load's diagnostics go to standard error, each on a line of its own.\n"
@@ -22,7 +21,8 @@ constexpr char kNoProcessorId[] = ZENTRIK_NO_PROCESSOR_ID_LINE;
 
 int runSerial(int argc, char** argv) {
   Options options;
-  const int parsed = commandOptions("serial", argc, argv, {true, false}, kSerialHelp, "", &options);
+  const int parsed =
+      commandOptions("serial", argc, argv, {true, false}, "", kSerialHelp, "", &options);
   if (parsed >= 0) return parsed;
   TextBuffer raw;
   if (options.table != nullptr && !obtainTable(options, &raw)) return kExitUsage;
