@@ -11,8 +11,9 @@ namespace {
 constexpr char kInventoryHelp[] =
     "\n"
     "Prints every BIOS, BIOS language, processor, memory array and memory device structure of\n"
-    "the table, each decoded on its own by the package's decoders: every processor with its\n"
-    "socket and whether it is populated, every memory array with the devices that name it.\n"
+    "the table with every field it holds, as the package's load reads it: every processor\n"
+    "with its socket and whether it is populated, every memory array with the devices that\n"
+    "name it.\n"
     "\n";
 
 constexpr char kInventoryHelpTail[] =
