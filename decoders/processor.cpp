@@ -302,13 +302,6 @@ int socketPopulated(const ProcessorFacts& processor) {
   return (processor.status & processor_field::kSocketPopulated) != 0 ? 1 : 0;
 }
 
-unsigned processorFamilyCode(const ProcessorFacts& processor) {
-  if (processor.family == kFamilyInFamily2 && processor.holds(processor_field::kFamily2, 2)) {
-    return processor.family2;
-  }
-  return processor.family;
-}
-
 FieldText processorTypeText(uint8_t code, bool* named) {
   return lookupField(processorTypeNames, code, named);
 }

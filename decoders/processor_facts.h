@@ -48,7 +48,12 @@ int socketPopulated(const ProcessorFacts& processor);
 constexpr unsigned kFamilyInFamily2 = 0xFE;
 // The structure's family code: Processor Family 2 behind the family byte 0xFE, when the structure
 // is long enough to hold it, else the family byte.
-unsigned processorFamilyCode(const ProcessorFacts& processor);
+inline unsigned processorFamilyCode(const ProcessorFacts& processor) {
+  if (processor.family == kFamilyInFamily2 && processor.holds(processor_field::kFamily2, 2)) {
+    return processor.family2;
+  }
+  return processor.family;
+}
 
 // Processor family names, by strictly increasing code.
 constexpr int kProcessorFamilyNameCount = 214;
