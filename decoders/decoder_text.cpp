@@ -5,17 +5,6 @@
 #include "base/bounded_format.h"
 #include "records/record_store.h"
 
-char* writeDecimal(char* out, uint32_t value) {
-  char reversed[10];
-  size_t n = 0;
-  do {
-    reversed[n++] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  while (n > 0) *out++ = reversed[--n];
-  return out;
-}
-
 char* writeHexPair(char* out, uint8_t byte) {
   constexpr char kDigits[] = "0123456789ABCDEF";
   out[0] = kDigits[byte >> 4];

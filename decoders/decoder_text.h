@@ -9,6 +9,7 @@
 #include <string.h>
 
 #include "base/compiler.h"
+#include "base/decimal.h"
 #include "decoders/facts.h"
 #include "decoders/value_text.h"
 #include "records/record_store.h"
@@ -28,8 +29,6 @@ T fieldAt(const StructureHeader* header, unsigned offset) {
   return value;
 }
 
-// Writes value as "%u" would, without a NUL; returns the end. At most 10 characters.
-char* writeDecimal(char* out, uint32_t value);
 // Writes byte as "%02X" would, without a NUL; returns the end.
 char* writeHexPair(char* out, uint8_t byte);
 

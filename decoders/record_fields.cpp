@@ -4,9 +4,6 @@
 
 namespace {
 
-// Nothing: the structure does not hold the field.
-constexpr FieldValue kNotHeld = {{nullptr, 0}, nullptr, false, false, 0, '\n', 0, 0, {}, 0};
-
 // A list of the texts of set bits, items as they are; its text is left empty.
 FieldValue bitsValue(const BitTexts* parts, size_t count) {
   FieldValue value = kNotHeld;
@@ -22,31 +19,11 @@ FieldValue textValue(FieldText text) {
   return value;
 }
 
-FieldValue stringValue(bool held, const StringFact& string) {
-  if (!held) return kNotHeld;
-  FieldValue value = textValue(string.asText());
-  value.string = &string;
-  return value;
-}
-
-FieldValue nameValue(bool held, unsigned code, FieldText (*lookup)(uint8_t, bool*)) {
-  if (!held) return kNotHeld;
-  FieldValue value = kNotHeld;
-  value.text = lookup(static_cast<uint8_t>(code), &value.named);
-  value.number = code;
-  return value;
-}
-
 FieldValue numberValue(FieldText text, bool known, uint64_t number) {
   FieldValue value = textValue(text);
   value.known = known;
   value.number = number;
   return value;
-}
-
-template <typename Facts, StringFact Facts::*member, unsigned offset>
-FieldValue stringAt(const Facts& facts, FieldRoom&) {
-  return stringValue(facts.holds(offset, 1), facts.*member);
 }
 
 FieldValue frequency(const ProcessorFacts& p, unsigned offset, uint16_t value, FieldRoom& room) {
@@ -60,22 +37,24 @@ FieldValue count(const ProcessorFacts& p, ProcessorCount which, FieldRoom& room)
   return numberValue(text, text.text != nullptr, processorCount(p, which));
 }
 
+// A size: its text, and the bytes it stands for where the structure gives them.
+template <typename Facts>
+FieldValue sizeValue(const Facts& facts, FieldRoom& room,
+                     FieldText (*text)(const Facts&, MemoryNumberPie&),
+                     bool (*bytes)(const Facts&, uint64_t*)) {
+  const FieldText shown = text(facts, room.memoryNumber);
+  if (shown.text == nullptr) return kNotHeld;
+  uint64_t count = 0;
+  const bool known = bytes(facts, &count);
+  return numberValue(shown, known, count);
+}
+
 FieldValue speed(FieldText text, uint32_t megatransfers) {
   if (text.text == nullptr) return kNotHeld;
   return numberValue(text, megatransfers != 0, megatransfers);
 }
 
 }  // namespace
-
-FieldValue biosVendor(const BiosFacts& bios, FieldRoom& room) {
-  return stringAt<BiosFacts, &BiosFacts::vendor, bios_field::kVendor>(bios, room);
-}
-FieldValue biosVersion(const BiosFacts& bios, FieldRoom& room) {
-  return stringAt<BiosFacts, &BiosFacts::version, bios_field::kVersion>(bios, room);
-}
-FieldValue biosReleaseDate(const BiosFacts& bios, FieldRoom& room) {
-  return stringAt<BiosFacts, &BiosFacts::releaseDate, bios_field::kReleaseDate>(bios, room);
-}
 
 FieldValue biosCharacteristics(const BiosFacts& bios, FieldRoom&) {
   BitTexts parts[3];
@@ -110,33 +89,6 @@ FieldValue installableLanguages(const BiosLanguageFacts& language, FieldRoom&) {
   value.items = language.installable;
   value.found = language.found;
   return value;
-}
-
-FieldValue processorSocket(const ProcessorFacts& p, FieldRoom& room) {
-  return stringAt<ProcessorFacts, &ProcessorFacts::socketDesignation,
-                  processor_field::kSocketDesignation>(p, room);
-}
-FieldValue processorManufacturer(const ProcessorFacts& p, FieldRoom& room) {
-  return stringAt<ProcessorFacts, &ProcessorFacts::manufacturer, processor_field::kManufacturer>(
-      p, room);
-}
-FieldValue processorVersion(const ProcessorFacts& p, FieldRoom& room) {
-  return stringAt<ProcessorFacts, &ProcessorFacts::version, processor_field::kVersion>(p, room);
-}
-FieldValue processorSerialNumber(const ProcessorFacts& p, FieldRoom& room) {
-  return stringAt<ProcessorFacts, &ProcessorFacts::serialNumber, processor_field::kSerialNumber>(
-      p, room);
-}
-FieldValue processorPartNumber(const ProcessorFacts& p, FieldRoom& room) {
-  return stringAt<ProcessorFacts, &ProcessorFacts::partNumber, processor_field::kPartNumber>(p,
-                                                                                             room);
-}
-FieldValue processorAssetTag(const ProcessorFacts& p, FieldRoom& room) {
-  return stringAt<ProcessorFacts, &ProcessorFacts::assetTag, processor_field::kAssetTag>(p, room);
-}
-
-FieldValue processorType(const ProcessorFacts& p, FieldRoom&) {
-  return nameValue(p.holds(processor_field::kType, 1), p.type, processorTypeText);
 }
 
 FieldValue processorFamily(const ProcessorFacts& p, FieldRoom&) {
@@ -202,62 +154,11 @@ FieldValue processorSignature(const ProcessorFacts& p, FieldRoom& room) {
 }
 
 FieldValue arrayMaximumCapacity(const MemoryArrayFacts& array, FieldRoom& room) {
-  const FieldText text = maximumCapacityText(array, room.memoryNumber);
-  if (text.text == nullptr) return kNotHeld;
-  uint64_t bytes = 0;
-  const bool known = maximumCapacityBytes(array, &bytes);
-  return numberValue(text, known, bytes);
-}
-
-FieldValue arrayLocation(const MemoryArrayFacts& array, FieldRoom&) {
-  return nameValue(array.holds(memory_array_field::kLocation, 1), array.location,
-                   memoryLocationText);
-}
-
-FieldValue arrayUse(const MemoryArrayFacts& array, FieldRoom&) {
-  return nameValue(array.holds(memory_array_field::kUse, 1), array.use, memoryUseText);
-}
-
-FieldValue deviceFormFactor(const MemoryDeviceFacts& d, FieldRoom&) {
-  return nameValue(d.holds(memory_device_field::kFormFactor, 1), d.formFactor,
-                   memoryFormFactorText);
-}
-
-FieldValue deviceType(const MemoryDeviceFacts& d, FieldRoom&) {
-  return nameValue(d.holds(memory_device_field::kMemoryType, 1), d.memoryType, memoryTypeText);
+  return sizeValue(array, room, maximumCapacityText, maximumCapacityBytes);
 }
 
 FieldValue deviceSize(const MemoryDeviceFacts& d, FieldRoom& room) {
-  const FieldText text = deviceSizeText(d, room.memoryNumber);
-  if (text.text == nullptr) return kNotHeld;
-  uint64_t bytes = 0;
-  const bool known = deviceSizeBytes(d, &bytes);
-  return numberValue(text, known, bytes);
-}
-
-FieldValue deviceLocator(const MemoryDeviceFacts& d, FieldRoom& room) {
-  return stringAt<MemoryDeviceFacts, &MemoryDeviceFacts::locator,
-                  memory_device_field::kDeviceLocator>(d, room);
-}
-FieldValue deviceBankLocator(const MemoryDeviceFacts& d, FieldRoom& room) {
-  return stringAt<MemoryDeviceFacts, &MemoryDeviceFacts::bankLocator,
-                  memory_device_field::kBankLocator>(d, room);
-}
-FieldValue deviceManufacturer(const MemoryDeviceFacts& d, FieldRoom& room) {
-  return stringAt<MemoryDeviceFacts, &MemoryDeviceFacts::manufacturer,
-                  memory_device_field::kManufacturer>(d, room);
-}
-FieldValue deviceSerialNumber(const MemoryDeviceFacts& d, FieldRoom& room) {
-  return stringAt<MemoryDeviceFacts, &MemoryDeviceFacts::serialNumber,
-                  memory_device_field::kSerialNumber>(d, room);
-}
-FieldValue devicePartNumber(const MemoryDeviceFacts& d, FieldRoom& room) {
-  return stringAt<MemoryDeviceFacts, &MemoryDeviceFacts::partNumber,
-                  memory_device_field::kPartNumber>(d, room);
-}
-FieldValue deviceAssetTag(const MemoryDeviceFacts& d, FieldRoom& room) {
-  return stringAt<MemoryDeviceFacts, &MemoryDeviceFacts::assetTag, memory_device_field::kAssetTag>(
-      d, room);
+  return sizeValue(d, room, deviceSizeText, deviceSizeBytes);
 }
 
 FieldValue deviceSpeed(const MemoryDeviceFacts& d, FieldRoom& room) {

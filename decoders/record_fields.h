@@ -90,30 +90,92 @@ const char* recordText(const BiosRecord& record, const RecordField<BiosRecord, F
   return field.member != nullptr ? record.*field.member : record.characteristics;
 }
 
-// ---- What each field makes of the facts (record_fields.cpp) ----
+// ---- What each field makes of the facts (record_fields.cpp, and the templates below) ----
 
-FieldValue biosVendor(const BiosFacts& bios, FieldRoom& room);
-FieldValue biosVersion(const BiosFacts& bios, FieldRoom& room);
-FieldValue biosReleaseDate(const BiosFacts& bios, FieldRoom& room);
+// Nothing: the structure does not hold the field.
+inline constexpr FieldValue kNotHeld = {{nullptr, 0}, nullptr, false, false, 0, '\n', 0, 0, {}, 0};
+
+inline FieldValue stringValue(bool held, const StringFact& string) {
+  if (!held) return kNotHeld;
+  FieldValue value = kNotHeld;
+  value.text = string.asText();
+  value.string = &string;
+  return value;
+}
+
+inline FieldValue nameValue(bool held, unsigned code, FieldText (*lookup)(uint8_t, bool*)) {
+  if (!held) return kNotHeld;
+  FieldValue value = kNotHeld;
+  value.text = lookup(static_cast<uint8_t>(code), &value.named);
+  value.number = code;
+  return value;
+}
+
+// A string number at offset, and an enumeration of one byte at offset with the table that names
+// its values.
+template <typename Facts, StringFact Facts::*member, unsigned offset>
+FieldValue stringAt(const Facts& facts, FieldRoom&) {
+  return stringValue(facts.holds(offset, 1), facts.*member);
+}
+template <typename Facts, uint8_t Facts::*member, unsigned offset,
+          FieldText (*lookup)(uint8_t, bool*)>
+FieldValue nameAt(const Facts& facts, FieldRoom&) {
+  return nameValue(facts.holds(offset, 1), facts.*member, lookup);
+}
+
+// The string and enumeration fields.
+inline constexpr auto biosVendor = stringAt<BiosFacts, &BiosFacts::vendor, bios_field::kVendor>;
+inline constexpr auto biosVersion = stringAt<BiosFacts, &BiosFacts::version, bios_field::kVersion>;
+inline constexpr auto biosReleaseDate =
+    stringAt<BiosFacts, &BiosFacts::releaseDate, bios_field::kReleaseDate>;
+inline constexpr auto processorSocket = stringAt<ProcessorFacts, &ProcessorFacts::socketDesignation,
+                                                 processor_field::kSocketDesignation>;
+inline constexpr auto processorType =
+    nameAt<ProcessorFacts, &ProcessorFacts::type, processor_field::kType, processorTypeText>;
+inline constexpr auto processorManufacturer =
+    stringAt<ProcessorFacts, &ProcessorFacts::manufacturer, processor_field::kManufacturer>;
+inline constexpr auto processorVersion =
+    stringAt<ProcessorFacts, &ProcessorFacts::version, processor_field::kVersion>;
+inline constexpr auto processorSerialNumber =
+    stringAt<ProcessorFacts, &ProcessorFacts::serialNumber, processor_field::kSerialNumber>;
+inline constexpr auto processorPartNumber =
+    stringAt<ProcessorFacts, &ProcessorFacts::partNumber, processor_field::kPartNumber>;
+inline constexpr auto processorAssetTag =
+    stringAt<ProcessorFacts, &ProcessorFacts::assetTag, processor_field::kAssetTag>;
+inline constexpr auto arrayLocation = nameAt<MemoryArrayFacts, &MemoryArrayFacts::location,
+                                             memory_array_field::kLocation, memoryLocationText>;
+inline constexpr auto deviceFormFactor =
+    nameAt<MemoryDeviceFacts, &MemoryDeviceFacts::formFactor, memory_device_field::kFormFactor,
+           memoryFormFactorText>;
+inline constexpr auto deviceType = nameAt<MemoryDeviceFacts, &MemoryDeviceFacts::memoryType,
+                                          memory_device_field::kMemoryType, memoryTypeText>;
+inline constexpr auto deviceLocator =
+    stringAt<MemoryDeviceFacts, &MemoryDeviceFacts::locator, memory_device_field::kDeviceLocator>;
+inline constexpr auto deviceBankLocator =
+    stringAt<MemoryDeviceFacts, &MemoryDeviceFacts::bankLocator, memory_device_field::kBankLocator>;
+inline constexpr auto deviceManufacturer =
+    stringAt<MemoryDeviceFacts, &MemoryDeviceFacts::manufacturer,
+             memory_device_field::kManufacturer>;
+inline constexpr auto deviceSerialNumber =
+    stringAt<MemoryDeviceFacts, &MemoryDeviceFacts::serialNumber,
+             memory_device_field::kSerialNumber>;
+inline constexpr auto devicePartNumber =
+    stringAt<MemoryDeviceFacts, &MemoryDeviceFacts::partNumber, memory_device_field::kPartNumber>;
+inline constexpr auto deviceAssetTag =
+    stringAt<MemoryDeviceFacts, &MemoryDeviceFacts::assetTag, memory_device_field::kAssetTag>;
+
 FieldValue biosCharacteristics(const BiosFacts& bios, FieldRoom& room);
 FieldValue biosRomSize(const BiosFacts& bios, FieldRoom& room);
 
 FieldValue currentLanguage(const BiosLanguageFacts& language, FieldRoom& room);
 FieldValue installableLanguages(const BiosLanguageFacts& language, FieldRoom& room);
 
-FieldValue processorSocket(const ProcessorFacts& processor, FieldRoom& room);
-FieldValue processorType(const ProcessorFacts& processor, FieldRoom& room);
 FieldValue processorFamily(const ProcessorFacts& processor, FieldRoom& room);
-FieldValue processorManufacturer(const ProcessorFacts& processor, FieldRoom& room);
 FieldValue processorFlags(const ProcessorFacts& processor, FieldRoom& room);
-FieldValue processorVersion(const ProcessorFacts& processor, FieldRoom& room);
 FieldValue processorVoltage(const ProcessorFacts& processor, FieldRoom& room);
 FieldValue processorExternalClock(const ProcessorFacts& processor, FieldRoom& room);
 FieldValue processorMaxSpeed(const ProcessorFacts& processor, FieldRoom& room);
 FieldValue processorCurrentSpeed(const ProcessorFacts& processor, FieldRoom& room);
-FieldValue processorSerialNumber(const ProcessorFacts& processor, FieldRoom& room);
-FieldValue processorPartNumber(const ProcessorFacts& processor, FieldRoom& room);
-FieldValue processorAssetTag(const ProcessorFacts& processor, FieldRoom& room);
 FieldValue processorCoreCount(const ProcessorFacts& processor, FieldRoom& room);
 FieldValue processorCoresEnabled(const ProcessorFacts& processor, FieldRoom& room);
 FieldValue processorThreadCount(const ProcessorFacts& processor, FieldRoom& room);
@@ -122,19 +184,12 @@ FieldValue processorId(const ProcessorFacts& processor, FieldRoom& room);
 FieldValue processorSignature(const ProcessorFacts& processor, FieldRoom& room);
 
 FieldValue arrayMaximumCapacity(const MemoryArrayFacts& array, FieldRoom& room);
-FieldValue arrayLocation(const MemoryArrayFacts& array, FieldRoom& room);
 // Not a record field: the array's Use.
-FieldValue arrayUse(const MemoryArrayFacts& array, FieldRoom& room);
+inline constexpr auto arrayUse =
+    nameAt<MemoryArrayFacts, &MemoryArrayFacts::use, memory_array_field::kUse, memoryUseText>;
+// Not a record field: the array's Use.
 
-FieldValue deviceFormFactor(const MemoryDeviceFacts& device, FieldRoom& room);
 FieldValue deviceSize(const MemoryDeviceFacts& device, FieldRoom& room);
-FieldValue deviceLocator(const MemoryDeviceFacts& device, FieldRoom& room);
-FieldValue deviceType(const MemoryDeviceFacts& device, FieldRoom& room);
-FieldValue deviceBankLocator(const MemoryDeviceFacts& device, FieldRoom& room);
-FieldValue deviceManufacturer(const MemoryDeviceFacts& device, FieldRoom& room);
-FieldValue deviceSerialNumber(const MemoryDeviceFacts& device, FieldRoom& room);
-FieldValue devicePartNumber(const MemoryDeviceFacts& device, FieldRoom& room);
-FieldValue deviceAssetTag(const MemoryDeviceFacts& device, FieldRoom& room);
 FieldValue deviceSpeed(const MemoryDeviceFacts& device, FieldRoom& room);
 FieldValue deviceConfiguredSpeed(const MemoryDeviceFacts& device, FieldRoom& room);
 FieldValue deviceConfiguredVoltage(const MemoryDeviceFacts& device, FieldRoom& room);

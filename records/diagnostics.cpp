@@ -1,5 +1,7 @@
 #include "records/diagnostics.h"
 
+#include "base/decimal.h"
+
 DiagnosticObserver diagnosticObserver = nullptr;
 void* diagnosticObserverContext = nullptr;
 
@@ -18,14 +20,7 @@ char* writeNumber(char* out, int64_t value) {
     *out++ = '-';
     magnitude = 0 - magnitude;
   }
-  char reversed[20];
-  size_t n = 0;
-  do {
-    reversed[n++] = static_cast<char>('0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude != 0);
-  while (n > 0) *out++ = reversed[--n];
-  return out;
+  return writeDecimal(out, magnitude);
 }
 
 }  // namespace

@@ -6,13 +6,11 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "decoders/record_fields.h"
-#include "tablefile/table_file.h"
 #include "tests/support/reader_fixture.h"
 #include "tests/support/table_builder.h"
 
@@ -102,8 +100,8 @@ TEST_F(LoadObserved, EveryStructureOnceAsTheRecordsAreStored) {
   EXPECT_EQ(std::make_tuple(o.walk.structures, o.walk.counted, o.walk.end),
             std::make_tuple(10u, 10, kWalkComplete));
   const std::vector<std::tuple<uint32_t, int, int, std::string>> expected = {
-      {1, 0, 0x0001, "First."},   {2, 17, 0x0011, "A1"}, {3, 4, 0x0004, "CPU0"},
-      {4, 16, 0x0010, "-"},       {5, 16, 0x0012, "-"},  {6, 13, 0x000D, "en"},
+      {1, 0, 0x0001, "First."},   {2, 17, 0x0011, "A1"},    {3, 4, 0x0004, "CPU0"},
+      {4, 16, 0x0010, "-"},       {5, 16, 0x0012, "-"},     {6, 13, 0x000D, "en"},
       {7, 1, 0x0100, "Product."}, {9, 0, 0x0002, "Second"},
   };
   ASSERT_EQ(o.seen.size(), expected.size());
@@ -244,32 +242,16 @@ void checkNumbersOf(uint32_t, const StructureFacts* f, void*) {
 // Every number agrees with the text the package makes of the same facts, on the samples, the
 // fuzz seeds (every length gate and odd value of them) and the real machines' tables.
 TEST_F(LoadObserved, NumbersAgreeWithTheTexts) {
-  std::vector<std::string> inputs;
-  const std::string fuzzSeeds = std::string(ZENTRIK_SAMPLES) + "/../fuzz/corpus/load";
-  for (const std::string& dir :
-       {std::string(ZENTRIK_SAMPLES), fuzzSeeds, std::string(ZENTRIK_SHARED_TABLES)}) {
-    if (!std::filesystem::is_directory(dir)) continue;
-    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-      const std::string ext = entry.path().extension().string();
-      if (entry.is_regular_file() && ext != ".md" && ext != ".smbios_entry_point" &&
-          ext != ".txt" && ext != ".json" && ext != ".cpp" && ext != ".cmake" && ext != ".sh") {
-        inputs.push_back(entry.path().string());
-      }
-    }
-  }
+  const std::vector<std::string> inputs = everyTableInput();
   ASSERT_GT(inputs.size(), 100u);
   for (const std::string& path : inputs) {
     SCOPED_TRACE(path);
-    // The seeds are rsmb buffers whatever they hold; the tables are read as the tool reads them.
-    TextBuffer raw;
-    TextBuffer error;
-    const TableFormat format =
-        path.find("/fuzz/") != std::string::npos ? TableFormat::Rsmb : TableFormat::Auto;
-    if (!readTableInput(path.c_str(), format, &raw, &error)) continue;
+    Bytes raw;
+    if (!readTableAsRaw(path, &raw)) continue;
     freshReader();
     const LoadObserver observer = {checkNumbersOf, nullptr, nullptr, nullptr};
     observeLoad(&observer);
-    load(Bytes(raw.bytes(), raw.bytes() + raw.size()));
+    load(raw);
     observeLoad(nullptr);
   }
 }

@@ -6,14 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "platform/serving/served_firmware_table.h"
 #include "reader/load_observer.h"
 #include "structures/structure.h"
-#include "tablefile/table_file.h"
 #include "tests/support/reader_fixture.h"
 
 namespace {
@@ -116,29 +114,14 @@ class RecordFields : public ReaderTest {
 };
 
 TEST_F(RecordFields, TheToolsTextsAreThePackages) {
-  std::vector<std::string> inputs;
-  const std::string fuzzSeeds = std::string(ZENTRIK_SAMPLES) + "/../fuzz/corpus/load";
-  for (const std::string& dir :
-       {std::string(ZENTRIK_SAMPLES), fuzzSeeds, std::string(ZENTRIK_SHARED_TABLES)}) {
-    if (!std::filesystem::is_directory(dir)) continue;
-    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-      const std::string ext = entry.path().extension().string();
-      if (entry.is_regular_file() && ext != ".md" && ext != ".smbios_entry_point" &&
-          ext != ".txt" && ext != ".json" && ext != ".cpp" && ext != ".cmake" && ext != ".sh") {
-        inputs.push_back(entry.path().string());
-      }
-    }
-  }
+  const std::vector<std::string> inputs = everyTableInput();
   // An array of system memory for one device, so that a device alone has an entry to fill.
   const Bytes array = Structure(16, 0x0F).u8(0x05, 3).u16(0x0D, 1);
   for (const std::string& path : inputs) {
     SCOPED_TRACE(path);
-    TextBuffer raw;
-    TextBuffer error;
-    const TableFormat format =
-        path.find("/fuzz/") != std::string::npos ? TableFormat::Rsmb : TableFormat::Auto;
-    if (!readTableInput(path.c_str(), format, &raw, &error) || raw.size() < 8) continue;
-    const Bytes table(raw.bytes() + 8, raw.bytes() + raw.size());
+    Bytes raw;
+    if (!readTableAsRaw(path, &raw) || raw.size() < 8) continue;
+    const Bytes table(raw.begin() + 8, raw.end());
     ConstStructureIterator structures(table.data(), static_cast<uint32_t>(table.size()));
     for (uint8_t length = 0; !structures.atEnd() && structures.formattedLength(&length);) {
       const size_t start = static_cast<size_t>(structures.offset());

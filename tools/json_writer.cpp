@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "base/ascii.h"
+#include "base/decimal.h"
 
 namespace {
 
@@ -93,16 +94,6 @@ void escape(const char* text, size_t count, Put put) {
   put("\"", 1);
 }
 
-// value in decimal, into the end of digits; returns where it starts.
-char* decimal(uint64_t value, char (&digits)[21]) {
-  char* first = digits + sizeof digits;
-  do {
-    *--first = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  return first;
-}
-
 }  // namespace
 
 void appendJsonString(TextBuffer* out, const char* text, size_t count) {
@@ -145,9 +136,8 @@ void JsonWriter::number(const char* key, long value) {
   if (value < 0) put('-');
   const uint64_t magnitude =
       value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-  char digits[21];
-  const char* first = decimal(magnitude, digits);
-  put(first, static_cast<size_t>(digits + sizeof digits - first));
+  char digits[20];
+  put(digits, static_cast<size_t>(writeDecimal(digits, magnitude) - digits));
 }
 
 void JsonWriter::unsignedNumber(const char* key, unsigned long value) {
@@ -156,9 +146,8 @@ void JsonWriter::unsignedNumber(const char* key, unsigned long value) {
 
 void JsonWriter::unsigned64(const char* key, uint64_t value) {
   prefix(key);
-  char digits[21];
-  const char* first = decimal(value, digits);
-  put(first, static_cast<size_t>(digits + sizeof digits - first));
+  char digits[20];
+  put(digits, static_cast<size_t>(writeDecimal(digits, value) - digits));
 }
 
 void JsonWriter::boolean(const char* key, bool value) {
