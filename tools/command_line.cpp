@@ -59,20 +59,12 @@ void writeLayouts(FILE* out) {
 }
 
 // The layout names joined: "auto|rsmb|dump|raw|bare", or "auto, rsmb, dump, raw or bare".
-const char* layoutNames(char (&names)[64], const char* separator, const char* last) {
-  size_t used = 0;
+void layoutNames(TextBuffer* names, const char* separator, const char* last) {
   const size_t count = sizeof kTableLayouts / sizeof kTableLayouts[0];
-  names[0] = '\0';
   for (size_t i = 0; i < count; ++i) {
-    const int n = snprintf(names + used, sizeof names - used, "%s%s",
-                           i == 0           ? ""
-                           : i + 1 == count ? last
-                                            : separator,
-                           kTableLayouts[i].name);
-    if (n < 0 || static_cast<size_t>(n) >= sizeof names - used) break;
-    used += static_cast<size_t>(n);
+    if (i > 0) names->append(i + 1 == count ? last : separator);
+    names->append(kTableLayouts[i].name);
   }
-  return names;
 }
 
 constexpr char kHelpOption[] = "  --help, -h     show this help\n";
@@ -121,10 +113,11 @@ bool parseOptions(const char* command, int argc, char** argv, Accepts accepts, O
       options->table = value;
     } else if (takesValue && strcmp(name, "--format") == 0) {
       if (!parseTableFormat(value, &options->format)) {
-        char names[64];
-        char tail[80];
-        snprintf(tail, sizeof tail, "' (%s)", layoutNames(names, ", ", " or "));
-        *exitCode = usageError(command, "unknown table format '", value, tail);
+        TextBuffer tail;
+        tail.append("' (");
+        layoutNames(&tail, ", ", " or ");
+        tail.append(")");
+        *exitCode = usageError(command, "unknown table format '", value, tail.text());
         return false;
       }
       options->hasFormat = true;
@@ -147,9 +140,9 @@ bool parseOptions(const char* command, int argc, char** argv, Accepts accepts, O
 }
 
 void writeHelp(const char* command, const char* usageTail, const char* help, const char* helpTail) {
-  char names[64];
-  printf("Usage: zentrik %s [--table IN] [--format %s]%s\n", command, layoutNames(names, "|", "|"),
-         usageTail);
+  TextBuffer names;
+  layoutNames(&names, "|", "|");
+  printf("Usage: zentrik %s [--table IN] [--format %s]%s\n", command, names.text(), usageTail);
   fputs(help, stdout);
   fputs(kTableOptionHelp, stdout);
   writeLayouts(stdout);
