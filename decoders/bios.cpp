@@ -58,12 +58,13 @@ constexpr ValueText kExtensionByte1[] = {
 };
 
 // Bit 7 has no text.
+constexpr unsigned kVirtualMachineBit = 4;
 constexpr ValueText kExtensionByte2[] = {
     {0, "BIOS boot specification is supported"},
     {1, "Function key-initiated network boot is supported"},
     {2, "Targeted content distribution is supported"},
     {3, "UEFI is supported"},
-    {4, kVirtualMachineText},
+    {kVirtualMachineBit, kVirtualMachineText},
     {5, "Manufacturing mode is supported"},
     {6, "Manufacturing mode is enabled"},
 };
@@ -147,14 +148,8 @@ void biosCharacteristicsText(const BiosFacts& bios, char* characteristics) {
 }
 
 bool biosSaysVirtualMachine(const BiosFacts& bios) {
-  constexpr unsigned kBit = [] {
-    for (const ValueText& entry : kExtensionByte2) {
-      if (entry.text == kVirtualMachineText) return entry.value;
-    }
-    return 8u;
-  }();
-  static_assert(kBit < 8, "a bit of extension byte 2 says so");
-  return bios.holds(bios_field::kExtensionByte2, 1) && (bios.extensionByte2 >> kBit & 1) != 0;
+  return bios.holds(bios_field::kExtensionByte2, 1) &&
+         (bios.extensionByte2 >> kVirtualMachineBit & 1) != 0;
 }
 
 size_t biosCharacteristicBits(const BiosFacts& bios, BitTexts (&parts)[3]) {
