@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "decoders/record_fields.h"
+#include "tools/text_report.h"
 
 namespace {
 
@@ -89,8 +90,7 @@ void jsonField(JsonWriter& json, const RecordField<Record, Facts>& field, const 
           (value.separator != '\0' || value.found > 0)) {
         const char* const end = value.text.text + value.text.length;
         for (const char* item = value.text.text; item <= end;) {
-          const char* next = static_cast<const char*>(
-              memchr(item, value.separator, static_cast<size_t>(end - item)));
+          const char* next = findByte(item, static_cast<size_t>(end - item), value.separator);
           if (next == nullptr) next = end;
           if (next > item) json.text(nullptr, item, static_cast<size_t>(next - item));
           item = next + 1;

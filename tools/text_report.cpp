@@ -40,7 +40,7 @@ void writeText(FILE* out, int indent, const char* label, const char* text, size_
     fprintf(out, "%s: (not set)\n", label);
     return;
   }
-  if (!list && memchr(text, '\n', length) == nullptr) {
+  if (!list && findByte(text, length, '\n') == nullptr) {
     const size_t shown = trimmedLength(text, length);
     fprintf(out, "%s: ", label);
     if (shown == 0) {
@@ -54,8 +54,7 @@ void writeText(FILE* out, int indent, const char* label, const char* text, size_
   ItemWriter items(out, indent, label);
   const char* const end = text + length;
   for (const char* item = text; item <= end;) {
-    const char* next =
-        static_cast<const char*>(memchr(item, separator, static_cast<size_t>(end - item)));
+    const char* next = findByte(item, static_cast<size_t>(end - item), separator);
     if (next == nullptr) next = end;
     items.item(item, static_cast<size_t>(next - item));
     item = next + 1;

@@ -49,6 +49,16 @@ bool allUnset(const Record& record, const RecordField<Record, Facts> (&fields)[N
   return true;
 }
 
+// The first byte of the length bytes at text that is byte, or null. A loop of its own rather than
+// memchr, so that the tool imports no name of Windows' C runtime beyond those checked against
+// Windows' export lists (tests/windows/system_imports.txt).
+inline const char* findByte(const char* text, size_t length, char byte) {
+  for (size_t i = 0; i < length; ++i) {
+    if (text[i] == byte) return text + i;
+  }
+  return nullptr;
+}
+
 // The length of text without its trailing blanks.
 size_t trimmedLength(const char* text, size_t count);
 
