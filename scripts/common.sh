@@ -167,9 +167,20 @@ run_checks() {
 end_with_verdict() {
   trap finish_with_verdict EXIT
 }
+
+# at_run_end FUNCTION: calls FUNCTION when the run ends, however it ends (a failure, an
+# interrupt), before the verdict; in the order they were added. For what a leg must undo.
+run_end_steps=()
+at_run_end() {
+  run_end_steps+=("$1")
+}
+
 finish_with_verdict() {
-  local status=$?
+  local status=$? step
   trap - EXIT
+  for step in "${run_end_steps[@]}"; do
+    "$step" || true
+  done
   if [ "$status" -ne 0 ] && [ "$verdict_failed" -eq 0 ]; then
     echo "the run stopped early (exit status $status)" >&2
     count_test failed
