@@ -90,23 +90,33 @@ decide_windows_programs() {
   export ZENTRIK_WINDOWS_PROGRAMS
 }
 
-# use_wine_prefix DIR: runs Wine from now on in a prefix of its own inside DIR, quietly and with no
-# display. The first start creates the prefix and announces it on standard error; that happens
-# here, out of sight of the tests, once even when tests start side by side. Wine's server is kept
-# up between the many short runs (it leaves 30 s after the last one), and so are the prefix's
-# background programs, which wineboot starts here with no output: started by a test program,
-# they would hold its output open, and CTest would wait for them.
+# use_wine_prefix DIR [PERSISTENCE]: runs Wine from now on in a prefix of its own inside DIR,
+# quietly and with no display. The first start creates the prefix and announces it on standard
+# error; that happens here, out of sight of the tests, once even when tests start side by side.
+# Wine's server is kept up between the many short runs: PERSISTENCE is wineserver's option, -p30
+# by default (the server leaves 30 s after the last program) or -p (it stays until
+# stop_wine_server), for which a server an earlier run left is stopped first: a new one does not
+# start beside it. So are the prefix's background programs, which wineboot starts here with no
+# output: started by a test program, they would hold its output open, and CTest would wait.
 use_wine_prefix() {
-  local dir=$1
+  local dir=$1 persistence=${2:--p30}
   [ "${dir#/}" != "$dir" ] || dir=$PWD/$dir
   export WINEPREFIX="$dir/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=
   # Once per run: what the run starts finds it done.
   [ "${ZENTRIK_WINE_STARTED:-}" != "$WINEPREFIX" ] || return 0
   export ZENTRIK_WINE_STARTED=$WINEPREFIX
+  [ "$persistence" != -p ] || wine_server_to_stop=$WINEPREFIX
   mkdir -p "$dir"
   (
     flock 9
-    wineserver -p30 >/dev/null 2>&1 9>&- || true
+    [ "$persistence" != -p ] || wineserver -k >/dev/null 2>&1 9>&- || true
+    wineserver "$persistence" >/dev/null 2>&1 9>&- || true
     wine wineboot >/dev/null 2>&1 9>&- || true
   ) 9>"$dir/wineprefix.lock"
+}
+
+# stop_wine_server: stops the server use_wine_prefix started with -p, and whatever it still runs.
+stop_wine_server() {
+  [ -z "${wine_server_to_stop:-}" ] || WINEPREFIX=$wine_server_to_stop wineserver -k \
+    >/dev/null 2>&1 || true
 }
