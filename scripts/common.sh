@@ -166,6 +166,10 @@ run_checks() {
 # that stopped the run early counts as failed.
 end_with_verdict() {
   trap finish_with_verdict EXIT
+  # Bash reaches the EXIT trap after an interrupt with status 0, so the verdict would not show it.
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
+  trap 'exit 129' HUP
 }
 
 # at_run_end FUNCTION: calls FUNCTION when the run ends, however it ends (a failure, an
@@ -178,13 +182,13 @@ at_run_end() {
 finish_with_verdict() {
   local status=$? step
   trap - EXIT
-  for step in "${run_end_steps[@]}"; do
-    "$step" || true
-  done
   if [ "$status" -ne 0 ] && [ "$verdict_failed" -eq 0 ]; then
     echo "the run stopped early (exit status $status)" >&2
     count_test failed
   fi
+  for step in "${run_end_steps[@]}"; do
+    "$step" || true
+  done
   print_verdict || status=1
   exit "$status"
 }
