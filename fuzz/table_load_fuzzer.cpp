@@ -1,7 +1,7 @@
 // Serves each input as the raw firmware table (8-byte rsmb header, then the structure table), runs
 // the whole one-time load with every decoder, then reads every record through getRecord and
-// checks what must hold whatever the table held. The load is observed, as the tool observes it:
-// the texts made of every structure's facts are checked as they come, and the walk's report.
+// checks what must hold whatever the table held. Where the load is observed, as the tool observes
+// it, the texts made of every structure's facts are checked as they come, and the walk's report.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -43,6 +43,13 @@ void observeStructure(uint32_t position, const StructureFacts* facts, void* cont
   checkStructureFacts(facts, seen.rawBytes);
 }
 
+void observeMessage(DiagnosticKind kind, DiagnosticNumbers numbers, void*) {
+  char text[kDiagnosticTextCapacity];
+  if (formatDiagnostic(kind, numbers, text, sizeof text) >= sizeof text) {
+    fail("a message longer than its room");
+  }
+}
+
 void observeWalk(const InventoryWalk* walk, void* context) {
   auto& seen = *static_cast<Seen*>(context);
   seen.walkEnded = true;
@@ -71,11 +78,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   resetReaderForTesting();
   platform::resetFirmwareTableCallCount();
   platform::serveRawTable(raw.get(), size);
-  // Observed, as the tool loads: every structure's facts as the records are stored from them.
+  // As the package loads, or observed as the tool loads (every structure's facts as the records
+  // are stored from them; the messages too, or left to the streams): by the input's size, so
+  // that the corpus takes every way.
   Seen seen;
   seen.rawBytes = size;
-  const LoadObserver observer = {observeStructure, observeWalk, nullptr, &seen};
-  observeLoad(&observer);
+  const bool observed = size % 2 == 0;
+  const LoadObserver observer = {observeStructure, observeWalk,
+                                 size % 4 == 0 ? observeMessage : nullptr, &seen};
+  if (observed) observeLoad(&observer);
   getRecord(kProcessorCategory);
   observeLoad(nullptr);
   checkLoadedRecords(size);
