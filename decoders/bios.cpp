@@ -185,6 +185,10 @@ void readBiosFacts(const StructureHeader* header, BiosFacts* bios) {
   bios->stringsHeld = static_cast<uint8_t>(resolveStringsAt(header, strings));
 }
 
+bool biosRecordStored(const StructureHeader* header) {
+  return holdsField(header, bios_field::kCharacteristics, 8);
+}
+
 void storeBiosRecord(const BiosFacts& bios) {
   if (!bios.holdsCharacteristics()) return;
   setTextField(&biosRecord.vendor, bios.vendor.asText());
@@ -246,11 +250,12 @@ size_t installableLanguagesLength(const BiosLanguageFacts& language) {
 }
 
 void installableLanguagesText(const BiosLanguageFacts& language, char* text) {
-  // The NULs between the strings become the line feeds.
-  for (size_t i = 0; i < language.languagesBytes; ++i) {
-    text[i] = language.languages[i] != '\0' ? language.languages[i] : '\n';
-  }
-  text += language.languagesBytes;
+  // The NULs between the strings become the line feeds. From locals: the text may alias the
+  // facts for all the compiler knows, which would keep it from copying many bytes at once.
+  const char* const languages = language.languages;
+  const size_t bytes = language.languagesBytes;
+  for (size_t i = 0; i < bytes; ++i) text[i] = languages[i] != '\0' ? languages[i] : '\n';
+  text += bytes;
   for (unsigned k = language.found; k < language.installable; ++k) {
     if (k > 0) *text++ = '\n';
     memcpy(text, kBadIndexText, sizeof kBadIndexText - 1);

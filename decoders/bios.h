@@ -8,6 +8,9 @@
 void readBiosFacts(const StructureHeader* header, BiosFacts* bios);
 void readBiosLanguageFacts(const StructureHeader* header, BiosLanguageFacts* language);
 
+// Whether the package stores anything of the structure: it is long enough for the characteristics.
+bool biosRecordStored(const StructureHeader* header);
+
 // Store the texts of one structure's facts in the package's record, where its length allows.
 void storeBiosRecord(const BiosFacts& bios);
 void storeBiosLanguageRecord(const BiosLanguageFacts& language);

@@ -284,6 +284,11 @@ void storeMemoryArrayRecord(const MemoryArrayFacts& array) {
   allocateMemoryDevices();
 }
 
+bool memoryDeviceRecordStored(const StructureHeader* header) {
+  return holdsField(header, memory_device_field::kTypeDetail, 2) && memoryDevices != nullptr &&
+         deviceFillIndex < memoryDeviceCapacity;
+}
+
 void storeMemoryDeviceRecord(const MemoryDeviceFacts& device) {
   namespace field = memory_device_field;
   if (!device.holds(field::kTypeDetail, 2)) return;

@@ -11,3 +11,5 @@ void readMemoryDeviceFacts(const StructureHeader* header, MemoryDeviceFacts* dev
 void storeMemoryArrayRecord(const MemoryArrayFacts& array);
 // Fills the next entry of the memory device list; a structure with no entry left is dropped.
 void storeMemoryDeviceRecord(const MemoryDeviceFacts& device);
+// Whether it would fill one: long enough, and an entry left.
+bool memoryDeviceRecordStored(const StructureHeader* header);

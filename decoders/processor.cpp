@@ -424,6 +424,10 @@ void readProcessorFacts(const StructureHeader* header, ProcessorFacts* processor
   p.stringsHeld = static_cast<uint8_t>(resolveStringsAt(header, strings));
 }
 
+bool processorRecordStored(const StructureHeader* header) {
+  return header->length >= processor_field::kLength20;
+}
+
 void storeProcessorRecord(const ProcessorFacts& p) {
   namespace field = processor_field;
   if (p.length < field::kLength20) return;

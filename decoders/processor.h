@@ -8,5 +8,7 @@
 void readProcessorFacts(const StructureHeader* header, ProcessorFacts* processor);
 
 void storeProcessorRecord(const ProcessorFacts& processor);
+// Whether the package stores anything of the structure: it holds SMBIOS 2.0's layout.
+bool processorRecordStored(const StructureHeader* header);
 
 extern const ValueText processorFamilyNames[kProcessorFamilyNameCount];

@@ -28,18 +28,24 @@ void storeFrom(const StructureFacts& facts) {
   store(facts.*member);
 }
 
+// Whether the package stores anything of a structure, by its header alone: where it does not,
+// the package's walk does not read the structure's facts (the tool's reads them all the same).
+using StoreGate = bool (*)(const StructureHeader* header);
+
 struct TypeDecoder {
   uint8_t type;
   FactsReader readFacts;
   RecordStore store;  // the package's records of the facts; null in the tool's table
+  StoreGate stores;   // null: every structure of the type is stored
 };
 
 inline constexpr TypeDecoder kStructureDecoders[] = {
     {kBiosInformationType, readFactsInto<BiosFacts, &StructureFacts::bios, readBiosFacts>,
-     storeFrom<BiosFacts, &StructureFacts::bios, storeBiosRecord>},
+     storeFrom<BiosFacts, &StructureFacts::bios, storeBiosRecord>, biosRecordStored},
     {kProcessorInformationType,
      readFactsInto<ProcessorFacts, &StructureFacts::processor, readProcessorFacts>,
-     storeFrom<ProcessorFacts, &StructureFacts::processor, storeProcessorRecord>},
+     storeFrom<ProcessorFacts, &StructureFacts::processor, storeProcessorRecord>,
+     processorRecordStored},
     {kBiosLanguageType,
      readFactsInto<BiosLanguageFacts, &StructureFacts::biosLanguage, readBiosLanguageFacts>,
      storeFrom<BiosLanguageFacts, &StructureFacts::biosLanguage, storeBiosLanguageRecord>},
@@ -48,13 +54,14 @@ inline constexpr TypeDecoder kStructureDecoders[] = {
      storeFrom<MemoryArrayFacts, &StructureFacts::memoryArray, storeMemoryArrayRecord>},
     {kMemoryDeviceType,
      readFactsInto<MemoryDeviceFacts, &StructureFacts::memoryDevice, readMemoryDeviceFacts>,
-     storeFrom<MemoryDeviceFacts, &StructureFacts::memoryDevice, storeMemoryDeviceRecord>},
+     storeFrom<MemoryDeviceFacts, &StructureFacts::memoryDevice, storeMemoryDeviceRecord>,
+     memoryDeviceRecordStored},
 };
 
 // What only the tool decodes (decoders/system.h).
 inline constexpr TypeDecoder kToolDecoders[] = {
     {kSystemInformationType, readFactsInto<SystemFacts, &StructureFacts::system, readSystemFacts>,
-     nullptr},
+     nullptr, nullptr},
 };
 
 template <size_t N>
@@ -89,11 +96,13 @@ static_assert(!kAllDecodersByType.overlap, "no type in both tables");
 
 // Reads one structure into its facts, when the package's table (or, with withTools, either
 // table) holds its type, and stores them in the package's records; returns the structure's
-// decoder, or null (facts untouched) for a type no table holds.
+// decoder, or null (facts untouched) for a type no table holds, or one the package would store
+// nothing of where the facts are for it alone.
 inline const TypeDecoder* decodeStructure(const StructureHeader* header, StructureFacts* facts,
                                           bool withTools = false) {
   const TypeDecoder* decoder = (withTools ? kAllDecodersByType : kDecodersByType).of[header->type];
   if (decoder == nullptr) return nullptr;
+  if (!withTools && decoder->stores != nullptr && !decoder->stores(header)) return nullptr;
   facts->type = header->type;
   decoder->readFacts(header, facts);
   if (decoder->store != nullptr) decoder->store(*facts);
