@@ -231,6 +231,7 @@ TEST_F(CommandLine, UnreadableLiveTable) {
     EXPECT_EQ(report["tableRead"].kind, Json::Kind::Bool);
     EXPECT_FALSE(report["tableRead"].boolean);
     EXPECT_EQ(report["tableError"].text.rfind("cannot open ", 0), 0u) << report["tableError"].text;
+    EXPECT_EQ(report["walk"].kind, Json::Kind::Null);
   }
   const ProcessRun id = runTool({"id"});
   EXPECT_EQ(id.status, 3);
