@@ -47,29 +47,21 @@ TEST_F(CaptureCommand, WritesAnyInputAsRsmb) {
 TEST_F(CaptureCommand, WritesOnlyARegularFileAndOnlyWhole) {
   TempDir dir;
   const std::string target = dir.write("target", Bytes(5, 7));
-  const std::vector<SpecialFile> files = specialFiles(dir);
-  const std::string sample = samplePath("desktop");
-  for (const SpecialFile& file : files) {
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"capture", file.path},
-          std::vector<std::string>{"capture", "--table", sample, file.path}}) {
-      SCOPED_TRACE(args[1] + " " + file.path);
-      expectOneLineError(runTool(args), file.kind);
-    }
+  for (const SpecialFile& file : specialFiles(dir)) {
+    expectOneLineError(runTool({"capture", file.path}), file.kind);
   }
   EXPECT_EQ(readFile(target), Bytes(5, 7));
 
   ProcessSetUp tinyFiles;
   tinyFiles.tinyFiles = true;
-  const ProcessRun failed = runTool({"capture", "--table", sample, target}, tinyFiles);
+  const ProcessRun failed =
+      runTool({"capture", "--table", samplePath("desktop"), target}, tinyFiles);
   EXPECT_EQ(failed.status, 4);
   EXPECT_EQ(std::count(failed.err.begin(), failed.err.end(), '\n'), 1) << failed.err;
   EXPECT_EQ(readFile(target), Bytes(5, 7));
-  size_t entries = 0;
   for (const auto& entry : std::filesystem::directory_iterator(dir.path(""))) {
-    entries += entry.path().filename().string().rfind("target.", 0) == 0;
+    EXPECT_EQ(entry.path().filename().string().rfind("target.", 0), std::string::npos);
   }
-  EXPECT_EQ(entries, 0u) << "the new file was left behind";
 }
 
 // Where this machine's table can be read, a capture reads back as the same records.
