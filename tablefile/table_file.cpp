@@ -231,7 +231,12 @@ bool readTableFolder(const char* folder, TableFormat format, TextBuffer* raw, Te
   TextBuffer entryPath;
   TextBuffer tablePath;
   const size_t length = strlen(folder);
+#if defined(_WIN32)
   const bool separated = length > 0 && (folder[length - 1] == '/' || folder[length - 1] == '\\');
+#else
+  // Elsewhere a backslash is part of the folder's name.
+  const bool separated = length > 0 && folder[length - 1] == '/';
+#endif
   TextBuffer* const paths[] = {&entryPath, &tablePath};
   for (TextBuffer* path : paths) {
     path->append(folder);
