@@ -1,6 +1,7 @@
 // Writes the fuzzers' seed corpus with the project's table builder: one table per decoded
-// structure type and length gate, the processor ID kinds, the broken tables of the unit tests,
-// and the table file layouts. Usage: make_corpus DIR (write) or make_corpus --check DIR (exit 1
+// structure type and length gate, the values each decoder tells apart, the processor ID kinds,
+// the broken tables of the unit tests, string sets the table ends, and table files of every
+// layout and of none. Usage: make_corpus DIR (write) or make_corpus --check DIR (exit 1
 // when DIR does not hold exactly these bytes under these names).
 #include <cstdio>
 #include <filesystem>

@@ -86,27 +86,33 @@ run_fuzzers() {
 # found (build-fuzz/corpus/NAME/), minimised by libFuzzer's -merge=1 on edges alone: an input stays
 # only where it reaches code that every generated seed, the samples and the smaller inputs kept
 # do not. Inputs above 16 KiB are left out, and so are inputs that share a run of 32 bytes with
-# a real machine's table in ../shared, which never reach the repository. Files keep their names
-# (libFuzzer's hash of the bytes).
+# a real machine's table in ../shared, which never reach the repository. Found inputs carry
+# libFuzzer's hash of their bytes as their name; a file named otherwise (an input that once broke
+# a harness) is never dropped.
 keep_findings() {
   local name=$1 work=build-fuzz/keep/$1 kept=fuzz/corpus/kept/$1 folder
+  local hashed='^[0-9a-f]{40}$'
   rm -rf "$work"
   mkdir -p "$work/base" "$work/candidates" "$kept"
   for folder in fuzz/corpus/*/; do
     [ "$folder" = fuzz/corpus/kept/ ] || cp "$folder"* "$work/base/"
   done
   cp samples/*.rsmb "$work/base/"
+  find "$kept" -type f -regextype egrep ! -regex ".*/[0-9a-f]{40}" -exec cp {} "$work/base/" \;
   find "$work/base" -type f -printf '%f\n' | sort >"$work/base.list"
-  find "$kept" "build-fuzz/corpus/$name" -type f -size -16385c -exec cp {} "$work/candidates/" \;
+  find "$kept" "build-fuzz/corpus/$name" -type f -size -16385c -regextype egrep \
+    -regex ".*/[0-9a-f]{40}" -exec cp {} "$work/candidates/" \;
   [ -d ../shared/tables ] && drop_shared_overlap "$work/candidates" ../shared/tables
   if ! build-fuzz/bin/"$name" -merge=1 -use_counters=0 -rss_limit_mb=2048 -close_fd_mask=3 \
     "$work/base" "$work/candidates" >"$work/merge.log" 2>&1; then
     echo "FAILED: merging $name's findings (log: $work/merge.log)" >&2
     return 1
   fi
-  local before after
+  local before after file
   before=$(find "$kept" -type f | wc -l)
-  rm -f "$kept"/*
+  for file in "$kept"/*; do
+    [[ "$(basename "$file")" =~ $hashed ]] && rm -f "$file"
+  done
   find "$work/base" -type f -printf '%f\n' | sort | comm -13 "$work/base.list" - |
     while read -r file; do cp "$work/base/$file" "$kept/"; done
   after=$(find "$kept" -type f | wc -l)
