@@ -375,18 +375,19 @@ void shortStructures() {
 }
 
 // Texts beyond the record store's first chunk: a long text of its own behind the first chunk, and
-// thousands of processors, whose texts fill chunks up to the largest size and beyond.
+// thousands of language structures of 85 missing languages each, whose texts (a kilobyte each,
+// from 24 bytes) fill chunks up to the largest size and beyond.
 void manyTexts() {
   addTable(
       "language-long-after-bios",
       tableOf({bios(0x1A), Structure(13, 0x16).u8(0x04, 1).u8(0x15, 1).str(std::string(2000, 'l')),
                endOfTable()}));
   Bytes table;
-  const Bytes one = processor(0x1A, 0xC6, 0xFFFFFFFF000306A9ull, "x").rawStrings({0, 0});
-  for (int i = 0; i < 2400; ++i) table.insert(table.end(), one.begin(), one.end());
+  const Bytes one = Structure(13, 0x16).u8(0x04, 85);
+  for (int i = 0; i < 2200; ++i) table.insert(table.end(), one.begin(), one.end());
   const Bytes end = endOfTable();
   table.insert(table.end(), end.begin(), end.end());
-  addTable("processors-2400", table);
+  addTable("languages-2200", table);
 }
 
 // A table with a little of everything, for the table file layouts.
