@@ -5,17 +5,14 @@
 // file too large, a terminal, and folders that lack one of the pair or cannot give it.
 #include <fcntl.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <vector>
 
 #include "fuzz/load_allocations.h"
 #include "fuzz/replay.h"
