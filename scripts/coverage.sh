@@ -13,7 +13,7 @@ coverage_replays() {
 }
 
 # run_coverage: builds the two replay programs with clang's source coverage in build-coverage/,
-# replays the shipped corpus, and prints the share of branches taken both ways per folder and in
+# replays the shipped corpus, and prints the share of branch outcomes taken per folder and in
 # all. Fails when a replay fails or the share in all is below the floor. The whole report goes to
 # build-coverage/report.txt and every branch outcome never taken to build-coverage/missed.txt.
 run_coverage() {
@@ -33,7 +33,7 @@ run_coverage() {
     inputs=("fuzz/corpus/$corpus")
     [ -d "fuzz/corpus/kept/$harness" ] && inputs+=("fuzz/corpus/kept/$harness")
     inputs+=(samples/*.rsmb)
-    # The load's own messages about broken tables go to the log; the last lines say how it ended.
+    # The load's own messages about broken tables go to the log; its last word is shown.
     if LLVM_PROFILE_FILE="$dir/profiles/$harness.profraw" "$dir/bin/${harness}_replay" \
       "${inputs[@]}" >"$dir/$harness.log" 2>&1; then
       echo "$harness: $(grep '^replayed' "$dir/$harness.log")"
@@ -56,6 +56,7 @@ run_coverage() {
     >"$dir/report.txt" 2>/dev/null
   llvm-cov show "${objects[@]}" -instr-profile "$dir/profiles/all.profdata" \
     -show-branches=count 2>/dev/null | coverage_missed >"$dir/missed.txt"
+  echo "each outcome no input took: $dir/missed.txt ($(wc -l <"$dir/missed.txt") lines)"
   coverage_table "$dir/report.txt"
 }
 
