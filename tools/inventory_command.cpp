@@ -13,13 +13,14 @@ constexpr char kInventoryHelp[] =
     "Prints every BIOS, BIOS language, processor, memory array and memory device structure of\n"
     "the table with every field it holds, as the package's load reads it: every processor\n"
     "with its socket and whether it is populated, every memory array with the devices that\n"
-    "name it.\n"
+    "name it. Where the table is damaged and only its first structures could be read, the\n"
+    "first line says so (\"Table: read only in part: ...\"), and the totals count only those.\n"
     "\n";
 
 constexpr char kInventoryHelpTail[] =
     "  --json         print one JSON object instead, numbers as numbers: tableRead,\n"
-    "                 smbiosVersion, bios, biosLanguage, processors, memoryArrays (each with\n"
-    "                 its devices), unattachedDevices, totals, diagnostics\n";
+    "                 smbiosVersion, walk, bios, biosLanguage, processors, memoryArrays (each\n"
+    "                 with its devices), unattachedDevices, totals, diagnostics\n";
 
 }  // namespace
 
