@@ -136,10 +136,6 @@ void extensionByte2Text(uint8_t byte, char* characteristics) {
 
 void biosCharacteristicsText(const BiosFacts& bios, char* characteristics) {
   namespace field = bios_field;
-  if (!bios.holdsCharacteristics()) {
-    characteristics[0] = '\0';
-    return;
-  }
   characteristicsText(bios.characteristics, bios.characteristicsUpper, characteristics);
   if (bios.holds(field::kExtensionByte1, 1))
     extensionByte1Text(bios.extensionByte1, characteristics);

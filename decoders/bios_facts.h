@@ -55,8 +55,8 @@ FieldText romSizeText(const BiosFacts& bios, RomSizePie& sizeInformation);
 
 // The characteristics text of a structure as the package stores it: the texts of the set bits
 // of the characteristics field, then a line feed and those of each extension byte the structure
-// holds; into characteristics, which holds kBiosCharacteristicsSize bytes. Empty where the
-// structure ends before the characteristics.
+// holds; into characteristics, which holds kBiosCharacteristicsSize bytes. For a structure that
+// holds the characteristics.
 void biosCharacteristicsText(const BiosFacts& bios, char* characteristics);
 // Its items: those of the characteristics field, then those of each extension byte the structure
 // holds, a part each; returns how many parts (0 where the structure ends before the

@@ -12,12 +12,6 @@ char* writeHexPair(char* out, uint8_t byte) {
   return out + 2;
 }
 
-bool WorkText::store(char** field) const {
-  if (cut_) return false;
-  setTextField(field, text_, used_);
-  return true;
-}
-
 FieldText formatted(char* buffer, size_t capacity, const char* format, ...) {
   va_list args;
   va_start(args, format);

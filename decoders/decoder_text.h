@@ -81,8 +81,6 @@ class WorkText {
   }
   // The text, or a null text when it did not fit whole.
   FieldText result() const { return cut_ ? FieldText{nullptr, 0} : FieldText{text_, used_}; }
-  // Stores a private copy of the text in field when the whole text fit; false when it did not.
-  bool store(char** field) const;
 
  private:
   char* text_;
@@ -97,9 +95,10 @@ FieldText formatted(char* buffer, size_t capacity, const char* format, ...)
     ZENTRIK_PRINTF_FORMAT(3, 4);
 
 // Resolves the count string facts of one structure, whose numbers are set, in one pass over its
-// string set rather than one pass per string: each gets what structureString gives for its
-// number. Returns how many strings the set holds up to the first missing one, so that a report
-// can say "string 5 of 3"; the highest number asked for when none is missing.
+// string set rather than one pass per string: each gets its string as StructureStrings hands it
+// out, "Not Specified" for number 0, "<BAD INDEX>" where the set has no such string. Returns how
+// many strings the set holds up to the first missing one, so that a report can say "string 5 of
+// 3"; the highest number asked for when none is missing.
 unsigned resolveStrings(const StructureHeader* header, StringFact* const* strings, size_t count);
 
 // The same for the string numbers held by the bytes at the offsets given, each into the string

@@ -12,9 +12,10 @@
 
 #include "structures/string_texts.h"
 
-// Whether a formatted area of length bytes holds size bytes at offset: a field's length gate.
+// Whether a formatted area of length bytes holds size bytes at offset: a field's length gate. In
+// subtract form, so that no sum wraps.
 constexpr bool holdsBytes(uint8_t length, unsigned offset, unsigned size) {
-  return length >= offset + size;
+  return offset <= length && size <= length - offset;
 }
 
 // A text made of facts: a constant, a string of the table, or a text built in a work buffer that

@@ -124,7 +124,6 @@ FieldText maximumCapacityText(const MemoryArrayFacts& array, MemoryNumberPie& si
 
 bool maximumCapacityBytes(const MemoryArrayFacts& array, uint64_t* bytes) {
   namespace field = memory_array_field;
-  if (!array.holds(field::kMaximumCapacity, 4)) return false;
   if (array.maximumCapacity != field::kCapacityInExtendedField) {
     *bytes = uint64_t{array.maximumCapacity} << 10;
     return true;
@@ -209,7 +208,6 @@ int deviceInstalled(const MemoryDeviceFacts& device) {
 
 bool deviceSizeBytes(const MemoryDeviceFacts& device, uint64_t* bytes) {
   namespace field = memory_device_field;
-  if (!device.holds(field::kSize, 2)) return false;
   const uint16_t size = device.size;
   if (size == field::kSizeInExtendedField && device.holds(field::kExtendedSize, 4)) {
     *bytes = uint64_t{device.extendedSize & 0x7FFFFFFFu} << 20;

@@ -57,7 +57,7 @@ using MemoryNumberPie = char[24];
 // The maximum capacity text of an array: "Capacity Unknown" where the capacity defers to an
 // extended capacity that the structure does not hold. Null where it ends before the capacity.
 FieldText maximumCapacityText(const MemoryArrayFacts& array, MemoryNumberPie& sizeInformation);
-// The capacity in bytes; false where the structure does not give it.
+// The capacity in bytes, of a structure that holds the capacity; false where it gives none.
 bool maximumCapacityBytes(const MemoryArrayFacts& array, uint64_t* bytes);
 
 // The texts of one value each.
@@ -76,7 +76,8 @@ FieldText deviceConfiguredSpeedText(const MemoryDeviceFacts& device, MemoryNumbe
 
 // Whether a module is in the slot: 1 yes, 0 no, -1 the structure ends before its size.
 int deviceInstalled(const MemoryDeviceFacts& device);
-// The module's size in bytes; false where the structure does not give it (no module, unknown).
+// The module's size in bytes, of a structure that holds the size; false where it gives none (no
+// module, unknown).
 bool deviceSizeBytes(const MemoryDeviceFacts& device, uint64_t* bytes);
 // A speed in MT/s; 0 where the structure does not give it (or says unknown).
 uint32_t deviceSpeedMTs(const MemoryDeviceFacts& device);

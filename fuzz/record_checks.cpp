@@ -135,10 +135,30 @@ void checkFactFields(const Facts& facts) {
   }
 }
 
+// What the tool reads of the facts beyond the records' fields: -1 (not said) exactly where the
+// structure ends before the field it is read from.
+void checkToolReadings(const StructureFacts& facts) {
+  if (facts.type == kBiosInformationType && biosSaysVirtualMachine(facts.bios) &&
+      !facts.bios.holds(bios_field::kExtensionByte2, 1)) {
+    fail("bios", "a virtual machine said by a byte it does not hold");
+  }
+  if (facts.type == kProcessorInformationType &&
+      (socketPopulated(facts.processor) == -1) !=
+          !facts.processor.holds(processor_field::kStatus, 1)) {
+    fail("processor", "populated said by a status it does not hold");
+  }
+  if (facts.type == kMemoryDeviceType &&
+      (deviceInstalled(facts.memoryDevice) == -1) !=
+          !facts.memoryDevice.holds(memory_device_field::kSize, 2)) {
+    fail("memory device", "installed said by a size it does not hold");
+  }
+}
+
 }  // namespace
 
 void checkStructureFacts(const StructureFacts* facts, size_t rawBytes) {
   longestText = rawBytes + kLongestMadeText;
+  checkToolReadings(*facts);
   switch (facts->type) {
     case kBiosInformationType:
       return checkFactFields<kBiosFields>(facts->bios);

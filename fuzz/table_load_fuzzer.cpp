@@ -1,15 +1,18 @@
 // Serves each input as the raw firmware table (8-byte rsmb header, then the structure table), runs
 // the whole one-time load with every decoder, then reads every record through getRecord and
-// checks what must hold whatever the table held. Where the load is observed, as the tool observes
-// it, the texts made of every structure's facts are checked as they come, and the walk's report.
+// checks what must hold whatever the table held. Then loads it again observed, as the tool does:
+// the texts made of every structure's facts are checked as they come, the walk's report and the
+// messages too, and the records must be those of the package's own load.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "base/raw_header.h"
+#include "decoders/record_fields.h"
 #include "fuzz/fuzz_input.h"
 #include "fuzz/load_allocations.h"
 #include "fuzz/record_checks.h"
@@ -45,9 +48,7 @@ void observeStructure(uint32_t position, const StructureFacts* facts, void* cont
 
 void observeMessage(DiagnosticKind kind, DiagnosticNumbers numbers, void*) {
   char text[kDiagnosticTextCapacity];
-  if (formatDiagnostic(kind, numbers, text, sizeof text) >= sizeof text) {
-    fail("a message longer than its room");
-  }
+  if (formatDiagnostic(kind, numbers, text) != strlen(text)) fail("a message of another length");
 }
 
 void observeWalk(const InventoryWalk* walk, void* context) {
@@ -67,6 +68,29 @@ void checkWalk(const Seen& seen) {
   }
 }
 
+// Every record's texts, to tell two loads of the same table apart.
+std::string everyRecordText() {
+  std::string texts;
+  const auto add = [&texts](const char* text) {
+    texts += text != nullptr ? text : "(null)";
+    texts += '\x1F';
+  };
+  const auto* bios = static_cast<const BiosRecord*>(getRecord(kBiosCategory));
+  for (const auto& field : kBiosFields) add(recordText(*bios, field));
+  const auto* language = static_cast<const BiosLanguageRecord*>(getRecord(kBiosLanguageCategory));
+  for (const auto& field : kBiosLanguageFields) add(recordText(*language, field));
+  const auto* processor = static_cast<const ProcessorRecord*>(getRecord(kProcessorCategory));
+  for (const auto& field : kProcessorFields) add(recordText(*processor, field));
+  const auto* array = static_cast<const MemoryArrayRecord*>(getRecord(kMemoryArrayCategory));
+  for (const auto& field : kMemoryArrayFields) add(recordText(*array, field));
+  const auto* devices = *static_cast<MemoryDeviceRecord* const*>(getRecord(kMemoryDevicesCategory));
+  for (uint32_t i = 0; devices != nullptr && i < array->deviceCount; ++i) {
+    for (const auto& field : kMemoryDeviceFields) add(recordText(devices[i], field));
+  }
+  return texts + std::to_string(bios->present) + std::to_string(array->present) + ' ' +
+         std::to_string(array->deviceCount);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -75,22 +99,34 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::unique_ptr<uint8_t[]> raw(new uint8_t[size]);
   if (size > 0) memcpy(raw.get(), data, size);
 
+  // The package's load, as the engine runs it: its messages to the streams, or for every other
+  // input observed alone (the walk then reads what the package reads), by the input's size, so
+  // that the corpus takes both ways.
   resetReaderForTesting();
   platform::resetFirmwareTableCallCount();
   platform::serveRawTable(raw.get(), size);
-  // As the package loads, or observed as the tool loads (every structure's facts as the records
-  // are stored from them; the messages too, or left to the streams): by the input's size, so
-  // that the corpus takes every way.
+  const LoadObserver messagesOnly = {nullptr, nullptr, observeMessage, nullptr};
+  if (size % 2 == 0) observeLoad(&messagesOnly);
+  getRecord(kProcessorCategory);
+  observeLoad(nullptr);
+  checkLoadedRecords(size);
+  const std::string packages = loadAllocations.failed ? "" : everyRecordText();
+  releaseLoad();
+
+  // The tool's: every structure's facts as the records are stored from them, and every message,
+  // observed. It stores the same records.
   Seen seen;
   seen.rawBytes = size;
-  const bool observed = size % 2 == 0;
-  const LoadObserver observer = {observeStructure, observeWalk,
-                                 size % 4 == 0 ? observeMessage : nullptr, &seen};
-  if (observed) observeLoad(&observer);
+  const LoadObserver observer = {observeStructure, observeWalk, observeMessage, &seen};
+  platform::resetFirmwareTableCallCount();
+  observeLoad(&observer);
   getRecord(kProcessorCategory);
   observeLoad(nullptr);
   checkLoadedRecords(size);
   checkWalk(seen);
+  if (!loadAllocations.failed && !packages.empty() && everyRecordText() != packages) {
+    fail("the observed load stored other records");
+  }
   releaseLoad();
   return 0;
 }

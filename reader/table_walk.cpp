@@ -13,12 +13,12 @@ bool handedToDecoders(uint8_t type) {
 
 }  // namespace
 
-void fixupEntryLength(StructureHeader* header, int report) {
+void fixupEntryLength(StructureHeader* header) {
   constexpr unsigned kAnnounced = 16;
   constexpr unsigned kHeld = 11;
   if (header->length == kAnnounced && header->available >= kAnnounced &&
       isPrintableRun(header->data + kHeld, kAnnounced - kHeld)) {
-    if (report) writeDiagnostic(DiagnosticKind::kLengthFixedUp, {kAnnounced, kHeld});
+    writeDiagnostic(DiagnosticKind::kLengthFixedUp, {kAnnounced, kHeld});
     header->length = kHeld;
   }
 }
@@ -29,7 +29,7 @@ WalkStop walkTable(uint8_t* table, uint32_t tableLength, uint16_t count) {
   uint32_t position = 0;
   StructureFacts facts;
   const WalkStop stop =
-      walkStructures(table, tableLength, count, true, [&](const StructureHeader* header) {
+      walkStructures(table, tableLength, count, [&](const StructureHeader* header) {
         ++position;
         if (!handedToDecoders(header->type)) return;
         // Read once: the records are stored from the very facts the observer gets.
@@ -44,13 +44,13 @@ WalkStop walkTable(uint8_t* table, uint32_t tableLength, uint16_t count) {
     writeDiagnostic(DiagnosticKind::kTruncationSeparator);
   }
   if (count != 0 && stop.structures != count) {
-    writeDiagnostic(DiagnosticKind::kStructureCountMismatch,
-                    {static_cast<int>(count), static_cast<int>(stop.structures)});
+    // Counted in 16 bits, walked below 2^30 (a structure takes 4 bytes at least): as %d writes
+    // them.
+    writeDiagnostic(DiagnosticKind::kStructureCountMismatch, {count, stop.structures});
   }
   if (stop.occupied > tableLength || (count != 0 && stop.occupied < tableLength)) {
     writeDiagnostic(DiagnosticKind::kTableLengthMismatch,
-                    {static_cast<unsigned>(tableLength),
-                     static_cast<int64_t>(static_cast<unsigned long>(stop.occupied))});
+                    {tableLength, static_cast<unsigned long>(stop.occupied)});
   }
   return stop;
 }

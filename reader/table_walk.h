@@ -17,15 +17,14 @@ struct WalkStop {
 
 // Some firmware announces 16 bytes for a type 34 structure that has 11: the five bytes behind the
 // eleventh are then already its first string. Lowers the length in the header (never in the
-// table) and, when report is set, says so on standard error.
-void fixupEntryLength(StructureHeader* header, int report);
+// table) and says so through the diagnostics writer.
+void fixupEntryLength(StructureHeader* header);
 
 // The walk itself, in table order: at most limit structures (0: no limit), stopping at a length
 // below the header or at a string set that the table cuts off. Each structure whose formatted
 // area the table holds goes to visit(const StructureHeader*), type 34 fixed up first.
 template <typename Visit>
-WalkStop walkStructures(uint8_t* table, uint32_t length, uint32_t limit, bool reportFixUps,
-                        Visit visit) {
+WalkStop walkStructures(uint8_t* table, uint32_t length, uint32_t limit, Visit visit) {
   StructureIterator structures(table, length);
   WalkStop stop = {kWalkComplete, 0, 0, {}};
   StructureHeader header;
@@ -35,7 +34,7 @@ WalkStop walkStructures(uint8_t* table, uint32_t length, uint32_t limit, bool re
       stop.ended = header;
       break;
     }
-    if (header.type == kManagementDeviceThresholdType) fixupEntryLength(&header, reportFixUps);
+    if (header.type == kManagementDeviceThresholdType) fixupEntryLength(&header);
     // A formatted area that the table cuts off is never decoded: it would be read past the end.
     if (header.length <= header.available) visit(static_cast<const StructureHeader*>(&header));
     structures.next(header.length);

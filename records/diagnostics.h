@@ -71,11 +71,12 @@ constexpr bool numberedAsTheirFormats() {
 }
 static_assert(numberedAsTheirFormats(), "numbered exactly where the format names numbers");
 
-// The numbers of one message, as many as its format names, in its order, each already of the
-// type its conversion takes (unsigned for %u, int for %d, unsigned long for %lu).
+// The numbers of one message, as many as its format names, in its order, each already a value of
+// the type its conversion takes (unsigned for %u, int for %d, unsigned long for %lu). None is
+// negative: the counts the load reports with %d are below 2^16 and 2^30.
 struct DiagnosticNumbers {
-  int64_t first;
-  int64_t second;
+  uint64_t first;
+  uint64_t second;
 };
 
 // Receives each message of the load in place of the streams.
@@ -88,15 +89,31 @@ void observeDiagnostics(DiagnosticObserver observer, void* context);
 
 // The room the longest message takes with its numbers, the NUL included.
 constexpr size_t kDiagnosticTextCapacity = 128;
-// The message of kind with its numbers, exactly as the writer writes it, into text (capacity
-// bytes, cut short where it does not fit); returns the length of the whole text.
-size_t formatDiagnostic(DiagnosticKind kind, DiagnosticNumbers numbers, char* text,
-                        size_t capacity);
+constexpr size_t kLongestDiagnosticNumber = 20;  // digits of 2^64 - 1
+
+// Every format names at most two numbers, and fits its room with the longest of them.
+constexpr bool fitsItsRoom() {
+  for (const DiagnosticText& message : kReaderDiagnostics) {
+    size_t length = 0;
+    size_t numbers = 0;
+    for (const char* c = message.format; *c != '\0'; ++c, ++length) numbers += *c == '%';
+    if (numbers > 2 || length + numbers * kLongestDiagnosticNumber >= kDiagnosticTextCapacity) {
+      return false;
+    }
+  }
+  return true;
+}
+static_assert(fitsItsRoom(), "two numbers at most, and room for the longest message");
+
+// The message of kind with its numbers, exactly as the writer writes it, NUL-terminated; returns
+// its length.
+size_t formatDiagnostic(DiagnosticKind kind, DiagnosticNumbers numbers,
+                        char (&text)[kDiagnosticTextCapacity]);
 
 extern DiagnosticObserver diagnosticObserver;
 extern void* diagnosticObserverContext;
-// Writes a message that has numbers to its stream.
-void writeNumberedDiagnostic(DiagnosticKind kind, DiagnosticNumbers numbers);
+// Writes a message that has numbers to stream.
+void writeNumberedDiagnostic(DiagnosticKind kind, DiagnosticNumbers numbers, FILE* stream);
 
 // The one writer: the message of kind with the numbers its format names, to the observer, or
 // else to its stream. Inline: a table of many memory arrays writes one message for each after
@@ -107,9 +124,10 @@ inline void writeDiagnostic(DiagnosticKind kind, DiagnosticNumbers numbers = {0,
     return;
   }
   const DiagnosticText& message = kReaderDiagnostics[static_cast<size_t>(kind)];
+  FILE* const stream = message.stream == DiagnosticStream::Stdout ? stdout : stderr;
   if (message.numbered) {
-    writeNumberedDiagnostic(kind, numbers);
+    writeNumberedDiagnostic(kind, numbers, stream);
   } else {
-    fputs(message.format, message.stream == DiagnosticStream::Stdout ? stdout : stderr);
+    fputs(message.format, stream);
   }
 }

@@ -49,8 +49,8 @@ TEST(Diagnostics, FormattedAsPrintfFormatsThem) {
        {0, 0},
        "Invalid entry length (0). DMI table is broken! Stop.\n\n"},
       {DiagnosticKind::kStructureCountMismatch,
-       {-1, 2147483647},
-       "Wrong DMI structures count: -1 announced, only 2147483647 decoded.\n"},
+       {65535, 1073741823},
+       "Wrong DMI structures count: 65535 announced, only 1073741823 decoded.\n"},
       {DiagnosticKind::kTableLengthMismatch,
        {4294967295, 18446744073709551615ull >> 1},
        "Wrong DMI structures length: 4294967295 bytes announced, structures occupy "
@@ -59,12 +59,9 @@ TEST(Diagnostics, FormattedAsPrintfFormatsThem) {
   };
   for (const auto& c : cases) {
     char text[kDiagnosticTextCapacity];
-    EXPECT_EQ(formatDiagnostic(c.kind, c.numbers, text, sizeof text), c.printed.size());
+    EXPECT_EQ(formatDiagnostic(c.kind, c.numbers, text), c.printed.size());
     EXPECT_EQ(text, c.printed);
   }
-  char small[8];
-  EXPECT_EQ(formatDiagnostic(DiagnosticKind::kLengthFixedUp, {16, 11}, small, sizeof small), 43u);
-  EXPECT_STREQ(small, "Invalid");
 }
 
 class ObservedLoad : public ReaderTest {};

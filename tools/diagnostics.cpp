@@ -59,18 +59,11 @@ void shownPart(const char* message, size_t length, const char** text, size_t* sh
   *shown = length;
 }
 
-// The text of a message of the load, with its numbers, and its length.
-size_t messageText(DiagnosticKind kind, DiagnosticNumbers numbers,
-                   char (&text)[kDiagnosticTextCapacity]) {
-  const size_t length = formatDiagnostic(kind, numbers, text, sizeof text);
-  return length < sizeof text ? length : sizeof text - 1;
-}
-
 }  // namespace
 
 void writeOntoStderr(DiagnosticKind kind, DiagnosticNumbers numbers, void*) {
   char text[kDiagnosticTextCapacity];
-  const size_t length = messageText(kind, numbers, text);
+  const size_t length = formatDiagnostic(kind, numbers, text);
   fwrite(text, 1, length, stderr);
   if (length == 0 || text[length - 1] != '\n') fputc('\n', stderr);
 }
@@ -82,7 +75,7 @@ const char* diagnosticMeaning(DiagnosticKind kind) {
 void LoadMessages::observe(DiagnosticKind kind, DiagnosticNumbers numbers, void* context) {
   auto& self = *static_cast<LoadMessages*>(context);
   char text[kDiagnosticTextCapacity];
-  const size_t length = messageText(kind, numbers, text);
+  const size_t length = formatDiagnostic(kind, numbers, text);
   const DiagnosticStream stream = kReaderDiagnostics[static_cast<size_t>(kind)].stream;
   TextBuffer& written = stream == DiagnosticStream::Stdout ? self.out_ : self.err_;
   const Message message = {kind, stream, written.size(), length};

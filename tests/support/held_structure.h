@@ -42,6 +42,34 @@ class HeldFacts {
   Facts facts_;
 };
 
+// The string lookup one number at a time, as its algorithm reads: "Not Specified" for 0, the
+// string with its unprintable bytes rewritten as '.' in place, or "<BAD INDEX>" where the
+// structure has no such string (also where it runs past the end of the table). The model the
+// one-pass lookups of the decoders are held against.
+inline std::string modelString(const StructureHeader* header, uint8_t number) {
+  if (number == 0) return "Not Specified";
+  const std::string bad = "<BAD INDEX>";
+  if (header->length > header->available) return bad;
+  uint8_t* s = header->data + header->length;
+  uint8_t* const end = header->data + header->available;
+  auto stringEnd = [end](uint8_t* from) {
+    while (from < end && *from != 0) ++from;
+    return from;
+  };
+  for (; number > 1 && s < end && *s != 0; --number) {
+    uint8_t* nul = stringEnd(s);
+    if (nul == end) return bad;
+    s = nul + 1;
+  }
+  if (s >= end || *s == 0) return bad;
+  uint8_t* const nul = stringEnd(s);
+  if (nul == end) return bad;
+  for (uint8_t* p = s; p < nul; ++p) {
+    if (*p < 0x20 || *p > 0x7E) *p = '.';
+  }
+  return std::string(s, nul);
+}
+
 // A text made of facts as it stands, or "(null)" where there is none.
 inline std::string made(const FieldText& text) {
   return text.text != nullptr ? std::string(text.text, text.length) : "(null)";
