@@ -54,8 +54,13 @@ class ENGINE_API AActor : public UObject {
   virtual FCoords ToWorld() const;
   virtual void performPhysics(FLOAT deltaSeconds);
 
-  static UClass* StaticClass();
+  // The class object itself is exported, as in the engine (see UObject).
+  static UClass* StaticClass() { return &PrivateStaticClass; }
 
+ private:
+  static UClass PrivateStaticClass;
+
+ public:
 #if STANDIN_ENGINE_LAYOUT
   // In the engine's ABI the engine allocates actors of the size a class registers and reaches
   // its fields by offset, so there an actor has the engine's size, 524 bytes, and Location sits

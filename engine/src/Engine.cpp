@@ -60,14 +60,11 @@ FCoords AActor::ToWorld() const {
 }
 void AActor::performPhysics(FLOAT) {}
 
-UClass* AActor::StaticClass() {
-  static UClass actorClass(
-      EC_NativeConstructor, sizeof(AActor), 0, UObject::StaticClass(), UObject::StaticClass(),
-      FGuid(), TEXT("Actor"), TEXT("Engine"), UObject::StaticConfigName(),
-      RF_Public | RF_Standalone | RF_Transient | RF_Native,
-      [](void* where) {
-        if (where != nullptr) new (static_cast<EInternal*>(where)) AActor;
-      },
-      &UObject::StaticConstructor);
-  return &actorClass;
-}
+UClass AActor::PrivateStaticClass(
+    EC_NativeConstructor, sizeof(AActor), 0, UObject::StaticClass(), UObject::StaticClass(),
+    FGuid(), TEXT("Actor"), TEXT("Engine"), UObject::StaticConfigName(),
+    RF_Public | RF_Standalone | RF_Transient | RF_Native,
+    [](void* where) {
+      if (where != nullptr) new (static_cast<EInternal*>(where)) AActor;
+    },
+    &UObject::StaticConstructor);
