@@ -21,7 +21,7 @@ enum ELevelTick { LEVELTICK_TimeOnly = 0, LEVELTICK_ViewportsOnly = 1, LEVELTICK
 // UObject (some overridden here), then the actor's own.
 class ENGINE_API AActor : public UObject {
  public:
-  AActor();
+  AActor() {}
   ~AActor() override;
   void ProcessEvent(UFunction* function, void* parms, void* result = nullptr) override;
   void ProcessState(FLOAT deltaSeconds) override;

@@ -1,6 +1,5 @@
 #include "Engine.h"
 
-AActor::AActor() : Location(0, 0, 0) {}
 AActor::~AActor() = default;
 void AActor::ProcessEvent(UFunction*, void*, void*) {}
 void AActor::ProcessState(FLOAT) {}
