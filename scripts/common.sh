@@ -166,14 +166,29 @@ run_checks() {
 # that stopped the run early counts as failed.
 end_with_verdict() {
   trap finish_with_verdict EXIT
+  # Bash reaches the EXIT trap after an interrupt with status 0, so the verdict would not show it.
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
+  trap 'exit 129' HUP
 }
+
+# at_run_end FUNCTION: calls FUNCTION when the run ends, however it ends (a failure, an
+# interrupt), before the verdict; in the order they were added. For what a leg must undo.
+run_end_steps=()
+at_run_end() {
+  run_end_steps+=("$1")
+}
+
 finish_with_verdict() {
-  local status=$?
+  local status=$? step
   trap - EXIT
   if [ "$status" -ne 0 ] && [ "$verdict_failed" -eq 0 ]; then
     echo "the run stopped early (exit status $status)" >&2
     count_test failed
   fi
+  for step in "${run_end_steps[@]}"; do
+    "$step" || true
+  done
   print_verdict || status=1
   exit "$status"
 }

@@ -61,7 +61,18 @@ configure_build build-windows --no-warn-unused-cli -DCMAKE_BUILD_TYPE=RelWithDeb
   -DCMAKE_TOOLCHAIN_FILE=cmake/clang-cl-i686.toolchain.cmake -DZENTRIK_WERROR=ON
 echo "$toolchain_sum" >"$stamp"
 if [ -n "$wine_runs" ]; then
-  use_wine_prefix build-windows
+  # One Wine server for the whole run, stopped when the run ends, however it ends: no gap between
+  # programs (the native build below takes minutes) can outlast it. Before the verdict, one line
+  # names the programs run once more after a failure of Wine's own.
+  reruns=build-windows/wine-reruns.log
+  reruns_from=$(stat -c %s "$reruns" 2>/dev/null || echo 0)
+  report_wine_reruns() {
+    echo
+    wine_reruns_line "$reruns" "$reruns_from"
+  }
+  at_run_end stop_wine_server
+  at_run_end report_wine_reruns
+  use_wine_prefix build-windows -p
   section "Windows tests under Wine"
 else
   section "Windows tests that need no Windows program to run"

@@ -40,13 +40,18 @@ counted() {
 }
 
 # run NAME COMMAND...: keeps the command's standard output, standard error and exit code in
-# $work/NAME.out, .err and .status.
+# $work/NAME.out, .err and .status. A Windows program (`wine ...`) that fails for Wine's own
+# reasons is run once more, and its second run is the one kept (logged in $win/wine-reruns.log).
 run() {
   [ -z "$counting" ] || return 0
   local name=$1
   shift
   local status=0
-  "$@" >"$work/$name.out" 2>"$work/$name.err" || status=$?
+  if [ "$1" = wine ]; then
+    wine_run "$win/wine-reruns.log" "$work/$name.out" "$work/$name.err" "$@" || status=$?
+  else
+    "$@" >"$work/$name.out" 2>"$work/$name.err" || status=$?
+  fi
   echo "$status" >"$work/$name.status"
 }
 
