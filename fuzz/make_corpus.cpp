@@ -1,6 +1,7 @@
 // Writes the fuzzers' seed corpus with the project's table builder: one table per decoded
-// structure type and length gate, the processor ID kinds, the broken tables of the unit tests,
-// and the table file layouts. Usage: make_corpus DIR (write) or make_corpus --check DIR (exit 1
+// structure type and length gate, the values each decoder tells apart, the processor ID kinds,
+// the broken tables of the unit tests, string sets the table ends, and table files of every
+// layout and of none. Usage: make_corpus DIR (write) or make_corpus --check DIR (exit 1
 // when DIR does not hold exactly these bytes under these names).
 #include <cstdio>
 #include <filesystem>
@@ -56,7 +57,8 @@ Structure language(uint8_t length, uint8_t installable, uint8_t current) {
   return s.str("en|US|iso8859-1").str("fr|FR|iso8859-1").str("de|DE|iso8859-1");
 }
 
-Structure processor(uint8_t length, uint8_t family, uint64_t id, const std::string& version) {
+Structure processor(uint8_t length, uint8_t family, uint64_t id, const std::string& version,
+                    const std::string& manufacturer = "GenuineIntel") {
   Structure s(4, length, 0x0400);
   s.u8(0x04, 1).u8(0x05, 3).u8(0x06, family).u8(0x07, 2).u64(0x08, id);
   if (length > 0x10) s.u8(0x10, 3);
@@ -76,12 +78,7 @@ Structure processor(uint8_t length, uint8_t family, uint64_t id, const std::stri
   if (length >= 0x2C) s.u16(0x2A, 8);
   if (length >= 0x2E) s.u16(0x2C, 8);
   if (length >= 0x30) s.u16(0x2E, 16);
-  return s.str("CPU0")
-      .str("GenuineIntel")
-      .str(version)
-      .str("SN-0001")
-      .str("AT-0001")
-      .str("PN-0001");
+  return s.str("CPU0").str(manufacturer).str(version).str("SN-0001").str("AT-0001").str("PN-0001");
 }
 
 Structure memoryArray(uint8_t length, uint8_t use, uint32_t capacity, uint16_t devices,
@@ -192,6 +189,55 @@ void decodedTypesAndLengthGates() {
   }
 }
 
+// The values each decoder tells apart, beyond the length gates.
+void decodedValues() {
+  addTable("bios-rom-size-0xff-without-extended",
+           tableOf({bios(0x12).u8(0x09, 0xFF), endOfTable()}));
+
+  addTable("language-no-strings",
+           tableOf({Structure(13, 0x16).u8(0x04, 2).u8(0x15, 1), endOfTable()}));
+  // The current language behind the installable ones, and beyond the end of the set.
+  addTable("language-current-behind-installable", tableOf({language(0x16, 1, 3), endOfTable()}));
+  addTable("language-current-beyond-set", tableOf({language(0x16, 5, 7), endOfTable()}));
+  addTable("language-unprintable", tableOf({Structure(13, 0x16).u8(0x04, 2).u8(0x15, 2).rawStrings(
+                                                {'e', 'n', 0x01, 0, 'f', 0xE9, 0, 0}),
+                                            endOfTable()}));
+
+  // 0xBE is Core 2 or K7, by the manufacturer's name in any case.
+  addTable("processor-family-0xbe",
+           tableOf({processor(0x30, 0xBE, 0xBFEBFBFF000006F6ull, "x", "Intel Corporation"),
+                    processor(0x30, 0xBE, 0xBFEBFBFF000006F6ull, "x", "INTEL"),
+                    processor(0x30, 0xBE, 0x0383FBFF00000662ull, "x", "AuthenticAMD"),
+                    processor(0x30, 0xBE, 0x0383FBFF00000662ull, "x", "amd"),
+                    processor(0x30, 0xBE, 0x0383FBFF00000662ull, "x", "Cyrix"), endOfTable()}));
+  // An 80486 signature is Intel's CPUID one from model 4 or 7 on, stepping 3 on.
+  addTable("processor-80486-signatures",
+           tableOf({processor(0x1A, 0x06, 0x0543, "i486"), processor(0x1A, 0x06, 0x0443, "i486"),
+                    processor(0x1A, 0x06, 0x0471, "i486"), endOfTable()}));
+  addTable("processor-voltage-legacy-one-bit",
+           tableOf({processor(0x1A, 0xC6, 0x1234, "x").u8(0x11, 0x02), endOfTable()}));
+  // Counts of 0xFF in a structure too short for the words behind them.
+  addTable(
+      "processor-counts-0xff-without-words",
+      tableOf({processor(0x28, 0xC6, 0x1234, "x").bytes(0x23, {0xFF, 0xFF, 0xFF}), endOfTable()}));
+
+  addTable("array-capacity-extended-without-field",
+           tableOf({memoryArray(0x0F, 3, 0x80000000, 1), memoryDevice(0x15, 0x400), endOfTable()}));
+  // A second array asks for more entries than the list has, but no more than twice as many.
+  addTable("array-twice-within-double",
+           tableOf({memoryArray(0x0F, 3, 0x1000, 2), memoryArray(0x0F, 3, 0x1000, 3, 0x1001),
+                    memoryDevice(0x15, 0x400), endOfTable()}));
+  // Extended sizes in MB, GB and TB; speeds in the extended fields, unknown and 0; voltages of
+  // none, whole tenths, hundredths and thousandths.
+  addTable("device-sizes-speeds-voltages",
+           tableOf({memoryArray(0x0F, 3, 0x1000, 6), memoryDevice(0x22, 0x7FFF).u32(0x1C, 0x1234),
+                    memoryDevice(0x22, 0x7FFF).u32(0x1C, 0x00100000),
+                    memoryDevice(0x5C, 0x2000).u16(0x15, 0xFFFF).u16(0x20, 0xFFFF).u32(0x58, 0),
+                    memoryDevice(0x28, 0x2000).u16(0x15, 0).u16(0x26, 0),
+                    memoryDevice(0x28, 0x2000).u16(0x26, 1250),
+                    memoryDevice(0x28, 0x2000).u16(0x26, 1255), endOfTable()}));
+}
+
 void processorIdKinds() {
   struct Kind {
     const char* name;
@@ -293,6 +339,57 @@ void brokenTables() {
   }
 }
 
+// String numbers of structures whose string set the table ends, looked up one by one (System
+// Information, for the inventory) and in one pass (BIOS, BIOS Language).
+void stringsAtTheEnd() {
+  addTable("system-strings",
+           tableOf({Structure(1, 8).u8(0x04, 1).u8(0x05, 3).str("Maker"),
+                    Structure(1, 8).u8(0x04, 0).u8(0x05, 1).str("Product"), endOfTable()}));
+  addTable("system-string-cut",
+           tableOf({plain(2),
+                    Structure(1, 8).u8(0x04, 1).u8(0x05, 2).rawStrings({'M', 'k', 0, 'P', 'r'})}));
+  addTable("system-first-string-cut",
+           tableOf({plain(2), Structure(1, 8).u8(0x04, 2).u8(0x05, 2).rawStrings({'M', 'k'})}));
+  addTable("system-set-ends-with-table",
+           tableOf({plain(2), Structure(1, 8).u8(0x04, 3).u8(0x05, 2).rawStrings({'M', 0})}));
+  addTable("bios-set-ends-with-table",
+           tableOf({plain(2),
+                    Structure(0, 0x12).u8(0x04, 1).u8(0x05, 2).u8(0x08, 3).rawStrings({'V', 0})}));
+  addTable("language-string-cut",
+           tableOf({plain(2), Structure(13, 0x16).u8(0x04, 2).u8(0x15, 1).rawStrings(
+                                  {'e', 'n', 0, 'f', 'r'})}));
+  addTable(
+      "language-set-ends-with-table",
+      tableOf({plain(2), Structure(13, 0x16).u8(0x04, 3).u8(0x15, 1).rawStrings({'e', 'n', 0})}));
+}
+
+// Structures of the inventoried types too short for what the inventory reads first, and type 34
+// structures the walk leaves as they are.
+void shortStructures() {
+  addTable("inventoried-types-short",
+           tableOf({Structure(1, 5), Structure(16, 5), Structure(17, 5), endOfTable()}));
+  addTable("type-34-other-length", tableOf({Structure(34, 11).str("s"), endOfTable()}));
+  Bytes cut = tableOf({plain(1), Structure(34, 16)});
+  cut.resize(plain(1).size() + 12);
+  addTable("type-34-cut-short", cut);
+}
+
+// Texts beyond the record store's first chunk: a long text of its own behind the first chunk, and
+// thousands of language structures of 85 missing languages each, whose texts (a kilobyte each,
+// from 24 bytes) fill chunks up to the largest size and beyond.
+void manyTexts() {
+  addTable(
+      "language-long-after-bios",
+      tableOf({bios(0x1A), Structure(13, 0x16).u8(0x04, 1).u8(0x15, 1).str(std::string(2000, 'l')),
+               endOfTable()}));
+  Bytes table;
+  const Bytes one = Structure(13, 0x16).u8(0x04, 85);
+  for (int i = 0; i < 2200; ++i) table.insert(table.end(), one.begin(), one.end());
+  const Bytes end = endOfTable();
+  table.insert(table.end(), end.begin(), end.end());
+  addTable("languages-2200", table);
+}
+
 // A table with a little of everything, for the table file layouts.
 Bytes desktopTable() {
   return tableOf({bios(0x1A), language(0x16, 2, 1),
@@ -349,8 +446,19 @@ void tableFiles() {
   add("dump-sm3-maximum-larger", dump64(table, 0x20, 0x10000));
   add("dump-sm3-maximum-smaller", dump64(table, 0x20, size / 2));
   add("dump-sm3-address-outside", dump64(table, 0xFFFFFFFFFFFFFFF0ull, size));
+  add("dump-sm-length-zero", dump32(table, 0x20, 0, 7));
+  add("dump-sm-entry-point-only", dump32({}, 0x000F0000u, static_cast<uint16_t>(size), 7));
+  Bytes cut = dump32(table, 0x20, static_cast<uint16_t>(size), 7);
+  cut.resize(20);
+  add("dump-sm-cut-short", cut);
   Bytes anchorOnly = {'_', 'S', 'M', '3', '_'};
   add("anchor-only", anchorOnly);
+  // Files that are none of the layouts, refused by the detection.
+  add("empty", {});
+  add("two-bytes", {0x00, 0x05});
+  add("length-beyond-file", {0x01, 0x40, 0, 0, 'x', 0, 0});
+  add("strings-without-end", {0x01, 0x04, 0, 0, 'a', 'b'});
+  add("binary-strings", {0x01, 0x04, 0, 0, 0x01, 0x02, 0x03, 'a', 0, 0});
 }
 
 bool sameFile(const fs::path& path, const Bytes& bytes) {
@@ -370,8 +478,12 @@ int main(int argc, char** argv) {
   }
   const fs::path dir = argv[argc - 1];
   decodedTypesAndLengthGates();
+  decodedValues();
   processorIdKinds();
   brokenTables();
+  stringsAtTheEnd();
+  shortStructures();
+  manyTexts();
   tableFiles();
 
   int stale = 0;

@@ -27,9 +27,9 @@ namespace {
   abort();
 }
 
-// A refusal is one line that says why.
+// A refusal is one line that says why, unless memory ran out for the words.
 void checkError(const std::string& error, const char* format) {
-  if (error.empty()) fail(format, "refused without a reason");
+  if (error.empty() && !loadAllocations.failed) fail(format, "refused without a reason");
   for (const char c : error) {
     const auto u = static_cast<unsigned char>(c);
     if (u == '\n' || u < 0x20 || u > 0x7E) fail(format, "reason is not one printable line");

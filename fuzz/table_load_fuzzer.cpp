@@ -1,7 +1,8 @@
 // Serves each input as the raw firmware table (8-byte rsmb header, then the structure table), runs
 // the whole one-time load with every decoder, then reads every record through getRecord and
 // checks what must hold whatever the table held. Then decodes the same table structure by
-// structure, as the inventory does, and checks that this leaves the loaded records as they were.
+// structure, as the inventory does, with and without the report of how its walk ended, and checks
+// that this leaves the loaded records as they were.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -20,6 +21,11 @@
 #include "records/record_store.h"
 
 namespace {
+
+[[noreturn]] void fail(const char* problem) {
+  fprintf(stderr, "inventory check failed: %s\n", problem);
+  abort();
+}
 
 // Every record's bytes (text pointers included) and the list's position, as a caller sees them.
 struct RecordBytes {
@@ -43,18 +49,36 @@ RecordBytes recordBytes() {
   return out;
 }
 
+// The structures the inventory hands over, each checked, and how its walk ended when walk is
+// not null; -1 when memory ran out.
+int64_t inventory(const uint8_t* table, uint32_t length, InventoryWalk* walk) {
+  uint32_t visited = 0;
+  const bool walked = walkStructureInventory(
+      table, length,
+      [](const InventoryStructure* s, void* visits) {
+        checkInventoryStructure(s);
+        ++*static_cast<uint32_t*>(visits);
+      },
+      &visited, walk);
+  return walked ? int64_t{visited} : -1;
+}
+
 void checkInventory(const uint8_t* raw, size_t size) {
   RawHeader header;
   if (!readRawHeader(raw, size, &header)) return;
   const uint32_t length = deliveredTableLength(header, size);
   const RecordBytes before = recordBytes();
-  walkStructureInventory(
-      raw + kRawHeaderSize, length,
-      [](const InventoryStructure* s, void*) { checkInventoryStructure(s); }, nullptr);
+  InventoryWalk walk;
+  const int64_t reported = inventory(raw + kRawHeaderSize, length, &walk);
+  const int64_t silent = inventory(raw + kRawHeaderSize, length, nullptr);
   const RecordBytes after = recordBytes();
-  if (memcmp(&before, &after, sizeof before) != 0) {
-    fprintf(stderr, "inventory check failed: the loaded records changed\n");
-    abort();
+  if (memcmp(&before, &after, sizeof before) != 0) fail("the loaded records changed");
+  if (reported >= 0 && silent >= 0 && reported != silent) fail("the walk's report changed it");
+  // It hands over at most the structures it walked and the one that ended the walk, and never
+  // walks more than the table holds.
+  if (reported >= 0 && (walk.counted < 0 || walk.structures > static_cast<uint32_t>(walk.counted) ||
+                        reported > int64_t{walk.structures} + 1)) {
+    fail("the walk disagrees with the structures it counted or handed over");
   }
 }
 

@@ -27,11 +27,12 @@ shared_seeds() {
   echo "$out"
 }
 
-# run_fuzzers SECONDS: builds build-fuzz/ with clang and libFuzzer and runs every harness for
-# SECONDS, all at once (one core each). A crash, a leak, a timeout or an out-of-memory fails the
-# leg and leaves the input in fuzz/findings/.
+# run_fuzzers SECONDS [keep]: builds build-fuzz/ with clang and libFuzzer and runs every harness
+# for SECONDS, all at once (one core each). A crash, a leak, a timeout or an out-of-memory fails
+# the leg and leaves the input in fuzz/findings/. With keep, what each harness reached beyond the
+# shipped corpus then goes to fuzz/corpus/kept/ (keep_findings).
 run_fuzzers() {
-  local seconds=$1
+  local seconds=$1 keep=${2:-}
   # Only the harnesses: the other programs would need the sanitizer runtimes linked in too.
   cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++ -DZENTRIK_FUZZ=ON -DZENTRIK_TESTS=OFF -DZENTRIK_WERROR=ON >/dev/null
@@ -58,7 +59,12 @@ run_fuzzers() {
     name=${names[$i]}
     if wait "${pids[$i]}"; then
       fuzz_summary "$name"
-      count_test passed
+      if [ -z "$keep" ] || keep_findings "$name"; then
+        count_test passed
+      else
+        count_test failed
+        failed=1
+      fi
     else
       count_test failed
       echo "FAILED: $name (log: build-fuzz/$name.log)" >&2
@@ -74,6 +80,73 @@ run_fuzzers() {
     fi
   done
   return $failed
+}
+
+# keep_findings NAME: rebuilds fuzz/corpus/kept/NAME/ from what it held and what the last run
+# found (build-fuzz/corpus/NAME/), minimised by libFuzzer's -merge=1 on edges alone: an input stays
+# only where it reaches code that every generated seed, the samples and the smaller inputs kept
+# do not. Inputs above 16 KiB are left out, and so are inputs that share a run of 32 bytes with
+# a real machine's table in ../shared, which never reach the repository. Found inputs carry
+# libFuzzer's hash of their bytes as their name; a file named otherwise (an input that once broke
+# a harness) is never dropped.
+keep_findings() {
+  local name=$1 work=build-fuzz/keep/$1 kept=fuzz/corpus/kept/$1 folder
+  local hashed='^[0-9a-f]{40}$'
+  rm -rf "$work"
+  mkdir -p "$work/base" "$work/candidates" "$kept"
+  for folder in fuzz/corpus/*/; do
+    [ "$folder" = fuzz/corpus/kept/ ] || cp "$folder"* "$work/base/"
+  done
+  cp samples/*.rsmb "$work/base/"
+  find "$kept" -type f -regextype egrep ! -regex ".*/[0-9a-f]{40}" -exec cp {} "$work/base/" \;
+  find "$work/base" -type f -printf '%f\n' | sort >"$work/base.list"
+  find "$kept" "build-fuzz/corpus/$name" -type f -size -16385c -regextype egrep \
+    -regex ".*/[0-9a-f]{40}" -exec cp {} "$work/candidates/" \;
+  [ -d ../shared/tables ] && drop_shared_overlap "$work/candidates" ../shared/tables
+  if ! build-fuzz/bin/"$name" -merge=1 -use_counters=0 -rss_limit_mb=2048 -close_fd_mask=3 \
+    "$work/base" "$work/candidates" >"$work/merge.log" 2>&1; then
+    echo "FAILED: merging $name's findings (log: $work/merge.log)" >&2
+    return 1
+  fi
+  local before after file
+  before=$(find "$kept" -type f | wc -l)
+  for file in "$kept"/*; do
+    [[ "$(basename "$file")" =~ $hashed ]] && rm -f "$file"
+  done
+  find "$work/base" -type f -printf '%f\n' | sort | comm -13 "$work/base.list" - |
+    while read -r file; do cp "$work/base/$file" "$kept/"; done
+  after=$(find "$kept" -type f | wc -l)
+  echo "$name: $after inputs kept in $kept (before: $before)"
+}
+
+# drop_shared_overlap FOLDER TABLES: deletes each file of FOLDER that holds 32 bytes in a row
+# (not all one value) of a file in TABLES.
+drop_shared_overlap() {
+  python3 - "$1" "$2" <<'PYTHON'
+import os, sys
+
+folder, tables = sys.argv[1], sys.argv[2]
+width = 32
+
+def windows(data):
+    for i in range(len(data) - width + 1):
+        piece = data[i:i + width]
+        if piece.count(piece[0]) != width:
+            yield piece
+
+shared = set()
+for name in os.listdir(tables):
+    path = os.path.join(tables, name)
+    if os.path.isfile(path) and not name.endswith(".md"):
+        with open(path, "rb") as f:
+            shared.update(windows(f.read()))
+for name in os.listdir(folder):
+    path = os.path.join(folder, name)
+    with open(path, "rb") as f:
+        data = f.read()
+    if any(piece in shared for piece in windows(data)):
+        os.remove(path)
+PYTHON
 }
 
 # One line per harness: executions, coverage (edges and features) and corpus size reached.

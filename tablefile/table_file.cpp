@@ -34,14 +34,16 @@ bool startsWith(const uint8_t* data, size_t size, const char* anchor) {
   return size >= n && memcmp(data, anchor, n) == 0;
 }
 
-// The rsmb layout: calling-method flag 0, the version, the table length, then the table.
-void assembleRaw(uint8_t major, uint8_t minor, uint8_t dmiRevision, const uint8_t* table,
+constexpr char kNoMemoryForTable[] = "not enough memory for the table";
+
+// The rsmb layout: calling-method flag 0, the version, the table length, then the table. False
+// when memory runs out: a table cut short must not pass for the whole one.
+bool assembleRaw(uint8_t major, uint8_t minor, uint8_t dmiRevision, const uint8_t* table,
                  uint32_t length, TextBuffer* raw) {
   uint8_t header[kRawHeaderSize];
   writeRawHeader({0, major, minor, dmiRevision, length}, header);
   raw->clear();
-  raw->append(header, sizeof header);
-  raw->append(table, length);
+  return raw->append(header, sizeof header) && raw->append(table, length);
 }
 
 // True when the file is the rsmb layout itself: an 8-byte header whose length matches the file.
@@ -120,8 +122,11 @@ bool fromDump(const uint8_t* data, size_t size, TextBuffer* raw, TextBuffer* err
   const size_t available = size - static_cast<size_t>(ep.tableAddress);
   const uint32_t length =
       ep.tableLength < available ? ep.tableLength : static_cast<uint32_t>(available);
-  assembleRaw(ep.major, ep.minor, ep.dmiRevision, data + ep.tableAddress, length, raw);
-  return true;
+  if (assembleRaw(ep.major, ep.minor, ep.dmiRevision, data + ep.tableAddress, length, raw)) {
+    return true;
+  }
+  error->append(kNoMemoryForTable);
+  return false;
 }
 
 // The layout --format auto takes the bytes for; Auto for none.
@@ -226,7 +231,12 @@ bool readTableFolder(const char* folder, TableFormat format, TextBuffer* raw, Te
   TextBuffer entryPath;
   TextBuffer tablePath;
   const size_t length = strlen(folder);
+#if defined(_WIN32)
   const bool separated = length > 0 && (folder[length - 1] == '/' || folder[length - 1] == '\\');
+#else
+  // Elsewhere a backslash is part of the folder's name.
+  const bool separated = length > 0 && folder[length - 1] == '/';
+#endif
   TextBuffer* const paths[] = {&entryPath, &tablePath};
   for (TextBuffer* path : paths) {
     path->append(folder);
@@ -274,9 +284,14 @@ bool readTableFolder(const char* folder, TableFormat format, TextBuffer* raw, Te
     error->append(": the file is empty");
     return false;
   }
-  assembleRaw(ep.major, ep.minor, ep.dmiRevision, table.bytes(),
-              static_cast<uint32_t>(table.size()), raw);
-  return true;
+  if (assembleRaw(ep.major, ep.minor, ep.dmiRevision, table.bytes(),
+                  static_cast<uint32_t>(table.size()), raw)) {
+    return true;
+  }
+  error->append(folder);
+  error->append(": ");
+  error->append(kNoMemoryForTable);
+  return false;
 }
 
 }  // namespace
@@ -329,16 +344,17 @@ bool rawTableFromFileBytes(const uint8_t* data, size_t size, TableFormat format,
     case TableFormat::Rsmb:
       // Served as it stands: the reader itself copes with a header that disagrees with the file.
       raw->clear();
-      raw->append(data, size);
-      return true;
+      if (raw->append(data, size)) return true;
+      break;
     case TableFormat::Dump:
       return fromDump(data, size, raw, error);
     case TableFormat::Bare:
     case TableFormat::Auto:
+      if (assembleRaw(0, 0, 0, data, static_cast<uint32_t>(size), raw)) return true;
       break;
   }
-  assembleRaw(0, 0, 0, data, static_cast<uint32_t>(size), raw);
-  return true;
+  error->append(kNoMemoryForTable);
+  return false;
 }
 
 bool readTableInput(const char* path, TableFormat format, TextBuffer* raw, TextBuffer* error,

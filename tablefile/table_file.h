@@ -21,8 +21,9 @@ bool parseTableFormat(const char* name, TableFormat* format);
 // recognises the layout and refuses bytes that are none of them: no entry point at offset 0, no
 // rsmb header whose length matches the file, and no whole structure with printable strings at
 // the start. False with a one-line reason (no file name in it) in *error when the bytes cannot
-// be served. A named format that the bytes contradict (auto would take them for another layout)
-// is followed, and *notice, when not null, gets one line that says so.
+// be served, or memory for the result cannot be had. A named format that the bytes contradict (auto
+// would take them for another layout) is followed, and *notice, when not null, gets one line that
+// says so.
 bool rawTableFromFileBytes(const uint8_t* data, size_t size, TableFormat format, TextBuffer* raw,
                            TextBuffer* error, TextBuffer* notice = nullptr);
 

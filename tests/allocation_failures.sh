@@ -26,8 +26,8 @@ check() {
     status=0
     timeout 20 env ZENTRIK_FAIL_ALLOCATION="$k" LD_PRELOAD="$shim" "$@" >"$work/out" 2>"$work/err" ||
       status=$?
-    # A status above 3 is a signal (128 and up), a hang (timeout's 124) or none the program has.
-    if [ "$status" -gt 3 ] ||
+    # A status above 4 is a signal (128 and up), a hang (timeout's 124) or none the program has.
+    if [ "$status" -gt 4 ] ||
       { [ "$status" -ne 0 ] && [ ! -s "$work/out" ] && [ ! -s "$work/err" ]; }; then
       failures=$((failures + 1))
       echo "FAIL  allocation $k of $count failed: $* ended with status $status" \

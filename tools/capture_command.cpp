@@ -1,5 +1,4 @@
 // zentrik capture: this machine's firmware table, or a table input, written in the rsmb layout.
-#include <errno.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -16,8 +15,10 @@ constexpr char kCaptureHelp[] =
     "Writes this machine's firmware table, or the table input IN in any layout, to the file OUT\n"
     "('-' for standard output) in the rsmb layout (8-byte header: calling-method flag, SMBIOS\n"
     "major and minor version, DMI revision, table length; then the table), for a bug report or\n"
-    "to read elsewhere with --table. The table holds serial numbers and UUIDs: OUT is made\n"
-    "readable by its owner only.\n"
+    "to read elsewhere with --table. The table holds serial numbers and UUIDs: OUT is a new\n"
+    "file readable by its owner only, put in place of the old one once written whole. An OUT\n"
+    "that is not a regular file (a device, a folder, a link) is refused, before the table is\n"
+    "read.\n"
     "\n";
 
 }  // namespace
@@ -42,6 +43,13 @@ int runCapture(int argc, char** argv) {
                       "standard output is a terminal: redirect it to a file "
                       "(zentrik capture - > table.rsmb)");
   }
+  if (path[0] == '\0') return usageError("capture", "OUT has an empty name: give a file or '-'");
+  // Before the table is read: a refused OUT is refused whether or not there is a table.
+  TextBuffer error;
+  if (!toStdout && !checkPrivateFile(path, &error)) {
+    fprintf(stderr, "zentrik: %s\n", error.text());
+    return kExitUsage;
+  }
 
   TextBuffer raw;
   if (!obtainTable(options, &raw)) return kExitUsage;
@@ -51,16 +59,12 @@ int runCapture(int argc, char** argv) {
   }
 
   if (toStdout) {
-    if (fwrite(raw.bytes(), 1, raw.size(), stdout) != raw.size() || fflush(stdout) != 0) {
-      fprintf(stderr, "zentrik: cannot write to standard output: %s\n", strerror(errno));
-      return kExitUsage;
-    }
-  } else {
-    TextBuffer error;
-    if (!writePrivateFile(path, raw.bytes(), raw.size(), &error)) {
-      fprintf(stderr, "zentrik: %s\n", error.text());
-      return kExitUsage;
-    }
+    fwrite(raw.bytes(), 1, raw.size(), stdout);
+    const int status = finishOutput(kExitOk);
+    if (status != kExitOk) return status;
+  } else if (!writePrivateFile(path, raw.bytes(), raw.size(), &error)) {
+    fprintf(stderr, "zentrik: %s\n", error.text());
+    return kExitOutput;
   }
   fprintf(stderr, "zentrik: wrote %lu bytes in the rsmb layout to %s\n",
           static_cast<unsigned long>(raw.size()), toStdout ? "standard output" : path);

@@ -3,13 +3,16 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "platform/serving/stdout_redirect.h"
+
 const char kExitStatusHelp[] =
     "\n"
     "Exit status:\n"
     "  0  done\n"
     "  1  the table was read but holds no processor ID (id, serial)\n"
     "  2  a usage error, or a table input or capture output that cannot be used\n"
-    "  3  this machine's firmware table could not be read\n";
+    "  3  this machine's firmware table could not be read\n"
+    "  4  the output could not be written\n";
 
 const char kMainHelp[] =
     "Usage: zentrik COMMAND [OPTIONS]\n"
@@ -50,6 +53,11 @@ constexpr char kTableOptionsHelp[] =
 constexpr char kHelpOption[] = "  --help, -h     show this help\n";
 
 }  // namespace
+
+int finishOutput(int status) {
+  if (finishStandardOutput("zentrik")) return status;
+  return status == kExitOk || status == kExitNoId ? kExitOutput : status;
+}
 
 int usageError(const char* command, const char* message, const char* detail, const char* tail) {
   fprintf(stderr, "zentrik: %s%s%s\nTry 'zentrik%s%s --help'.\n", message, detail, tail,

@@ -6,11 +6,17 @@
 
 // Exit statuses, shared with engine-host: done; the table was read but holds no processor ID
 // (id, serial); a usage error or a table input (or capture output) that cannot be used; this
-// machine's table could not be read.
+// machine's table could not be read; the output could not be written (in place of 0 and 1
+// only: 2 and 3 say more).
 constexpr int kExitOk = 0;
 constexpr int kExitNoId = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitNoTable = 3;
+constexpr int kExitOutput = 4;
+
+// The command's status once standard output is flushed: kExitOutput in place of 0 and 1 where a
+// write to it failed (said on standard error), status otherwise.
+int finishOutput(int status);
 
 // The main help and what every command's help ends with.
 extern const char kMainHelp[];

@@ -18,16 +18,18 @@ constexpr char kIdHelp[] =
     "Prints the processor ID that GetCPUSerialNumber returns to script, the socket it comes\n"
     "from, the same ID as Windows management tools show it (ProcessorId), and one warning line\n"
     "for each reason to doubt it. On x86, reading this machine's own table, the ID is also\n"
-    "compared with what the processor itself reports (CPUID leaf 1).\n"
+    "compared with what the processor itself reports (CPUID leaf 1). Where the table is damaged\n"
+    "and only its first structures could be read, the first line says so.\n"
     "\n";
 
 constexpr char kIdHelpTail[] =
-    "  --json         print one JSON object instead: tableRead, tableError, smbiosVersion, id,\n"
-    "                 socket, socketHandle, signature, processorId, warnings (each with its\n"
-    "                 kind), diagnostics\n";
+    "  --json         print one JSON object instead: tableRead, tableError, smbiosVersion,\n"
+    "                 walk, id, socket, socketHandle, signature, processorId, warnings (each\n"
+    "                 with its kind), diagnostics\n";
 
-void writeIdText(const ProcessorIdAssessment& a, const SmbiosVersion& version,
+void writeIdText(const ProcessorIdAssessment& a, const Inventory& inventory,
                  const DiagnosticList& diagnostics) {
+  writeWalkText(stdout, inventory);
   if (a.id == nullptr) {
     fputs("ID: none (script gets an empty string)\n", stdout);
   } else {
@@ -36,19 +38,20 @@ void writeIdText(const ProcessorIdAssessment& a, const SmbiosVersion& version,
     writeValue(stdout, 0, "Signature", a.signature, false);
     if (a.processorId[0] != '\0') printf("ProcessorId, as Windows shows it: %s\n", a.processorId);
   }
-  writeVersionText(stdout, version);
+  writeVersionText(stdout, inventory.version);
   printf("Note: %s\n", kProcessorIdNote);
   for (int i = 0; i < a.warningCount; ++i) printf("Warning: %s\n", a.warnings[i].text.text());
   diagnostics.writeText(stdout);
 }
 
-void writeIdJson(const ProcessorIdAssessment& a, const SmbiosVersion& version,
-                 const char* tableError, const DiagnosticList& diagnostics) {
+void writeIdJson(const ProcessorIdAssessment& a, const Inventory& inventory, const char* tableError,
+                 const DiagnosticList& diagnostics) {
   JsonWriter json(stdout);
   json.open(nullptr, '{');
   json.boolean("tableRead", tableError == nullptr);
   json.text("tableError", tableError);
-  writeVersionJson(json, version);
+  writeVersionJson(json, inventory.version);
+  writeWalkJson(json, inventory);
   json.text("id", a.id);
   json.text("socket", a.socket);
   if (a.socketHandle < 0) {
@@ -92,9 +95,9 @@ int runId(int argc, char** argv) {
   }
   const DiagnosticList diagnostics = examined.diagnostics();
   if (options.json) {
-    writeIdJson(assessment, examined.inventory.version, tableError, diagnostics);
+    writeIdJson(assessment, examined.inventory, tableError, diagnostics);
   } else {
-    writeIdText(assessment, examined.inventory.version, diagnostics);
+    writeIdText(assessment, examined.inventory, diagnostics);
   }
   if (!reportLiveFailure()) return kExitNoTable;
   return processor->id != nullptr ? kExitOk : kExitNoId;

@@ -14,12 +14,14 @@ constexpr char kInventoryHelp[] =
     "Prints every BIOS, BIOS language, processor, memory array and memory device structure of\n"
     "the table, each decoded on its own by the package's decoders: every processor with its\n"
     "socket and whether it is populated, every memory array with the devices that name it.\n"
+    "Where the table is damaged and only its first structures could be read, the first line\n"
+    "says so (\"Table: read only in part: ...\"), and the totals count only those.\n"
     "\n";
 
 constexpr char kInventoryHelpTail[] =
     "  --json         print one JSON object instead, numbers as numbers: tableRead,\n"
-    "                 smbiosVersion, bios, biosLanguage, processors, memoryArrays (each with\n"
-    "                 its devices), unattachedDevices, totals, diagnostics\n";
+    "                 smbiosVersion, walk, bios, biosLanguage, processors, memoryArrays (each\n"
+    "                 with its devices), unattachedDevices, totals, diagnostics\n";
 
 }  // namespace
 

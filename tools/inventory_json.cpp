@@ -166,6 +166,31 @@ void writeVersionJson(JsonWriter& json, const SmbiosVersion& version) {
   json.close('}');
 }
 
+void writeWalkJson(JsonWriter& json, const Inventory& inventory) {
+  if (!inventory.version.read) {
+    json.null("walk");
+    return;
+  }
+  // By WalkEnd.
+  static constexpr const char* kEnds[] = {"complete", "brokenLength", "truncated"};
+  const InventoryWalk& walk = inventory.walk;
+  json.open("walk", '{');
+  json.boolean("complete", walk.end == kWalkComplete);
+  json.text("end", kEnds[walk.end]);
+  if (walk.end == kWalkComplete) {
+    json.null("stoppedAt");
+  } else {
+    json.unsignedNumber("stoppedAt", static_cast<unsigned long>(walk.structures) + 1);
+  }
+  if (walk.counted > 0) {
+    json.unsignedNumber("announced", static_cast<unsigned long>(walk.counted));
+  } else {
+    json.null("announced");
+  }
+  json.unsignedNumber("read", static_cast<unsigned long>(walk.structures));
+  json.close('}');
+}
+
 void writeInventoryJson(FILE* out, const Inventory& inventory, const char* tableError,
                         const DiagnosticList& diagnostics) {
   JsonWriter json(out);
@@ -173,6 +198,7 @@ void writeInventoryJson(FILE* out, const Inventory& inventory, const char* table
   json.boolean("tableRead", tableError == nullptr);
   json.text("tableError", tableError);
   writeVersionJson(json, inventory.version);
+  writeWalkJson(json, inventory);
   jsonList(json, "bios", inventory.bios, [&json](const InventoryBios& b) { jsonBios(json, b); });
   jsonList(json, "biosLanguage", inventory.languages,
            [&json](const InventoryLanguage& l) { jsonLanguage(json, l); });

@@ -11,6 +11,12 @@
 // "smbiosVersion": {"major": 3, "minor": 2}, or null.
 void writeVersionJson(JsonWriter& json, const SmbiosVersion& version);
 
+// "walk": whether the whole table was read: {"complete", "end" (how the walk ended: "complete",
+// "brokenLength" or "truncated"), "stoppedAt" (the structure it stopped at, counted from 1, or
+// null), "announced" (the structures the table appears to hold, or null), "read"}. Null where no
+// table was read.
+void writeWalkJson(JsonWriter& json, const Inventory& inventory);
+
 // tableError: why this machine's table could not be read, or null.
 void writeInventoryJson(FILE* out, const Inventory& inventory, const char* tableError,
                         const DiagnosticList& diagnostics);

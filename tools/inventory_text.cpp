@@ -169,7 +169,17 @@ void writeVersionText(FILE* out, const SmbiosVersion& version) {
   }
 }
 
+void writeWalkText(FILE* out, const Inventory& inventory) {
+  const InventoryWalk& walk = inventory.walk;
+  if (walk.end == kWalkComplete) return;
+  fprintf(out, "Table: read only in part: the walk stopped at structure %lu",
+          static_cast<unsigned long>(walk.structures) + 1);
+  if (walk.counted > 0) fprintf(out, " of %ld announced", static_cast<long>(walk.counted));
+  fprintf(out, " (%lu read)\n", static_cast<unsigned long>(walk.structures));
+}
+
 void writeInventoryText(FILE* out, const Inventory& inventory, const DiagnosticList& diagnostics) {
+  writeWalkText(out, inventory);
   fputc('\n', out);
   writeVersionText(out, inventory.version);
   writeBiosText(out, inventory);

@@ -10,4 +10,8 @@
 // "SMBIOS Version: 3.2", or that the layout gives none.
 void writeVersionText(FILE* out, const SmbiosVersion& version);
 
+// "Table: read only in part: the walk stopped at structure 6 of 373 announced (5 read)", where
+// the walk over the table stopped before its end; nothing where it read the whole table.
+void writeWalkText(FILE* out, const Inventory& inventory);
+
 void writeInventoryText(FILE* out, const Inventory& inventory, const DiagnosticList& diagnostics);

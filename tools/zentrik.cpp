@@ -21,11 +21,11 @@ int main(int argc, char** argv) {
       strcmp(command, "help") == 0) {
     fputs(kMainHelp, stdout);
     fputs(kExitStatusHelp, stdout);
-    return kExitOk;
+    return finishOutput(kExitOk);
   }
   if (strcmp(command, "--version") == 0) {
     printf("zentrik %s\n", ZENTRIK_VERSION);
-    return kExitOk;
+    return finishOutput(kExitOk);
   }
   static constexpr struct {
     const char* name;
@@ -36,7 +36,8 @@ int main(int argc, char** argv) {
                    {"serial", runSerial},
                    {"capture", runCapture}};
   for (const auto& c : kCommands) {
-    if (strcmp(command, c.name) == 0) return c.run(argc - 2, argv + 2);
+    // Every write to standard output counts, up to the last flush.
+    if (strcmp(command, c.name) == 0) return finishOutput(c.run(argc - 2, argv + 2));
   }
   return usageError("", "unknown command '", command, "'");
 }

@@ -27,10 +27,12 @@ namespace {
 
 // Exit statuses, shared with the zentrik tool: the native returned; the module, class or native
 // cannot be used, or an exception left the native; a usage error or a table input that cannot be
-// used; this machine's table could not be read.
+// used; this machine's table could not be read; the output could not be written (in place of 0
+// and 1 only).
 constexpr int kFailure = 1;
 constexpr int kUsageError = 2;
 constexpr int kNoTable = 3;
+constexpr int kOutputError = 4;
 
 int fail(const char* format, ...) ZENTRIK_PRINTF_FORMAT(1, 2);
 int fail(const char* format, ...) {
@@ -65,7 +67,8 @@ constexpr char kHelp[] =
     "  1  the module, class or native cannot be used, or an exception left the native or\n"
     "     stopped the engine\n"
     "  2  a usage error, or a table input that cannot be used\n"
-    "  3  this machine's firmware table could not be read\n";
+    "  3  this machine's firmware table could not be read\n"
+    "  4  the output could not be written\n";
 
 int usage() {
   fputs(kUsage, stderr);
@@ -230,7 +233,6 @@ int run(int argc, char** argv) {
             serving ? "served" : "live", tableError);
   }
   printf("%s\n", Utf8(*result).text());
-  fflush(stdout);
 
   delete actor;
   closeModule(module);
@@ -244,13 +246,17 @@ int run(int argc, char** argv) {
 // never with an abort.
 int main(int argc, char** argv) {
   useBinaryStandardStreams();
+  int status = kFailure;
   try {
-    return run(argc, argv);
+    status = run(argc, argv);
   } catch (const TCHAR* error) {
-    return fail("stopped by an engine error: %s", Utf8(error).text());
+    status = fail("stopped by an engine error: %s", Utf8(error).text());
   } catch (...) {
     const TCHAR* history = appUnwindHistory();
-    return fail("stopped by an exception (unwind history: %s)",
-                history[0] != 0 ? Utf8(history).text() : "empty");
+    status = fail("stopped by an exception (unwind history: %s)",
+                  history[0] != 0 ? Utf8(history).text() : "empty");
   }
+  // A result that did not reach standard output is no result.
+  if (!finishStandardOutput("engine-host") && status <= kFailure) status = kOutputError;
+  return status;
 }

@@ -1,5 +1,8 @@
 #include "platform/serving/stdout_redirect.h"
 
+#include <errno.h>
+#include <string.h>
+
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
@@ -77,4 +80,25 @@ void useBinaryStandardStreams() {
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
 #endif
+}
+
+bool finishStandardOutput(const char* program) {
+  // A failed write leaves the stream's error flag and its errno; later writes that succeed
+  // change neither.
+  const int earlier = errno;
+  const bool failedBefore = ferror(stdout) != 0;
+  int error = 0;
+  if (fflush(stdout) != 0) {
+    error = errno;
+  } else if (failedBefore) {
+    error = earlier != 0 ? earlier : EIO;
+  } else {
+    const int copy = duplicate(kStdoutDescriptor);
+    // No copy: standard output is closed, and nothing was written to it.
+    if (copy >= 0 && closeDescriptor(copy) != 0) error = errno;
+  }
+  if (error == 0) return true;
+  clearerr(stdout);
+  fprintf(stderr, "%s: cannot write to standard output: %s\n", program, strerror(error));
+  return false;
 }

@@ -1,6 +1,7 @@
 // Standard output or standard error sent elsewhere for a while, at the level of the file
 // descriptors, so that whatever the code in between writes there (the package's load, in the
-// process or in a module it loaded) reaches the other place instead, byte for byte.
+// process or in a module it loaded) reaches the other place instead, byte for byte; and the last
+// flush of standard output, which tells whether everything written there arrived.
 #pragma once
 
 #include <stdio.h>
@@ -49,3 +50,9 @@ class StdoutOnStderr {
   } unbuffered_;
   DescriptorRedirect redirect_;
 };
+
+// Flushes standard output and closes a copy of its descriptor (where a file system reports a
+// failed write only then). False where any write to it failed, this last one or one before, after
+// saying so on standard error in one line: "<program>: cannot write to standard output: <why>".
+// The failure is then cleared, so that it is said once. Standard output stays usable.
+bool finishStandardOutput(const char* program);

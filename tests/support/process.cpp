@@ -1,6 +1,7 @@
 #include "tests/support/process.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -43,6 +44,11 @@ ProcessRun runProcess(const std::vector<std::string>& command, const ProcessSetU
                  {"/bin/sh", "-c",
                   "ulimit -n " + std::to_string(setUp.descriptors) + " && exec \"$0\" \"$@\""});
   }
+  if (setUp.tinyFiles) {
+    // With the signal ignored, a write past the limit fails (EFBIG) as on a full disk.
+    words.insert(words.begin(),
+                 {"/bin/sh", "-c", "trap '' XFSZ; ulimit -f 1 && exec \"$0\" \"$@\""});
+  }
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
@@ -51,7 +57,15 @@ ProcessRun runProcess(const std::vector<std::string>& command, const ProcessSetU
   const pid_t pid = fork();
   if (pid == 0) {
     const int in = open(input.c_str(), setUp.terminal ? O_RDWR | O_NOCTTY : O_RDONLY);
-    const int out = setUp.terminal ? in : open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int out = setUp.terminal ? in : open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (!setUp.output.empty()) out = open(setUp.output.c_str(), O_WRONLY);
+    int pipeEnds[2] = {-1, -1};
+    if (setUp.closedPipe && pipe(pipeEnds) == 0) {
+      close(pipeEnds[0]);
+      out = pipeEnds[1];
+      // The signal's default action, whatever the test runner did with it.
+      signal(SIGPIPE, SIG_DFL);
+    }
     const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) {
       _exit(127);
@@ -69,7 +83,7 @@ ProcessRun runProcess(const std::vector<std::string>& command, const ProcessSetU
   if (pid < 0) return run;
   if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
-  run.out = setUp.terminal ? "" : slurp(outPath);
+  run.out = setUp.terminal || !setUp.output.empty() || setUp.closedPipe ? "" : slurp(outPath);
   run.err = slurp(errPath);
   return run;
 }

@@ -15,8 +15,11 @@ struct ProcessRun {
 
 struct ProcessSetUp {
   std::string input = "/dev/null";  // the file on standard input
-  bool terminal = false;  // a pseudo-terminal as standard input and output (out stays empty)
-  int descriptors = 0;    // the most descriptors the program may hold open; 0: no limit set
+  std::string output;               // the file on standard output (out stays empty); "": collected
+  bool closedPipe = false;          // a pipe nobody reads on standard output, as `| head` leaves it
+  bool terminal = false;   // a pseudo-terminal as standard input and output (out stays empty)
+  int descriptors = 0;     // the most descriptors the program may hold open; 0: no limit set
+  bool tinyFiles = false;  // no file the program writes may grow past 512 bytes
 };
 
 // Runs command (an absolute path, then the arguments) and waits for it.

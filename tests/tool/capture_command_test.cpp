@@ -1,5 +1,9 @@
-// zentrik capture: any table input written in the rsmb layout, readable by its owner only.
+// zentrik capture: any table input written in the rsmb layout, readable by its owner only, to a
+// regular file only.
 #include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
 
 #include "tests/tool/tool.h"
 
@@ -35,6 +39,29 @@ TEST_F(CaptureCommand, WritesAnyInputAsRsmb) {
   EXPECT_EQ(run.out, std::string(raw.begin(), raw.end()));
   EXPECT_EQ(run.err, "zentrik: wrote " + std::to_string(8 + table.size()) +
                          " bytes in the rsmb layout to standard output\n");
+}
+
+// An OUT that is not a regular file is refused before any table is read, so also where this
+// machine's cannot be, and stays as it was; so does what a link points to. A capture that fails
+// while it writes leaves the file it was to replace as it was, and nothing beside it.
+TEST_F(CaptureCommand, WritesOnlyARegularFileAndOnlyWhole) {
+  TempDir dir;
+  const std::string target = dir.write("target", Bytes(5, 7));
+  for (const SpecialFile& file : specialFiles(dir)) {
+    expectOneLineError(runTool({"capture", file.path}), file.kind);
+  }
+  EXPECT_EQ(readFile(target), Bytes(5, 7));
+
+  ProcessSetUp tinyFiles;
+  tinyFiles.tinyFiles = true;
+  const ProcessRun failed =
+      runTool({"capture", "--table", samplePath("desktop"), target}, tinyFiles);
+  EXPECT_EQ(failed.status, 4);
+  EXPECT_EQ(std::count(failed.err.begin(), failed.err.end(), '\n'), 1) << failed.err;
+  EXPECT_EQ(readFile(target), Bytes(5, 7));
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path(""))) {
+    EXPECT_EQ(entry.path().filename().string().rfind("target.", 0), std::string::npos);
+  }
 }
 
 // Where this machine's table can be read, a capture reads back as the same records.

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <random>
 
@@ -230,6 +231,7 @@ TEST_F(CommandLine, UnreadableLiveTable) {
     EXPECT_EQ(report["tableRead"].kind, Json::Kind::Bool);
     EXPECT_FALSE(report["tableRead"].boolean);
     EXPECT_EQ(report["tableError"].text.rfind("cannot open ", 0), 0u) << report["tableError"].text;
+    EXPECT_EQ(report["walk"].kind, Json::Kind::Null);
   }
   const ProcessRun id = runTool({"id"});
   EXPECT_EQ(id.status, 3);
@@ -247,6 +249,61 @@ TEST_F(CommandLine, UnreadableLiveTable) {
   EXPECT_EQ(capture.status, 3);
   EXPECT_EQ(capture.err, text.err);
   EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+// Standard output on a full device: a command that writes there says so in one line and ends
+// with 4 in place of 0 and 1, while 2 and 3 stand; where it writes nothing there, nothing
+// changes. On a pipe nobody reads, SIGPIPE ends it without a word.
+TEST_F(CommandLine, FailedWritesToStandardOutput) {
+  if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full on this machine";
+  const std::string table = samplePath("desktop");
+  TempDir dir;
+  const std::string host = ENGINE_HOST_PATH;
+  const std::string module = ZENTRIK_MODULE_PATH;
+  const bool live = liveTableReadable();
+  const struct {
+    std::vector<std::string> command;  // zentrik's arguments, or engine-host's whole line
+    int status;
+    bool wrote;  // it wrote to standard output, and so says it could not
+  } cases[] = {
+      {{"serial", "--table", table}, 4, true},
+      {{"records", "--table", table}, 4, true},
+      {{"records", "--json", "--table", table}, 4, true},
+      {{"inventory", "--table", table}, 4, true},
+      {{"inventory", "--json", "--table", table}, 4, true},
+      {{"id", "--table", table}, 4, true},
+      {{"id", "--json", "--table", table}, 4, true},
+      {{"capture", "--table", table, "-"}, 4, true},
+      {{"--help"}, 4, true},
+      {{"capture", "--help"}, 4, true},
+      {{"--version"}, 4, true},
+      {{host, "--table", table, module}, 4, true},
+      {{host, "--help"}, 4, true},
+      {{"serial", "--table", dir.write("none.dmi", endOfTable())}, 1, false},  // nothing to write
+      {{"capture", "--table", table, dir.path("out.rsmb")}, 0, false},
+      {{"records", "--bogus"}, 2, false},
+      {{"records"}, live ? 4 : 3, true},  // the reset records, where the table is unreadable
+  };
+  for (const auto& c : cases) {
+    std::string line;
+    for (const std::string& word : c.command) line += word + " ";
+    SCOPED_TRACE(line);
+    ProcessSetUp setUp;
+    setUp.output = "/dev/full";
+    const bool isHost = c.command[0] == host;
+    const ProcessRun run = isHost ? runProcess(c.command, setUp) : runTool(c.command, setUp);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    const std::string said = std::string(isHost ? "engine-host" : "zentrik") +
+                             ": cannot write to standard output: No space left on device\n";
+    const size_t at = run.err.find(said);
+    EXPECT_EQ(at != std::string::npos, c.wrote) << run.err;
+    EXPECT_EQ(at, run.err.rfind(said)) << "said twice: " << run.err;
+  }
+  ProcessSetUp closedPipe;
+  closedPipe.closedPipe = true;
+  const ProcessRun piped = runTool({"records", "--table", table}, closedPipe);
+  EXPECT_EQ(piped.signal, SIGPIPE);
+  EXPECT_EQ(piped.err, "");
 }
 
 // ---- Hostile table files: records (exit 0) or a one-line error (exit 2), nothing else ----

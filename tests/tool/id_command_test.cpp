@@ -48,9 +48,10 @@ TEST_F(IdCommand, OnTheDellWithAnEmptySecondSocket) {
   const ProcessRun json = runTool({"id", "--json", "--table", path});
   EXPECT_EQ(json.status, 0);
   const Json parsed = parsedRun(json);
-  EXPECT_EQ(parsed.keys(), (std::vector<std::string>{"tableRead", "tableError", "smbiosVersion",
-                                                     "id", "socket", "socketHandle", "signature",
-                                                     "processorId", "warnings", "diagnostics"}));
+  EXPECT_EQ(parsed.keys(),
+            (std::vector<std::string>{"tableRead", "tableError", "smbiosVersion", "walk", "id",
+                                      "socket", "socketHandle", "signature", "processorId",
+                                      "warnings", "diagnostics"}));
   EXPECT_TRUE(parsed["tableRead"].boolean);
   EXPECT_EQ(parsed["processorId"].text, "0000000000000000");
   EXPECT_EQ(parsed["socketHandle"].number, 0x0401);

@@ -43,7 +43,7 @@ TEST_F(InventoryCommand, DecodesEachStructureAsThePackageDoes) {
   EXPECT_EQ(run.err, "");
   const Json inventory = parsedRun(run);
   EXPECT_EQ(inventory.keys(),
-            (std::vector<std::string>{"tableRead", "tableError", "smbiosVersion", "bios",
+            (std::vector<std::string>{"tableRead", "tableError", "smbiosVersion", "walk", "bios",
                                       "biosLanguage", "processors", "memoryArrays",
                                       "unattachedDevices", "totals", "diagnostics"}));
   EXPECT_EQ(inventory["smbiosVersion"].kind, Json::Kind::Null);  // a bare table carries none
@@ -136,6 +136,51 @@ TEST_F(InventoryCommand, GroupsAsAPersonReadsAMachine) {
         "\nIn all: 3 processors (1 populated), 2 memory arrays, 5 memory "
         "devices; installed: 3 modules, 9728 MB\n"}) {
     EXPECT_NE(text.out.find(line), std::string::npos) << line << "\nin\n" << text.out;
+  }
+}
+
+// Whether the whole table was read, in the JSON of inventory and id and, where it was not, in
+// the first line of both reports; the exit status stays what it was.
+TEST_F(InventoryCommand, SaysWhetherTheWholeTableWasRead) {
+  TempDir dir;
+  const struct {
+    std::string path;
+    const char* end;
+    int64_t stoppedAt;  // 0: null
+    int64_t announced;  // 0: null
+    int64_t read;
+  } cases[] = {
+      {samplePath("desktop"), "complete", 0, 8, 8},
+      {samplePath("truncated"), "truncated", 5, 5, 4},
+      {samplePath("broken"), "brokenLength", 13, 14, 12},
+      {dir.write("empty.rsmb", rawBuffer({})), "complete", 0, 0, 0},
+      {haveSharedTables() ? sharedTable("gosmbios-HyperV.dmi") : "", "brokenLength", 6, 373, 5},
+  };
+  for (const auto& c : cases) {
+    if (c.path.empty()) continue;  // no shared tables here
+    SCOPED_TRACE(c.path);
+    const ProcessRun text = runTool({"inventory", "--table", c.path});
+    EXPECT_EQ(text.status, 0);
+    const std::string head = text.out.substr(0, text.out.find('\n') + 1);
+    const bool complete = c.stoppedAt == 0;
+    EXPECT_EQ(head, complete
+                        ? "\n"
+                        : "Table: read only in part: the walk stopped at structure " +
+                              std::to_string(c.stoppedAt) + " of " + std::to_string(c.announced) +
+                              " announced (" + std::to_string(c.read) + " read)\n");
+    EXPECT_EQ(runTool({"id", "--table", c.path}).out.rfind(head, 0) == 0, !complete);
+    for (const char* command : {"inventory", "id"}) {
+      const Json walk = parsedRun(runTool({command, "--json", "--table", c.path}))["walk"];
+      EXPECT_EQ(walk.keys(),
+                (std::vector<std::string>{"complete", "end", "stoppedAt", "announced", "read"}));
+      EXPECT_EQ(walk["complete"].boolean, complete);
+      EXPECT_EQ(walk["end"].text, c.end);
+      EXPECT_EQ(walk["stoppedAt"].number, c.stoppedAt);
+      EXPECT_EQ(walk["stoppedAt"].kind == Json::Kind::Null, complete);
+      EXPECT_EQ(walk["announced"].number, c.announced);
+      EXPECT_EQ(walk["announced"].kind == Json::Kind::Null, c.announced == 0);
+      EXPECT_EQ(walk["read"].number, c.read);
+    }
   }
 }
 

@@ -1,5 +1,11 @@
 #include "tests/tool/tool.h"
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
@@ -172,6 +178,34 @@ void ZentrikTool::expectJsonMatchesRecords(const Json& json, const LoadOutput& o
   expectNumber(reserved["present"], 0);
   ASSERT_EQ(reserved["fields"].items.size(), 3u);
   for (const Json& field : reserved["fields"].items) EXPECT_EQ(field.kind, Json::Kind::Null);
+}
+
+std::vector<SpecialFile> specialFiles(const TempDir& dir) {
+  std::vector<SpecialFile> files;
+  // Never the real /dev/null: a capture that wrote there would break the machine.
+  const std::string device = dir.path("null");
+  if (mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
+    files.push_back({device, "a character device"});
+  }
+  const std::string link = dir.path("link");
+  if (symlink(dir.path("target").c_str(), link.c_str()) == 0) {
+    files.push_back({link, "a symbolic link"});
+  }
+  const std::string folder = dir.path("folder");
+  if (mkdir(folder.c_str(), 0755) == 0) files.push_back({folder, "a directory"});
+  const std::string fifo = dir.path("fifo");
+  if (mkfifo(fifo.c_str(), 0644) == 0) files.push_back({fifo, "a FIFO"});
+  sockaddr_un address = {};
+  address.sun_family = AF_UNIX;
+  const std::string socketPath = dir.path("socket");
+  snprintf(address.sun_path, sizeof address.sun_path, "%s", socketPath.c_str());
+  const int listening = socket(AF_UNIX, SOCK_STREAM, 0);
+  // The name stays when the socket is closed.
+  if (bind(listening, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+    files.push_back({socketPath, "a socket"});
+  }
+  close(listening);
+  return files;
 }
 
 void expectOrderlyEnd(const ProcessRun& run, const std::string& what) {

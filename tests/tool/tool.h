@@ -36,6 +36,15 @@ class ZentrikTool : public ReaderTest {
   static void expectJsonMatchesRecords(const Json& json, const LoadOutput& output);
 };
 
+// What a capture must never write to, made in dir, each with its kind as the tool names it: a
+// character device like /dev/null (where this process may make one: root), a symbolic link to
+// dir's file "target", a folder, a FIFO and a socket.
+struct SpecialFile {
+  std::string path;
+  std::string kind;
+};
+std::vector<SpecialFile> specialFiles(const TempDir& dir);
+
 // Records and diagnostics (exit 0), or one line on standard error and nothing loaded (exit 2);
 // never a signal, never a hang.
 void expectOrderlyEnd(const ProcessRun& run, const std::string& what);
