@@ -11,20 +11,29 @@ set(ZENTRIK_CLANG_CL ON)
 
 file(GLOB llvmBins /usr/lib/llvm-*/bin)
 list(SORT llvmBins ORDER DESCENDING)
-find_program(CMAKE_C_COMPILER NAMES clang-cl clang-cl-16 clang-cl-15 clang-cl-14 HINTS ${llvmBins}
-             REQUIRED)
+# zentrik_find_tool(VAR PACKAGE NAME): the tool NAME (or NAME-16 down to NAME-14) into VAR; a
+# tool that is not found is listed, with the Debian PACKAGE that has it, in missingTools.
+set(missingTools)
+macro(zentrik_find_tool var package name)
+  find_program(${var} NAMES ${name} ${name}-16 ${name}-15 ${name}-14 HINTS ${llvmBins})
+  if(NOT ${var})
+    list(APPEND missingTools "${name} (Debian's ${package})")
+  endif()
+endmacro()
+zentrik_find_tool(CMAKE_C_COMPILER clang-tools clang-cl)
+zentrik_find_tool(CMAKE_LINKER lld lld-link)
+zentrik_find_tool(CMAKE_AR llvm llvm-lib)
+# Reads the modules' export and import tables in the tests.
+zentrik_find_tool(ZENTRIK_READOBJ llvm llvm-readobj)
+if(missingTools)
+  string(JOIN ", " missingText ${missingTools})
+  message(FATAL_ERROR "clang-cl flavour: missing ${missingText}")
+endif()
 set(CMAKE_CXX_COMPILER ${CMAKE_C_COMPILER})
 set(CMAKE_C_COMPILER_TARGET i686-pc-windows-msvc)
 set(CMAKE_CXX_COMPILER_TARGET i686-pc-windows-msvc)
-find_program(CMAKE_LINKER NAMES lld-link lld-link-16 lld-link-15 lld-link-14 HINTS ${llvmBins}
-             REQUIRED)
-find_program(CMAKE_AR NAMES llvm-lib llvm-lib-16 llvm-lib-15 llvm-lib-14 HINTS ${llvmBins}
-             REQUIRED)
 find_program(CMAKE_RC_COMPILER NAMES llvm-rc llvm-rc-16 llvm-rc-15 llvm-rc-14 HINTS ${llvmBins})
 find_program(CMAKE_MT NAMES llvm-mt llvm-mt-16 llvm-mt-15 llvm-mt-14 HINTS ${llvmBins})
-# Reads the modules' export and import tables in the tests.
-find_program(ZENTRIK_READOBJ NAMES llvm-readobj llvm-readobj-16 llvm-readobj-15 llvm-readobj-14
-             HINTS ${llvmBins} REQUIRED)
 
 # Wine's headers and the import libraries, made once per build folder; ZENTRIK_WINE_SDK may name
 # one made before. Compiler checks (try_compile) get the folder passed on and only use it.

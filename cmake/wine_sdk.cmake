@@ -32,14 +32,26 @@ function(zentrik_download_deb dir name arch out)
       zentrik_wine_sdk_fail("this needs Debian's ${package} package, and there is no apt-get to "
                             "download it; put its .deb into ${dir}")
     endif()
+    # apt-get finds no package of an architecture Debian was not told of.
+    execute_process(COMMAND dpkg --print-architecture
+                    OUTPUT_VARIABLE native OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+    execute_process(COMMAND dpkg --print-foreign-architectures
+                    OUTPUT_VARIABLE foreign ERROR_QUIET)
+    string(REGEX MATCHALL "[^\n]+" architectures "${native}\n${foreign}")
+    if(NOT arch IN_LIST architectures)
+      zentrik_wine_sdk_fail("downloading ${package} needs Debian's ${arch} package "
+                            "architecture: as root, dpkg --add-architecture ${arch} && "
+                            "apt-get update")
+    endif()
     message(STATUS "Downloading ${package} into ${dir}")
     execute_process(COMMAND ${ZENTRIK_APT_GET} download ${package}
                     WORKING_DIRECTORY "${dir}" RESULT_VARIABLE result OUTPUT_QUIET
                     ERROR_VARIABLE error)
     file(GLOB debs "${dir}/${name}_*_${arch}.deb")
     if(NOT result EQUAL 0 OR NOT debs)
-      zentrik_wine_sdk_fail("apt-get download ${package} failed (is the i386 "
-                            "architecture added and its package index there?):\n${error}")
+      string(REGEX MATCH "E: [^\n]*" reason "${error}")
+      zentrik_wine_sdk_fail("apt-get download ${package} failed: ${reason} (is the ${arch} "
+                            "package index there? as root, apt-get update)")
     endif()
   endif()
   list(GET debs 0 deb)
@@ -138,7 +150,10 @@ function(zentrik_wine_sdk dir)
   foreach(tool llvm-readobj llvm-nm llvm-dlltool)
     string(TOUPPER "ZENTRIK_${tool}" var)
     string(REPLACE "-" "_" var "${var}")
-    find_program(${var} NAMES ${tool} ${tool}-16 ${tool}-15 ${tool}-14 REQUIRED)
+    find_program(${var} NAMES ${tool} ${tool}-16 ${tool}-15 ${tool}-14)
+    if(NOT ${var})
+      zentrik_wine_sdk_fail("missing ${tool} (Debian's llvm)")
+    endif()
   endforeach()
   file(MAKE_DIRECTORY "${dir}/include" "${dir}/lib")
   zentrik_find_wine_dlls("${dir}" dlls)

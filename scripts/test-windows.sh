@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Windows leg of ./test (./test --windows): cross-builds build-windows/ with clang-cl for
 # 32-bit x86 Windows in Microsoft's C++ ABI, then runs its tests and the end-to-end checks against
-# a native build under Wine, and builds the package against the engine's SDK and checks it
-# against the stand-in-built one (no Windows program runs for that). On a machine whose kernel
+# a native build under Wine, and builds the package against the engine's SDK (ZENTRIK_ENGINE_SDK)
+# with the mod author's archive and checks both DLLs against the SDK and the engine's releases
+# (ZENTRIK_ENGINE_ABI; no Windows program runs for that). On a machine whose kernel
 # runs no 32-bit programs (so no Wine), it still builds everything and runs every check that
 # needs no Windows program, and says in one line how many tests it could not run and why.
 # ZENTRIK_32BIT_PROGRAMS=yes or no overrides what this machine is found to be. Ends with one line
@@ -79,6 +80,10 @@ else
 fi
 run_ctest build-windows || failed=1
 
+# Before the end-to-end checks, which run the SDK-built DLL too.
+section "the package built against the engine's SDK (${ZENTRIK_ENGINE_SDK:-../shared/engine-sdk}) and the mod author's archive, checked statically"
+run_checks build-windows/engine-sdk.log tests/windows/engine_sdk.sh build-windows || failed=1
+
 if [ -n "$wine_runs" ]; then
   section "native build (build/), to compare against"
   configure_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZENTRIK_WERROR=ON
@@ -86,8 +91,6 @@ if [ -n "$wine_runs" ]; then
   run_checks build-windows/end-to-end.log tests/windows/end_to_end.sh build-windows build ||
     failed=1
 fi
-section "the package built against the engine's SDK (../shared/engine-sdk), checked statically"
-run_checks build-windows/engine-sdk.log tests/windows/engine_sdk.sh build-windows || failed=1
 
 if [ -z "$wine_runs" ]; then
   # Each CTest test that runs a Windows program counts as one, each end-to-end check as one.

@@ -165,4 +165,48 @@ TEST(EngineStandin, ClassesAreFoundByNameWhileTheyExist) {
   EXPECT_EQ(UClass::FindClass(TEXT("Actor")), AActor::StaticClass());
 }
 
+// Objects live in GMalloc's blocks: a spawn takes a block of the class's registered size from it,
+// and deleting the object (the engine's inline operator delete) gives that block back.
+TEST(EngineStandin, ObjectsLiveInTheEngineAllocatorsBlocks) {
+  struct Recorder : FMalloc {
+    explicit Recorder(FMalloc* heap) : heap(heap) {}
+    void* Malloc(DWORD count, const TCHAR* tag) override {
+      allocated = count;
+      return heap->Malloc(count, tag);
+    }
+    void* Realloc(void* block, DWORD count, const TCHAR* tag) override {
+      return heap->Realloc(block, count, tag);
+    }
+    void Free(void* block) override {
+      freed = block;
+      heap->Free(block);
+    }
+    void DumpAllocs() override {}
+    void HeapCheck() override {}
+    void Init() override {}
+    void Exit() override {}
+    FMalloc* heap;
+    DWORD allocated = 0;
+    void* freed = nullptr;
+  } recorder(GMalloc);
+  GMalloc = &recorder;
+  UObject* actor = UObject::StaticSpawn(AActor::StaticClass());
+  const DWORD allocated = recorder.allocated;
+  delete actor;
+  GMalloc = recorder.heap;
+  EXPECT_EQ(allocated, AActor::StaticClass()->GetPropertiesSize());
+  EXPECT_EQ(recorder.freed, actor);
+  EXPECT_EQ(standinLastFreedSize(), allocated);
+}
+
+TEST(EngineStandin, TheAllocatorReallocatesAsTheEngines) {
+  void* block = GMalloc->Realloc(nullptr, 4, TEXT("test"));  // from nothing: a new block
+  memcpy(block, "abc", 4);
+  block = GMalloc->Realloc(block, 64, TEXT("test"));
+  EXPECT_STREQ(static_cast<const char*>(block), "abc");
+  EXPECT_EQ(GMalloc->Realloc(block, 0, TEXT("test")), nullptr);  // to nothing: freed
+  EXPECT_EQ(standinLastFreedSize(), 64u);
+  GMalloc->Free(nullptr);
+}
+
 }  // namespace

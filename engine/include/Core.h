@@ -200,6 +200,40 @@ extern CORE_API FOutputDevice* GLog;
 // Adds a formatted entry to the unwind history of the exception now on its way up.
 CORE_API void appUnwindf(const TCHAR* format, ...);
 
+// The guard every native body runs inside. An engine error (thrown as a pointer to 16-bit text,
+// caught as the engine catches it) passes through unchanged; any other exception first adds the
+// function's name to the unwind history, then goes on. The name text has the engine's name, so
+// that a guarded inline function of these headers refers to the same exported text as the
+// engine's own.
+#define guard(func)                                   \
+  {                                                   \
+    static const TCHAR __FUNC_NAME__[] = TEXT(#func); \
+    try {
+#define unguard                            \
+  }                                        \
+  catch (TCHAR * engineError) {            \
+    throw engineError;                     \
+  }                                        \
+  catch (...) {                            \
+    appUnwindf(TEXT("%s"), __FUNC_NAME__); \
+    throw;                                 \
+  }                                        \
+  }
+
+// The engine's allocator, with the engine's functions in the engine's order. Objects live in its
+// blocks, and the engine's inline functions call it directly: an object is freed through it.
+class CORE_API FMalloc {
+ public:
+  virtual void* Malloc(DWORD count, const TCHAR* tag) = 0;
+  virtual void* Realloc(void* original, DWORD count, const TCHAR* tag) = 0;
+  virtual void Free(void* original) = 0;
+  virtual void DumpAllocs() = 0;
+  virtual void HeapCheck() = 0;
+  virtual void Init() = 0;
+  virtual void Exit() = 0;
+};
+extern CORE_API FMalloc* GMalloc;
+
 // Stand-in only, for the host and the tests. The unwind history so far, entries joined by
 // " <- "; and its reset.
 CORE_API const TCHAR* appUnwindHistory();
@@ -221,8 +255,13 @@ class CORE_API UObject : public FUnknown {
  public:
   UObject();
   virtual ~UObject();
-  // Instances live in blocks of their class's registered size, freed with that size.
-  void operator delete(void* object, size_t size);
+  // Instances live in the engine allocator's blocks of their class's registered size. Inline, as
+  // the engine has it: a module frees its objects through GMalloc itself.
+  void operator delete(void* object, size_t) {
+    guard(UObject::operator delete);
+    GMalloc->Free(object);
+    unguard;
+  }
   // An instance built by its class's internal constructor in memory given to it.
   void* operator new(size_t, EInternal* where) { return where; }
 
@@ -248,7 +287,8 @@ class CORE_API UObject : public FUnknown {
   virtual void Register();
   virtual void LanguageChange();
 
-  static UClass* StaticClass();
+  // The class object itself is exported, as in the engine: a module reaches it without a call.
+  static UClass* StaticClass() { return &PrivateStaticClass; }
   static const TCHAR* StaticConfigName() { return TEXT("System"); }
   void StaticConstructor();
   // Runs the object's destruction once: true then, false on every later call.
@@ -258,9 +298,12 @@ class CORE_API UObject : public FUnknown {
   DWORD GetFlags() const { return ObjectFlags; }
 
   // Stand-in only: what the engine's object manager does when it spawns an actor, for the host
-  // and the tests. A new instance of a registered class: memory of its registered size, built by
-  // its internal constructor.
+  // and the tests. A new instance of a registered class: a zeroed block of its registered size
+  // from GMalloc, built by its internal constructor.
   static UObject* StaticSpawn(UClass* cls);
+
+ private:
+  static UClass PrivateStaticClass;
 
  protected:
 #if STANDIN_ENGINE_LAYOUT
@@ -287,7 +330,9 @@ class CORE_API UClass : public UObject {
   typedef void (*InternalConstructor)(void* where);
   typedef void (UObject::*StaticConstructorFunction)();
 
-  // A class compiled into a package, registered under its name for the life of the object.
+  // A class compiled into a package, registered under its name for the life of the object. The
+  // texts are kept, not copied: they live as long as the class (a module's own constants), and
+  // registering needs no memory, so the engine's own classes never fail to register.
   UClass(ENativeConstructor, DWORD size, DWORD classFlags, UClass* baseClass, UClass* withinClass,
          FGuid guid, const TCHAR* name, const TCHAR* packageName, const TCHAR* configName,
          DWORD flags, InternalConstructor constructor, StaticConstructorFunction staticConstructor);
@@ -298,9 +343,9 @@ class CORE_API UClass : public UObject {
   // Stand-in only, for the host and the tests: the registered class of that name, or null; and
   // what the class was registered with.
   static UClass* FindClass(const TCHAR* name);
-  const TCHAR* GetName() const { return *ClassName; }
-  const TCHAR* GetPackageName() const { return *PackageName; }
-  const TCHAR* GetConfigName() const { return *ConfigName; }
+  const TCHAR* GetName() const { return ClassName; }
+  const TCHAR* GetPackageName() const { return PackageName; }
+  const TCHAR* GetConfigName() const { return ConfigName; }
   UClass* GetSuperClass() const { return SuperClass; }
   UClass* GetWithin() const { return Within; }
   const FGuid& GetGuid() const { return Guid; }
@@ -316,17 +361,18 @@ class CORE_API UClass : public UObject {
   UClass* SuperClass;
   UClass* Within;
   FGuid Guid;
-  FString ClassName;
-  FString PackageName;
-  FString ConfigName;
+  const TCHAR* ClassName;
+  const TCHAR* PackageName;
+  const TCHAR* ConfigName;
   InternalConstructor ClassConstructor;
   StaticConstructorFunction ClassStaticConstructor;
+  UClass* NextRegistered;  // the class registered before this one
 
  protected:
 #if STANDIN_ENGINE_LAYOUT
   // The rest of the engine's class object. A package holds its class objects in its own static
   // storage, and the engine's constructor fills all of its 1272 bytes.
-  BYTE ReservedEngineFields[1156];
+  BYTE ReservedEngineFields[1176];
 #endif
 };
 
@@ -339,21 +385,3 @@ static_assert(sizeof(UObject) == 40, "UObject has the engine's object size");
 static_assert(sizeof(UClass) == 1272, "UClass has the engine's object size");
 static_assert(sizeof(Native) == 4, "a native is one code pointer, as in the engine");
 #endif
-
-// The guard every native body runs inside. An engine error (thrown as a pointer to 16-bit text,
-// caught as the engine catches it) passes through unchanged; any other exception first adds the
-// function's name to the unwind history, then goes on.
-#define guard(func)                                         \
-  {                                                         \
-    static const TCHAR GuardedFunctionName[] = TEXT(#func); \
-    try {
-#define unguard                                  \
-  }                                              \
-  catch (TCHAR * engineError) {                  \
-    throw engineError;                           \
-  }                                              \
-  catch (...) {                                  \
-    appUnwindf(TEXT("%s"), GuardedFunctionName); \
-    throw;                                       \
-  }                                              \
-  }

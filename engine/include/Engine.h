@@ -21,7 +21,7 @@ enum ELevelTick { LEVELTICK_TimeOnly = 0, LEVELTICK_ViewportsOnly = 1, LEVELTICK
 // UObject (some overridden here), then the actor's own.
 class ENGINE_API AActor : public UObject {
  public:
-  AActor();
+  AActor() {}
   ~AActor() override;
   void ProcessEvent(UFunction* function, void* parms, void* result = nullptr) override;
   void ProcessState(FLOAT deltaSeconds) override;
@@ -54,8 +54,13 @@ class ENGINE_API AActor : public UObject {
   virtual FCoords ToWorld() const;
   virtual void performPhysics(FLOAT deltaSeconds);
 
-  static UClass* StaticClass();
+  // The class object itself is exported, as in the engine (see UObject).
+  static UClass* StaticClass() { return &PrivateStaticClass; }
 
+ private:
+  static UClass PrivateStaticClass;
+
+ public:
 #if STANDIN_ENGINE_LAYOUT
   // In the engine's ABI the engine allocates actors of the size a class registers and reaches
   // its fields by offset, so there an actor has the engine's size, 524 bytes, and Location sits

@@ -31,9 +31,9 @@ struct StandinNativeRegistration {
 CORE_API INT standinNativeRegistrationCount();
 CORE_API StandinNativeRegistration standinNativeRegistration(INT position);
 
-// The size the last UObject::operator delete was given, and how often an object's destruction
-// ran through ConditionalDestroy.
-CORE_API size_t standinLastDeleteSize();
+// The size of the last block GMalloc freed (an object's: its class's registered size), and how
+// often an object's destruction ran through ConditionalDestroy.
+CORE_API size_t standinLastFreedSize();
 CORE_API int standinConditionalDestroyCount();
 
 // Forgets registrations, unwind history, pending faults and the counters above.

@@ -30,6 +30,59 @@ void* allocateOrThrow(size_t size) {
   return block;
 }
 
+size_t lastFreedSize = 0;
+
+// The engine's allocator, on the C heap. Each block keeps its size in front of it, so that the
+// test seam can tell which block was freed.
+class StandinMalloc : public FMalloc {
+ public:
+  void* Malloc(DWORD count, const TCHAR*) override {
+    auto* block = static_cast<Header*>(malloc(wholeSize(count)));
+    if (block == nullptr) throw StandinOutOfMemory();
+    block->size = count;
+    return block + 1;
+  }
+  void* Realloc(void* original, DWORD count, const TCHAR* tag) override {
+    if (original == nullptr) return Malloc(count, tag);
+    if (count == 0) {
+      Free(original);
+      return nullptr;
+    }
+    auto* block = static_cast<Header*>(realloc(headerOf(original), wholeSize(count)));
+    if (block == nullptr) throw StandinOutOfMemory();
+    block->size = count;
+    return block + 1;
+  }
+  void Free(void* original) override {
+    if (original == nullptr) return;
+    Header* block = headerOf(original);
+    lastFreedSize = block->size;
+    free(block);
+  }
+  void DumpAllocs() override {}
+  void HeapCheck() override {}
+  void Init() override {}
+  void Exit() override {}
+
+ private:
+  // As long as the C heap's alignment, so that the block after it keeps that alignment.
+  union Header {
+    size_t size;
+    double d;
+    long long ll;
+    void* p;
+  };
+  static Header* headerOf(void* block) { return static_cast<Header*>(block) - 1; }
+  // The size of a block of count bytes with its header; where that does not fit in the address
+  // space (a 32-bit one), a size no heap gives.
+  static size_t wholeSize(DWORD count) {
+    const size_t whole = static_cast<size_t>(count) + sizeof(Header);
+    return whole < sizeof(Header) ? static_cast<size_t>(-1) : whole;
+  }
+};
+
+StandinMalloc standinMalloc;
+
 INT textLength(const TCHAR* text) {
   INT n = 0;
   while (text[n] != 0) ++n;
@@ -163,10 +216,6 @@ class List {
     }
     items_[count_++] = item;
   }
-  void removeAt(INT i) {
-    memmove(items_ + i, items_ + i + 1, static_cast<size_t>(count_ - i - 1) * sizeof(T));
-    --count_;
-  }
   void clear() { count_ = 0; }
   INT count() const { return count_; }
   T& operator[](INT i) { return items_[i]; }
@@ -178,12 +227,11 @@ class List {
 };
 
 List<StandinNativeRegistration> nativeRegistrations;
-size_t lastDeleteSize = 0;
 int conditionalDestroyCount = 0;
 
-// Classes in the order they were registered; when a name is registered twice, the later
-// registration is found.
-List<UClass*> classRegistry;
+// The class registered last, which links to the one before; so when a name is registered
+// twice, the later registration is found.
+UClass* lastRegistered = nullptr;
 
 bool sameText(const TCHAR* a, const TCHAR* b) {
   while (*a != 0 && *a == *b) ++a, ++b;
@@ -193,6 +241,7 @@ bool sameText(const TCHAR* a, const TCHAR* b) {
 }  // namespace
 
 FOutputDevice* GLog = &standardErrorLog;
+FMalloc* GMalloc = &standinMalloc;
 
 // --- FString
 
@@ -204,18 +253,19 @@ FString::FString(const FString& other) : Data(nullptr), ArrayNum(0), ArrayMax(0)
   assign(other.Data, other.Len());
 }
 FString::~FString() {
-  free(Data);
+  GMalloc->Free(Data);
 }
 
 // The new text is complete before the old one goes, so a failure leaves the string as it was.
 void FString::assign(const TCHAR* text, INT length) {
   TCHAR* data = nullptr;
   if (length > 0) {
-    data = static_cast<TCHAR*>(allocateOrThrow((static_cast<size_t>(length) + 1) * sizeof(TCHAR)));
+    data = static_cast<TCHAR*>(
+        GMalloc->Malloc(static_cast<DWORD>(length + 1) * sizeof(TCHAR), TEXT("FString")));
     memcpy(data, text, static_cast<size_t>(length) * sizeof(TCHAR));
     data[length] = 0;
   }
-  free(Data);
+  GMalloc->Free(Data);
   Data = data;
   ArrayNum = ArrayMax = length > 0 ? length + 1 : 0;
 }
@@ -397,18 +447,14 @@ UBOOL UObject::ConditionalDestroy() {
   return 1;
 }
 
-void UObject::operator delete(void* object, size_t size) {
-  lastDeleteSize = size;
-  free(object);
-}
-
 UObject* UObject::StaticSpawn(UClass* cls) {
-  void* block = calloc(1, cls->GetPropertiesSize());
-  if (block == nullptr) throw StandinOutOfMemory();
+  const DWORD size = cls->GetPropertiesSize();
+  void* block = GMalloc->Malloc(size, TEXT("StaticSpawn"));
+  memset(block, 0, size);
   try {
     cls->GetConstructor()(block);
   } catch (...) {
-    free(block);
+    GMalloc->Free(block);
     throw;
   }
   auto* object = static_cast<UObject*>(block);
@@ -417,13 +463,10 @@ UObject* UObject::StaticSpawn(UClass* cls) {
   return object;
 }
 
-UClass* UObject::StaticClass() {
-  static UClass objectClass(EC_NativeConstructor, sizeof(UObject), 0, nullptr, nullptr, FGuid(),
-                            TEXT("Object"), TEXT("Core"), TEXT("System"),
-                            RF_Public | RF_Standalone | RF_Transient | RF_Native, nullptr,
-                            &UObject::StaticConstructor);
-  return &objectClass;
-}
+UClass UObject::PrivateStaticClass(EC_NativeConstructor, sizeof(UObject), 0, nullptr, nullptr,
+                                   FGuid(), TEXT("Object"), TEXT("Core"), TEXT("System"),
+                                   RF_Public | RF_Standalone | RF_Transient | RF_Native, nullptr,
+                                   &UObject::StaticConstructor);
 
 // --- UClass
 
@@ -440,25 +483,24 @@ UClass::UClass(ENativeConstructor, DWORD size, DWORD classFlags, UClass* baseCla
       PackageName(packageName),
       ConfigName(configName),
       ClassConstructor(constructor),
-      ClassStaticConstructor(staticConstructor) {
+      ClassStaticConstructor(staticConstructor),
+      NextRegistered(lastRegistered) {
   ObjectFlags = flags;
-  classRegistry.add(this);
+  lastRegistered = this;
 }
 
 UClass::~UClass() {
-  List<UClass*>& registry = classRegistry;
-  for (INT i = registry.count(); i-- > 0;) {
-    if (registry[i] == this) {
-      registry.removeAt(i);
+  for (UClass** link = &lastRegistered; *link != nullptr; link = &(*link)->NextRegistered) {
+    if (*link == this) {
+      *link = NextRegistered;
       break;
     }
   }
 }
 
 UClass* UClass::FindClass(const TCHAR* name) {
-  List<UClass*>& registry = classRegistry;
-  for (INT i = registry.count(); i-- > 0;) {
-    if (sameText(registry[i]->GetName(), name)) return registry[i];
+  for (UClass* cls = lastRegistered; cls != nullptr; cls = cls->NextRegistered) {
+    if (sameText(cls->GetName(), name)) return cls;
   }
   return nullptr;
 }
@@ -492,8 +534,8 @@ StandinNativeRegistration standinNativeRegistration(INT position) {
   return nativeRegistrations[position];
 }
 
-size_t standinLastDeleteSize() {
-  return lastDeleteSize;
+size_t standinLastFreedSize() {
+  return lastFreedSize;
 }
 int standinConditionalDestroyCount() {
   return conditionalDestroyCount;
@@ -503,6 +545,6 @@ void standinResetForTesting() {
   faultArmed[0] = faultArmed[1] = false;
   unwindHistory.clear();
   nativeRegistrations.clear();
-  lastDeleteSize = 0;
+  lastFreedSize = 0;
   conditionalDestroyCount = 0;
 }

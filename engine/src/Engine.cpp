@@ -1,6 +1,5 @@
 #include "Engine.h"
 
-AActor::AActor() : Location(0, 0, 0) {}
 AActor::~AActor() = default;
 void AActor::ProcessEvent(UFunction*, void*, void*) {}
 void AActor::ProcessState(FLOAT) {}
@@ -60,14 +59,11 @@ FCoords AActor::ToWorld() const {
 }
 void AActor::performPhysics(FLOAT) {}
 
-UClass* AActor::StaticClass() {
-  static UClass actorClass(
-      EC_NativeConstructor, sizeof(AActor), 0, UObject::StaticClass(), UObject::StaticClass(),
-      FGuid(), TEXT("Actor"), TEXT("Engine"), UObject::StaticConfigName(),
-      RF_Public | RF_Standalone | RF_Transient | RF_Native,
-      [](void* where) {
-        if (where != nullptr) new (static_cast<EInternal*>(where)) AActor;
-      },
-      &UObject::StaticConstructor);
-  return &actorClass;
-}
+UClass AActor::PrivateStaticClass(
+    EC_NativeConstructor, sizeof(AActor), 0, UObject::StaticClass(), UObject::StaticClass(),
+    FGuid(), TEXT("Actor"), TEXT("Engine"), UObject::StaticConfigName(),
+    RF_Public | RF_Standalone | RF_Transient | RF_Native,
+    [](void* where) {
+      if (where != nullptr) new (static_cast<EInternal*>(where)) AActor;
+    },
+    &UObject::StaticConstructor);

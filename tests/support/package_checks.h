@@ -180,7 +180,7 @@ inline void instances(Package& package, uint32_t instanceSize) {
   check(standinConditionalDestroyCount() == 0, "not destroyed yet");
   delete object;
   check(standinConditionalDestroyCount() == 1, "deleting runs ConditionalDestroy");
-  check(standinLastDeleteSize() == instanceSize, "freed with the registered size");
+  check(standinLastFreedSize() == instanceSize, "freed with the registered size");
 }
 
 inline void unloading(Package& package) {

@@ -2,7 +2,10 @@
 # End-to-end checks of the Windows build (clang-cl) under Wine: the package module in the engine
 # host and the zentrik tool on Wine's own firmware table, and on every sample and shared table
 # against a native build of the same sources, byte for byte (standard output, standard error and
-# exit code).
+# exit code). The module's checks run on both Zentrik.dll: the one built against the stand-in and,
+# where this run built it (tests/windows/engine_sdk.sh, which then made the archive), the one
+# built against the engine's SDK, with package_test.exe too; each line names the DLL. The
+# archive's zentrik.exe runs as well.
 # Usage: tests/windows/end_to_end.sh WINDOWS-BUILD NATIVE-BUILD (both built already)
 #        tests/windows/end_to_end.sh --count WINDOWS-BUILD: runs nothing, prints how many checks
 #        it would run (for a machine that cannot run them)
@@ -78,14 +81,16 @@ expect() {
   fi
 }
 
-# same NAME: the Windows run NAME.windows and the native run NAME.native agree byte for byte.
+# same NAME [NATIVE]: the Windows run NAME.windows and the native run NATIVE.native (by default
+# NAME.native) agree byte for byte.
 same() {
   counted && return 0
-  local part differs=0
+  local part differs=0 native=${2:-$1}
   for part in out err status; do
-    if ! cmp -s "$work/$1.windows.$part" "$work/$1.native.$part"; then
+    if ! cmp -s "$work/$1.windows.$part" "$work/$native.native.$part"; then
       fail "$1: $part differs between the Windows and the native build:"
-      diff <(od -c "$work/$1.native.$part") <(od -c "$work/$1.windows.$part") | head -20 || true
+      diff <(od -c "$work/$native.native.$part") <(od -c "$work/$1.windows.$part") | head -20 ||
+        true
       differs=1
     fi
   done
@@ -93,16 +98,28 @@ same() {
 }
 
 host=$win/bin/engine-host.exe
-module=$win/lib/Zentrik.dll
 tool=$win/bin/zentrik.exe
+# The modules the checks run on, each as "LABEL PATH": the stand-in-built one, and the SDK-built
+# one where this run built it (an archive is there only then).
+modules=("stand-in-built $win/lib/Zentrik.dll")
+archive=$(find "$win" -maxdepth 1 -name 'Zentrik-*-win32.zip' | head -1)
+if [ -n "$archive" ] && [ -f "$win/engine-sdk/lib/Zentrik.dll" ]; then
+  modules+=("SDK-built $win/engine-sdk/lib/Zentrik.dll")
+elif [ -z "$counting" ]; then
+  echo "skipped: every check of the SDK-built Zentrik.dll and of the archive's zentrik.exe" \
+    "(this run built no Zentrik.dll against the engine's SDK)"
+fi
 
 section "Wine's own firmware table"
 # Wine synthesises a small table without a processor structure: the native logs its failure line
 # and returns an empty string.
-run live-host wine "$host" "$module"
-expect live-host out $'\n'
-expect live-host err $'Log: Couldn\'t get the relevant information. Contact the author!!\n'
-expect live-host status $'0\n'
+for entry in "${modules[@]}"; do
+  label=${entry%% *} module=${entry#* }
+  run "live-host.$label" wine "$host" "$module"
+  expect "live-host.$label" out $'\n'
+  expect "live-host.$label" err $'Log: Couldn\'t get the relevant information. Contact the author!!\n'
+  expect "live-host.$label" status $'0\n'
+done
 
 # The tool on the live table, and the table it captures there read by the native build.
 run live-serial wine "$tool" serial
@@ -162,9 +179,12 @@ if [ -f "$shared/fwupd-sysfs-T440s.DMI" ]; then
 fi
 for table in "${tables[@]}"; do
   name=$(basename "$table")
-  run "$name.host.windows" wine "$host" --table "$table" "$module"
   run "$name.host.native" "$native/bin/engine-host" --table "$table" "$native/lib/Zentrik.so"
-  same "$name.host"
+  for entry in "${modules[@]}"; do
+    label=${entry%% *} module=${entry#* }
+    run "$name.host.$label.windows" wine "$host" --table "$table" "$module"
+    same "$name.host.$label" "$name.host"
+  done
   for command in "records" "records --json" "inventory" "inventory --json" "id" "id --json" \
     "serial"; do
     label="$name.${command// /}"
@@ -180,14 +200,42 @@ done
 # and exit code.
 mkdir -p "$work/no-table"
 for input in no-such.rsmb no-table; do
-  run "$input.host.windows" wine "$host" --table "$work/$input" "$module"
   run "$input.host.native" "$native/bin/engine-host" --table "$work/$input" \
     "$native/lib/Zentrik.so"
-  same "$input.host"
+  for entry in "${modules[@]}"; do
+    label=${entry%% *} module=${entry#* }
+    run "$input.host.$label.windows" wine "$host" --table "$work/$input" "$module"
+    same "$input.host.$label" "$input.host"
+  done
   run "$input.windows" wine "$tool" records --table "$work/$input"
   run "$input.native" "$native/bin/zentrik" records --table "$work/$input"
   same "$input"
 done
+
+if [ ${#modules[@]} -gt 1 ]; then
+  section "the SDK-built Zentrik.dll as the engine sees it, and the archive's zentrik.exe"
+  # The checks that ctest's windows.package runs on the stand-in-built DLL: registration, the
+  # 524-byte instances, the firmware read once, the failure path, the guard across modules.
+  sdkModule=${modules[1]#* }
+  run package-test.SDK-built wine "$win/bin/package_test.exe" "$sdkModule"
+  # shows_passed NAME: the test program passed; its output where it did not.
+  shows_passed() {
+    grep -qx '0' "$work/$1.status" || {
+      head -40 "$work/$1.out"
+      return 1
+    }
+  }
+  verify "package-test.SDK-built: registration, 524-byte instances, the ID, the failure path and the guard across modules" \
+    shows_passed package-test.SDK-built
+  # The tool as players get it, out of the archive, beside nothing of the build.
+  if [ -z "$counting" ]; then
+    python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' \
+      "$archive" "$work/archive"
+  fi
+  run archive-tool.windows wine "$work/archive/Tools/zentrik.exe" id --table samples/desktop.rsmb
+  run archive-tool.native "$native/bin/zentrik" id --table samples/desktop.rsmb
+  same archive-tool
+fi
 
 if [ -n "$counting" ]; then
   echo "$checks"
