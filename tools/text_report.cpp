@@ -78,6 +78,16 @@ void writeValue(FILE* out, int indent, const char* label, const char* value, boo
 }
 
 void writeFieldValue(FILE* out, int indent, const char* label, const FieldValue& value, bool list) {
+  if (value.partCount > 0) {
+    // The texts of set bits, each an item as it stands.
+    writeIndent(out, indent);
+    ItemWriter items(out, indent, label);
+    for (size_t p = 0; p < value.partCount; ++p) {
+      value.parts[p].forEach(
+          [&items](const ValueText& item) { items.item(item.text, item.length); });
+    }
+    return;
+  }
   const unsigned missing = value.items > value.found ? value.items - value.found : 0;
   // A list of strings none of which the set holds has no text of them to split.
   const bool noneFound = value.separator == '\0' && value.found == 0;

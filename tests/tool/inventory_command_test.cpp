@@ -95,6 +95,37 @@ TEST_F(InventoryCommand, DecodesEachStructureAsThePackageDoes) {
   EXPECT_EQ(inventory["totals"]["systemMemory"]["bytes"].number, int64_t{16} << 30);
 }
 
+// The lines under the heading that starts with prefix, up to the blank line after them.
+std::string blockAfter(const std::string& text, const std::string& prefix) {
+  const size_t heading = text.find("\n" + prefix);
+  if (heading == std::string::npos) return "(no " + prefix + ")";
+  const size_t start = text.find('\n', heading + 1) + 1;
+  return text.substr(start, text.find("\n\n", start) - start);
+}
+
+// For people, a structure's fields read as the records report reads them, lists item by item.
+TEST_F(InventoryCommand, TextShowsTheRecordsFields) {
+  TempDir dir;
+  const std::string fixture = dir.write("fixture.dmi", fixtureTable());
+  const std::string desktop = samplePath("desktop");
+  const struct {
+    const std::string& path;
+    const char* record;
+    const char* structure;
+  } cases[] = {
+      {fixture, "BIOS\n", "BIOS ("},
+      {fixture, "BIOS Language\n", "BIOS Language ("},
+      {desktop, "BIOS\n", "BIOS ("},
+      {desktop, "Processor\n", "Processor 1 of 1 "},
+  };
+  for (const auto& c : cases) {
+    const std::string fields = blockAfter(runTool({"records", "--table", c.path}).out, c.record);
+    EXPECT_NE(fields.find(":\n    "), std::string::npos) << c.record << "with a list\n" << fields;
+    EXPECT_EQ(blockAfter(runTool({"inventory", "--table", c.path}).out, c.structure), fields)
+        << c.path;
+  }
+}
+
 // Every processor with its socket's state, every array with the devices that name it, and the
 // devices that name none apart.
 TEST_F(InventoryCommand, GroupsAsAPersonReadsAMachine) {
