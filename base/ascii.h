@@ -6,7 +6,7 @@
 
 // A printable ASCII byte, blank to tilde (0x20 to 0x7E): what a text of the table may hold as it
 // stands. One comparison: every other byte lies at or above 0x5F once 0x20 is taken from it.
-inline bool isPrintableAscii(uint8_t byte) {
+constexpr bool isPrintableAscii(uint8_t byte) {
   return static_cast<uint8_t>(byte - 0x20) < 0x5F;
 }
 

@@ -34,6 +34,8 @@ class TextBuffer {
   // The text so far; "" before the first append. Valid until the next change.
   const char* text() const { return data_ != nullptr ? data_ : ""; }
   const unsigned char* bytes() const { return reinterpret_cast<const unsigned char*>(text()); }
+  // The bytes to change in place; null before the first append.
+  unsigned char* mutableBytes() { return reinterpret_cast<unsigned char*>(data_); }
   size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
   // True once an append could not get memory.

@@ -261,7 +261,48 @@ BenchTable adversarialTable(const std::string& kind, size_t bytes) {
   return BenchTable{name, {}, 0};
 }
 
+BenchTable devicesTable(size_t mebibytes) {
+  const size_t bytes = mebibytes << 20;
+  Bytes t;
+  append(t, memoryArray(0xFFFF));
+  size_t structures = 2;
+  for (size_t i = 0;; ++i, ++structures) {
+    Structure s(17, 0x54, static_cast<uint16_t>(0x1100 + i));
+    s.u16(0x04, 0x1000)
+        .u16(0x06, 0xFFFE)
+        .u16(0x08, 64)
+        .u16(0x0A, 64)
+        .u16(0x0C, 0x2000)
+        .u8(0x0E, 0x09)
+        .u8(0x10, 1)
+        .u8(0x11, 2)
+        .u8(0x12, 0x1A)
+        .u16(0x13, 0x0080)
+        .u16(0x15, 3200)
+        .u8(0x17, 3)
+        .u8(0x18, 4)
+        .u8(0x19, 5)
+        .u8(0x1A, 6)
+        .u8(0x1B, 2)
+        .u16(0x20, 3200)
+        .u16(0x22, 1200)
+        .u16(0x24, 1200)
+        .u16(0x26, 1200);
+    s.str(numbered("DIMM", i)).str(numbered("BANK ", i)).str("Samsung").str(numbered("S", i));
+    const Bytes device = s.str(numbered("Asset-", i)).str("M378A1K43EB2-CWE");
+    if (t.size() + device.size() + kEndOfTableSize > bytes) break;
+    append(t, device);
+  }
+  append(t, endOfTable());
+  return BenchTable{"devices:" + std::to_string(mebibytes), rawBuffer(t), structures};
+}
+
+BenchTable emptyTable() {
+  return BenchTable{"empty", rawBuffer(endOfTable()), 1};
+}
+
 BenchTable tableByName(const std::string& name) {
+  if (name == "empty") return emptyTable();
   if (name == "desktop" || name == "server") return sampleTable(name);
   if (name.rfind("real:", 0) == 0) {
     for (BenchTable& t : realTables())
@@ -273,6 +314,12 @@ BenchTable tableByName(const std::string& name) {
     const unsigned long n = strtoul(name.c_str() + 6, &rest, 10);
     if (*rest != '\0' || n < 16 || n > kMaxStructures) return BenchTable{name, {}, 0};
     return sweepTable(n);
+  }
+  if (name.rfind("devices:", 0) == 0) {
+    char* rest = nullptr;
+    const unsigned long mebibytes = strtoul(name.c_str() + 8, &rest, 10);
+    if (*rest != '\0' || mebibytes < 1 || mebibytes > 60) return BenchTable{name, {}, 0};
+    return devicesTable(mebibytes);
   }
   if (name.rfind("adversarial:", 0) == 0)
     return adversarialTable(name.substr(12), tableSize(sweepTable(kMaxStructures)));

@@ -43,6 +43,16 @@ BenchTable sweepTable(size_t structures);
 std::vector<std::string> adversarialKinds();
 BenchTable adversarialTable(const std::string& kind, size_t bytes);
 
-// Any table above by name: "desktop", "server", "real:FILE", "sweep:N", "adversarial:KIND".
-// The adversarial tables take the size of sweep:65535. Empty raw when the name is unknown.
+// mebibytes MiB of memory devices: one Physical Memory Array announcing 65535 devices, then
+// Memory Device structures of formatted length 0x54 (8 GiB, 3200 MT/s, every string set) as many
+// as fit, then the end of table. Far more than the walk's 16-bit count: what one whole process of
+// the tool holds in memory for the largest table it reads.
+BenchTable devicesTable(size_t mebibytes);
+
+// A table of the end-of-table structure alone: what a process costs without any structure.
+BenchTable emptyTable();
+
+// Any table above by name: "desktop", "server", "real:FILE", "sweep:N", "adversarial:KIND",
+// "devices:MIB", "empty". The adversarial tables take the size of sweep:65535. Empty raw when the
+// name is unknown.
 BenchTable tableByName(const std::string& name);

@@ -58,12 +58,13 @@ constexpr ValueText kExtensionByte1[] = {
 };
 
 // Bit 7 has no text.
+constexpr unsigned kVirtualMachineBit = 4;
 constexpr ValueText kExtensionByte2[] = {
     {0, "BIOS boot specification is supported"},
     {1, "Function key-initiated network boot is supported"},
     {2, "Targeted content distribution is supported"},
     {3, "UEFI is supported"},
-    {4, kVirtualMachineText},
+    {kVirtualMachineBit, kVirtualMachineText},
     {5, "Manufacturing mode is supported"},
     {6, "Manufacturing mode is enabled"},
 };
@@ -93,19 +94,20 @@ static_assert(textLength(kNoCharacteristics) <= joinedLength(kCharacteristics),
 
 }  // namespace
 
-void romSizeText(uint8_t romSize, uint16_t extendedRomSize, char** field) {
-  if (romSize != 0xFF) {
-    const SizeText size = sizeText((romSize + 1u) * 64u, 1);
-    setTextField(field, size.text, size.length);
-    return;
-  }
-  // Room for five digits, a blank and "<OUT OF SPEC>".
-  char sizeInformation[24];
-  WorkText(sizeInformation)
+FieldText romSizeText(uint8_t romSize, uint16_t extendedRomSize, RomSizePie& sizeInformation) {
+  if (romSize != 0xFF) return sizeText((romSize + 1u) * 64u, 1, sizeInformation);
+  return WorkText(sizeInformation)
       .decimal(extendedRomSize & 0x3FFFu)
       .add(' ')
       .add(kExtendedRomUnits[extendedRomSize >> 14])
-      .store(field);
+      .result();
+}
+
+FieldText romSizeText(const BiosFacts& bios, RomSizePie& sizeInformation) {
+  if (!bios.holds(bios_field::kRomSize, 1)) return {nullptr, 0};
+  // A structure without the extended ROM size word reads as one that gives 16 MB in it.
+  const uint16_t extended = bios.holds(bios_field::kExtendedRomSize, 2) ? bios.extendedRomSize : 16;
+  return romSizeText(bios.romSize, extended, sizeInformation);
 }
 
 void characteristicsText(uint32_t lower, uint32_t /*upper: no bit has a text*/,
@@ -132,90 +134,143 @@ void extensionByte2Text(uint8_t byte, char* characteristics) {
              WorkText(extensionPie).addBitTexts(kExtensionByte2, byte, '\n').terminated());
 }
 
-void decodeBiosInformation(const StructureHeader* header) {
+void biosCharacteristicsText(const BiosFacts& bios, char* characteristics) {
   namespace field = bios_field;
-  if (!holdsField(header, field::kCharacteristics, 8)) return;
-  const unsigned stringOffsets[] = {field::kVendor, field::kVersion, field::kReleaseDate};
-  FoundString strings[3];
-  lookUpStringsAt(header, stringOffsets, strings);
-  setTextField(&biosRecord.vendor, strings[0]);
-  setTextField(&biosRecord.version, strings[1]);
-  setTextField(&biosRecord.releaseDate, strings[2]);
-  biosRecord.present = 1;
-  // A structure without the extended ROM size word reads as one that gives 16 MB in it.
-  const uint16_t extendedRomSize = holdsField(header, field::kExtendedRomSize, 2)
-                                       ? readU16Le(header, field::kExtendedRomSize)
-                                       : 16;
-  romSizeText(readU8(header, field::kRomSize), extendedRomSize, &biosRecord.romSize);
-  characteristicsText(readU32Le(header, field::kCharacteristics),
-                      readU32Le(header, field::kCharacteristicsUpper), biosRecord.characteristics);
-  if (holdsField(header, field::kExtensionByte1, 1)) {
-    extensionByte1Text(readU8(header, field::kExtensionByte1), biosRecord.characteristics);
-  }
-  if (holdsField(header, field::kExtensionByte2, 1)) {
-    extensionByte2Text(readU8(header, field::kExtensionByte2), biosRecord.characteristics);
-  }
+  characteristicsText(bios.characteristics, bios.characteristicsUpper, characteristics);
+  if (bios.holds(field::kExtensionByte1, 1))
+    extensionByte1Text(bios.extensionByte1, characteristics);
+  if (bios.holds(field::kExtensionByte2, 1))
+    extensionByte2Text(bios.extensionByte2, characteristics);
 }
 
-namespace {
+bool biosSaysVirtualMachine(const BiosFacts& bios) {
+  return bios.holds(bios_field::kExtensionByte2, 1) &&
+         (bios.extensionByte2 >> kVirtualMachineBit & 1) != 0;
+}
 
-constexpr unsigned kInstallableOnly = 256;  // no string has this number
+size_t biosCharacteristicBits(const BiosFacts& bios, BitTexts (&parts)[3]) {
+  namespace field = bios_field;
+  if (!bios.holdsCharacteristics()) return 0;
+  static constexpr ValueText kNotSupported[] = {{3, kNoCharacteristics}};
+  const uint32_t lower = bios.characteristics;
+  parts[0] =
+      (lower & 0x8) != 0 ? bitTexts(kNotSupported, lower) : bitTexts(kCharacteristics, lower);
+  size_t n = 1;
+  if (bios.holds(field::kExtensionByte1, 1)) {
+    parts[n++] = bitTexts(kExtensionByte1, bios.extensionByte1);
+  }
+  if (bios.holds(field::kExtensionByte2, 1)) {
+    parts[n++] = bitTexts(kExtensionByte2, bios.extensionByte2);
+  }
+  return n;
+}
 
-// The installable languages, strings 1 to n of the set, one per line, and the current language,
-// the string numbered current, all in one pass over the set. Up to 255 strings of any length: the
-// text is written straight into its field, sized to fit.
-void storeLanguageTexts(const StructureHeader* header, unsigned current) {
-  const unsigned n = readU8(header, bios_language_field::kInstallableLanguages);
+void readBiosFacts(const StructureHeader* header, BiosFacts* bios) {
+  namespace field = bios_field;
+  bios->handle = header->handle;
+  bios->length = header->length;
+  bios->romSize = fieldAt<uint8_t>(header, field::kRomSize);
+  bios->extendedRomSize = fieldAt<uint16_t>(header, field::kExtendedRomSize);
+  bios->characteristics = fieldAt<uint32_t>(header, field::kCharacteristics);
+  bios->characteristicsUpper = fieldAt<uint32_t>(header, field::kCharacteristicsUpper);
+  bios->extensionByte1 = fieldAt<uint8_t>(header, field::kExtensionByte1);
+  bios->extensionByte2 = fieldAt<uint8_t>(header, field::kExtensionByte2);
+  const StringField strings[] = {{field::kVendor, &bios->vendor},
+                                 {field::kVersion, &bios->version},
+                                 {field::kReleaseDate, &bios->releaseDate}};
+  bios->stringsHeld = static_cast<uint8_t>(resolveStringsAt(header, strings));
+}
+
+bool biosRecordStored(const StructureHeader* header) {
+  return holdsField(header, bios_field::kCharacteristics, 8);
+}
+
+void storeBiosRecord(const BiosFacts& bios) {
+  if (!bios.holdsCharacteristics()) return;
+  setTextField(&biosRecord.vendor, bios.vendor.asText());
+  setTextField(&biosRecord.version, bios.version.asText());
+  setTextField(&biosRecord.releaseDate, bios.releaseDate.asText());
+  biosRecord.present = 1;
+  RomSizePie sizeInformation;
+  setTextField(&biosRecord.romSize, romSizeText(bios, sizeInformation));
+  biosCharacteristicsText(bios, biosRecord.characteristics);
+}
+
+void readBiosLanguageFacts(const StructureHeader* header, BiosLanguageFacts* language) {
+  namespace field = bios_language_field;
+  language->handle = header->handle;
+  language->length = header->length;
+  const unsigned n = fieldAt<uint8_t>(header, field::kInstallableLanguages);
+  const unsigned current = fieldAt<uint8_t>(header, field::kCurrentLanguage);
+  language->installable = static_cast<uint8_t>(n);
+  language->current = {kNotSpecifiedText, sizeof kNotSpecifiedText - 1,
+                       static_cast<uint8_t>(current)};
+  // The installable languages and the current one, all in one pass over the set.
   StructureStrings set(header);
   const StructureStrings::Run run = set.take(n, current);
-  const unsigned missing = n - run.found;
-  const size_t missingBytes = missing * sizeof kBadIndexText - (run.found == 0 && n > 0 ? 1 : 0);
-
-  // Without memory for the whole text the field keeps what it held, as setTextField does.
-  char* languagePie =
-      newTextField(&biosLanguageRecord.installableLanguages, run.bytes + missingBytes);
-  if (languagePie != nullptr) {
-    // The NULs between the strings become the line feeds.
-    for (size_t i = 0; i < run.bytes; ++i) {
-      languagePie[i] = run.first[i] != '\0' ? run.first[i] : '\n';
-    }
-    languagePie += run.bytes;
-    for (unsigned k = run.found; k < n; ++k) {
-      if (k > 0) *languagePie++ = '\n';
-      memcpy(languagePie, kBadIndexText, sizeof kBadIndexText - 1);
-      languagePie += sizeof kBadIndexText - 1;
-    }
-  }
-
-  if (current == kInstallableOnly) return;
+  language->languages = run.first;
+  language->languagesBytes = run.bytes;
+  language->found = run.found;
+  unsigned held = run.found;
   if (current == 0) {
-    setTextField(&biosLanguageRecord.currentLanguage, kNotSpecifiedText);
-    return;
-  }
-  FoundString currentLanguage = {kBadIndexText, sizeof kBadIndexText - 1};
-  if (run.wanted != nullptr) {
-    currentLanguage = {run.wanted, run.wantedLength};
+    // Not Specified, as set above.
+  } else if (run.wanted != nullptr) {
+    language->current.text = run.wanted;
+    language->current.length = static_cast<uint32_t>(run.wantedLength);
   } else if (current > n && run.found == n) {
     // Behind the installable languages the pass goes on to it, when the set has not ended.
-    for (unsigned k = n + 1; k < current; ++k) set.next();
-    currentLanguage.text = set.next(&currentLanguage.length);
+    size_t length = 0;
+    const char* text = kBadIndexText;
+    for (unsigned k = n + 1; k <= current; ++k) {
+      text = set.next(&length);
+      if (text == kBadIndexText) {
+        held = k - 1;
+        break;
+      }
+    }
+    language->current.text = text;
+    language->current.length = static_cast<uint32_t>(length);
+  } else {
+    language->current.text = kBadIndexText;
+    language->current.length = sizeof kBadIndexText - 1;
   }
-  setTextField(&biosLanguageRecord.currentLanguage, currentLanguage);
+  language->stringsHeld = static_cast<uint8_t>(held);
 }
 
-}  // namespace
-
-void installableLanguagesText(const StructureHeader* header) {
-  storeLanguageTexts(header, kInstallableOnly);
+size_t installableLanguagesLength(const BiosLanguageFacts& language) {
+  const unsigned n = language.installable;
+  const unsigned missing = n - language.found;
+  // Each missing one adds a line feed and "<BAD INDEX>", but for the first line.
+  return language.languagesBytes + missing * sizeof kBadIndexText -
+         (language.found == 0 && n > 0 ? 1 : 0);
 }
 
-void decodeBiosLanguage(const StructureHeader* header) {
-  namespace field = bios_language_field;
-  if (!holdsField(header, field::kCurrentLanguage, 1)) {
+void installableLanguagesText(const BiosLanguageFacts& language, char* text) {
+  // The NULs between the strings become the line feeds. From locals: the text may alias the
+  // facts for all the compiler knows, which would keep it from copying many bytes at once.
+  const char* const languages = language.languages;
+  const size_t bytes = language.languagesBytes;
+  for (size_t i = 0; i < bytes; ++i) text[i] = languages[i] != '\0' ? languages[i] : '\n';
+  text += bytes;
+  for (unsigned k = language.found; k < language.installable; ++k) {
+    if (k > 0) *text++ = '\n';
+    memcpy(text, kBadIndexText, sizeof kBadIndexText - 1);
+    text += sizeof kBadIndexText - 1;
+  }
+  *text = '\0';
+}
+
+void storeBiosLanguageRecord(const BiosLanguageFacts& language) {
+  if (!language.holdsCurrent()) {
     setTextField(&biosLanguageRecord.currentLanguage, "Unknown");
     setTextField(&biosLanguageRecord.installableLanguages, "Unknown");
     return;
   }
+  // Up to 255 strings of any length: the text is written straight into its field, sized to fit.
+  // Without memory for the whole text the field keeps what it held, as setTextField does.
+  char* languagePie =
+      newTextField(&biosLanguageRecord.installableLanguages, installableLanguagesLength(language));
+  if (languagePie != nullptr) installableLanguagesText(language, languagePie);
   // The current language is stored whole, whatever its length.
-  storeLanguageTexts(header, readU8(header, field::kCurrentLanguage));
+  setTextField(&biosLanguageRecord.currentLanguage, language.current.asText());
 }

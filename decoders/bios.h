@@ -1,19 +1,16 @@
-// BIOS Information (type 0) and BIOS Language Information (type 13) decoders.
+// BIOS Information (type 0) and BIOS Language Information (type 13): their facts, and the
+// package's records of them.
 #pragma once
 
-#include <stdint.h>
-
+#include "decoders/bios_facts.h"
 #include "structures/structure.h"
 
-void decodeBiosInformation(const StructureHeader* header);
-void decodeBiosLanguage(const StructureHeader* header);
+void readBiosFacts(const StructureHeader* header, BiosFacts* bios);
+void readBiosLanguageFacts(const StructureHeader* header, BiosLanguageFacts* language);
 
-// The ROM size text of the ROM size byte, or of the extended ROM size word when the byte is 0xFF.
-void romSizeText(uint8_t romSize, uint16_t extendedRomSize, char** field);
-// Replaces characteristics with the texts of the set bits of the characteristics field.
-void characteristicsText(uint32_t lower, uint32_t upper, char* characteristics);
-// Append a line feed and the texts of the set bits of one extension byte.
-void extensionByte1Text(uint8_t byte, char* characteristics);
-void extensionByte2Text(uint8_t byte, char* characteristics);
-// All language strings of the structure, separated by line feeds, into installableLanguages.
-void installableLanguagesText(const StructureHeader* header);
+// Whether the package stores anything of the structure: it is long enough for the characteristics.
+bool biosRecordStored(const StructureHeader* header);
+
+// Store the texts of one structure's facts in the package's record, where its length allows.
+void storeBiosRecord(const BiosFacts& bios);
+void storeBiosLanguageRecord(const BiosLanguageFacts& language);

@@ -1,6 +1,6 @@
 // How the decoders build their texts in fixed-size work buffers and store them. The texts of
 // every structure are built with WorkText, which copies plain texts and writes numbers itself;
-// printf-style formatting (storeFormatted) is kept for the rare layouts, where a format says more
+// printf-style formatting (formatted) is kept for the rare layouts, where a format says more
 // than a chain of pieces would.
 #pragma once
 
@@ -9,12 +9,26 @@
 #include <string.h>
 
 #include "base/compiler.h"
+#include "base/decimal.h"
+#include "decoders/facts.h"
 #include "decoders/value_text.h"
 #include "records/record_store.h"
 #include "structures/structure.h"
 
-// Writes value as "%u" would, without a NUL; returns the end. At most 10 characters.
-char* writeDecimal(char* out, uint32_t value);
+// The little-endian value at offset of the formatted area, as wide as T; 0 where the structure
+// ends before it. The walk hands over only structures whose formatted area the table holds, so a
+// read inside the formatted length is a read inside the table. Inline: the facts of a structure
+// are a few dozen of these.
+template <typename T>
+T fieldAt(const StructureHeader* header, unsigned offset) {
+  static_assert(T(-1) > T(0) && sizeof(T) <= 8, "unsigned integers of up to 64 bits");
+  if (!holdsBytes(header->length, offset, sizeof(T))) return 0;
+  const uint8_t* const bytes = header->data + offset;
+  T value = 0;
+  for (size_t i = sizeof(T); i-- > 0;) value = static_cast<T>(value << 8 | bytes[i]);
+  return value;
+}
+
 // Writes byte as "%02X" would, without a NUL; returns the end.
 char* writeHexPair(char* out, uint8_t byte);
 
@@ -65,8 +79,8 @@ class WorkText {
     text_[used_] = '\0';
     return text_;
   }
-  // Stores a private copy of the text in field when the whole text fit; false when it did not.
-  bool store(char** field) const;
+  // The text, or a null text when it did not fit whole.
+  FieldText result() const { return cut_ ? FieldText{nullptr, 0} : FieldText{text_, used_}; }
 
  private:
   char* text_;
@@ -75,33 +89,35 @@ class WorkText {
   bool cut_ = false;
 };
 
-// printf into buffer (capacity bytes, the NUL included) and store the text in field when it fits
-// whole; a text cut short is never stored. Returns whether it stored.
-bool storeFormatted(char** field, char* buffer, size_t capacity, const char* format, ...)
-    ZENTRIK_PRINTF_FORMAT(4, 5);
+// printf into buffer (capacity bytes, the NUL included): the text when it fits whole, else a null
+// text; a text cut short is never stored.
+FieldText formatted(char* buffer, size_t capacity, const char* format, ...)
+    ZENTRIK_PRINTF_FORMAT(3, 4);
 
-// The strings a decoder stores from one structure, with their lengths.
-struct FoundString {
-  const char* text;
-  size_t length;
+// Resolves the count string facts of one structure, whose numbers are set, in one pass over its
+// string set rather than one pass per string: each gets its string as StructureStrings hands it
+// out, "Not Specified" for number 0, "<BAD INDEX>" where the set has no such string. Returns how
+// many strings the set holds up to the first missing one, so that a report can say "string 5 of
+// 3"; the highest number asked for when none is missing.
+unsigned resolveStrings(const StructureHeader* header, StringFact* const* strings, size_t count);
+
+// The same for the string numbers held by the bytes at the offsets given, each into the string
+// fact beside it. A structure too short for a number's byte names string 0.
+struct StringField {
+  unsigned offset;
+  StringFact* fact;
 };
-
-// structureString of each of count string numbers of one structure, taken in one pass over the
-// string set rather than one pass per string.
-void lookUpStrings(const StructureHeader* header, const uint8_t* numbers, FoundString* strings,
-                   size_t count);
-
-// The same for the string numbers held by the bytes at the first count offsets.
 template <size_t N>
-void lookUpStringsAt(const StructureHeader* header, const unsigned (&offsets)[N],
-                     FoundString (&strings)[N], size_t count = N) {
-  uint8_t numbers[N];
-  if (count > N) count = N;
-  for (size_t i = 0; i < count; ++i) numbers[i] = readU8(header, offsets[i]);
-  lookUpStrings(header, numbers, strings, count);
+unsigned resolveStringsAt(const StructureHeader* header, const StringField (&fields)[N]) {
+  StringFact* strings[N];
+  for (size_t i = 0; i < N; ++i) {
+    strings[i] = fields[i].fact;
+    strings[i]->number = fieldAt<uint8_t>(header, fields[i].offset);
+  }
+  return resolveStrings(header, strings, N);
 }
 
-// Stores a private copy of a found string in field.
-inline void setTextField(char** field, const FoundString& string) {
-  setTextField(field, string.text, string.length);
+// Stores a private copy of a text made of facts in field; a null text leaves the field as it was.
+inline void setTextField(char** field, const FieldText& text) {
+  if (text.text != nullptr) setTextField(field, text.text, text.length);
 }

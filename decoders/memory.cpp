@@ -86,56 +86,63 @@ static_assert(strictlyAscending(kUses), "uses sorted and unique");
 static_assert(strictlyAscending(kFormFactors), "form factors sorted and unique");
 static_assert(strictlyAscending(kMemoryTypes), "memory types sorted and unique");
 
-// Work buffers hold the longest text of their kind: ten digits and a unit.
-constexpr size_t kNumberTextCapacity = 24;
+constexpr FieldText constantText(const char* text) {
+  return {text, textLength(text)};
+}
 
-void decodeMaximumCapacity(const StructureHeader* header) {
-  namespace field = memory_array_field;
-  if (memoryArrayRecord.present != 1) return;
-  char** const record = &memoryArrayRecord.maximumCapacity;
-  const uint32_t maximumCapacity = readU32Le(header, field::kMaximumCapacity);
-  const bool extended = maximumCapacity == field::kCapacityInExtendedField;
-  if (extended && !holdsField(header, field::kExtendedMaximumCapacity, 8)) {
-    setTextField(record, "Capacity Unknown");
-    return;
-  }
-  const SizeText size =
-      extended ? sizeText(readU64Le(header, field::kExtendedMaximumCapacity), 0)  // bytes
-               : sizeText(maximumCapacity, 1);                                    // kB
-  setTextField(record, size.text, size.length);
+// A memory speed: the word, or its extended double word where the word defers to it; 0 is
+// unknown.
+uint32_t speedOf(uint16_t speed, uint32_t extended) {
+  return speed == memory_device_field::kSpeedInExtendedField ? extended : speed;
 }
 
 }  // namespace
 
-const char* memoryLocationText(uint8_t location) {
-  return lookupText(kLocations, location);
+FieldText memoryLocationText(uint8_t location, bool* named) {
+  return lookupField(kLocations, location, named);
 }
-const char* memoryUseText(uint8_t use) {
-  return lookupText(kUses, use);
+FieldText memoryUseText(uint8_t use, bool* named) {
+  return lookupField(kUses, use, named);
 }
-const char* memoryFormFactorText(uint8_t formFactor) {
-  return lookupText(kFormFactors, formFactor);
+FieldText memoryFormFactorText(uint8_t formFactor, bool* named) {
+  return lookupField(kFormFactors, formFactor, named);
 }
-const char* memoryTypeText(uint8_t type) {
-  return lookupText(kMemoryTypes, type);
+FieldText memoryTypeText(uint8_t type, bool* named) {
+  return lookupField(kMemoryTypes, type, named);
 }
 
-void memorySizeText(uint16_t size, char** field) {
-  if (size == memory_device_field::kNoModule) {
-    setTextField(field, kEmptySlotText);
-  } else if (size == memory_device_field::kSizeUnknown) {
-    setTextField(field, "Size Unknown");
-  } else {
-    uint32_t kilobytes = size & 0x7FFFu;
-    if ((size & 0x8000) == 0) kilobytes *= 1024;  // the count is in MB
-    const SizeText text = sizeText(kilobytes, 1);
-    setTextField(field, text.text, text.length);
+FieldText maximumCapacityText(const MemoryArrayFacts& array, MemoryNumberPie& sizeInformation) {
+  namespace field = memory_array_field;
+  if (!array.holds(field::kMaximumCapacity, 4)) return {nullptr, 0};
+  const bool extended = array.maximumCapacity == field::kCapacityInExtendedField;
+  if (extended && !array.holds(field::kExtendedMaximumCapacity, 8)) {
+    return constantText("Capacity Unknown");
   }
+  return extended ? sizeText(array.extendedMaximumCapacity, 0, sizeInformation)  // bytes
+                  : sizeText(array.maximumCapacity, 1, sizeInformation);         // kB
 }
 
-void memoryExtendedSizeText(uint32_t extendedSize, char** field) {
+bool maximumCapacityBytes(const MemoryArrayFacts& array, uint64_t* bytes) {
+  namespace field = memory_array_field;
+  if (array.maximumCapacity != field::kCapacityInExtendedField) {
+    *bytes = uint64_t{array.maximumCapacity} << 10;
+    return true;
+  }
+  if (!array.holds(field::kExtendedMaximumCapacity, 8)) return false;
+  *bytes = array.extendedMaximumCapacity;
+  return true;
+}
+
+FieldText memorySizeText(uint16_t size, MemoryNumberPie& characteristicSizePie) {
+  if (size == memory_device_field::kNoModule) return constantText(kEmptySlotText);
+  if (size == memory_device_field::kSizeUnknown) return constantText("Size Unknown");
+  uint32_t kilobytes = size & 0x7FFFu;
+  if ((size & 0x8000) == 0) kilobytes *= 1024;  // the count is in MB
+  return sizeText(kilobytes, 1, characteristicSizePie);
+}
+
+FieldText memoryExtendedSizeText(uint32_t extendedSize, MemoryNumberPie& characteristicSizePie) {
   const uint32_t megabytes = extendedSize & 0x7FFFFFFF;
-  char characteristicSizePie[kNumberTextCapacity];
   WorkText text(characteristicSizePie);
   if ((megabytes & 0x3FF) != 0) {
     text.decimal(megabytes).add(" MB");
@@ -144,32 +151,23 @@ void memoryExtendedSizeText(uint32_t extendedSize, char** field) {
   } else {
     text.decimal(megabytes >> 20).add(" TB");
   }
-  text.store(field);
+  return text.result();
 }
 
-void memorySpeedText(uint16_t speed, uint32_t extendedSpeed, char** field) {
-  char characteristicSpeed[kNumberTextCapacity];
-  WorkText text(characteristicSpeed);
+FieldText memorySpeedText(uint16_t speed, uint32_t extendedSpeed,
+                          MemoryNumberPie& characteristicSpeed) {
   constexpr uint16_t kExtended = memory_device_field::kSpeedInExtendedField;
-  if (speed == kExtended && extendedSpeed != 0) {
-    text.decimal(extendedSpeed).add(" MT/s");
-  } else if (speed == kExtended || speed == 0) {
-    text.add("Speed Unknown");
-  } else {
-    text.decimal(speed).add(" MT/s");
+  if ((speed == kExtended && extendedSpeed == 0) || speed == 0) {
+    return constantText("Speed Unknown");
   }
-  text.store(field);
+  return WorkText(characteristicSpeed).decimal(speedOf(speed, extendedSpeed)).add(" MT/s").result();
 }
 
-void memoryVoltageText(uint16_t millivolts, char** field) {
-  if (millivolts == 0) {
-    setTextField(field, "NA");
-    return;
-  }
+FieldText memoryVoltageText(uint16_t millivolts, MemoryNumberPie& characteristicVoltage) {
+  if (millivolts == 0) return constantText("NA");
   // The volts as "%.1f V" (whole tenths) or "%g V" (anything finer) write the single-precision
   // quotient millivolts / 1000: below 65.536 V, six significant digits always show the exact
   // thousandths, so the digits can be written from the integer.
-  char characteristicVoltage[kNumberTextCapacity];
   WorkText text(characteristicVoltage);
   text.decimal(millivolts / 1000u).add('.');
   const unsigned thousandths = millivolts % 1000u;
@@ -181,77 +179,143 @@ void memoryVoltageText(uint16_t millivolts, char** field) {
                       static_cast<char>('0' + thousandths % 10)};
     text.add(digits, digits[2] != '0' ? 3 : 2);  // "%g" drops trailing zeros
   }
-  text.add(" V").store(field);
+  return text.add(" V").result();
 }
 
-void decodeMemoryArray(const StructureHeader* header) {
+FieldText deviceSizeText(const MemoryDeviceFacts& device, MemoryNumberPie& pie) {
+  namespace field = memory_device_field;
+  if (!device.holds(field::kSize, 2)) return {nullptr, 0};
+  if (device.holds(field::kExtendedSize, 4) && device.size == field::kSizeInExtendedField) {
+    return memoryExtendedSizeText(device.extendedSize, pie);
+  }
+  return memorySizeText(device.size, pie);
+}
+
+FieldText deviceSpeedText(const MemoryDeviceFacts& device, MemoryNumberPie& pie) {
+  if (!device.holds(memory_device_field::kSpeed, 2)) return {nullptr, 0};
+  return memorySpeedText(device.speed, device.extendedSpeed, pie);
+}
+
+FieldText deviceConfiguredSpeedText(const MemoryDeviceFacts& device, MemoryNumberPie& pie) {
+  if (!device.holds(memory_device_field::kConfiguredSpeed, 2)) return {nullptr, 0};
+  return memorySpeedText(device.configuredSpeed, device.extendedConfiguredSpeed, pie);
+}
+
+int deviceInstalled(const MemoryDeviceFacts& device) {
+  if (!device.holds(memory_device_field::kSize, 2)) return -1;
+  return device.size != memory_device_field::kNoModule ? 1 : 0;
+}
+
+bool deviceSizeBytes(const MemoryDeviceFacts& device, uint64_t* bytes) {
+  namespace field = memory_device_field;
+  const uint16_t size = device.size;
+  if (size == field::kSizeInExtendedField && device.holds(field::kExtendedSize, 4)) {
+    *bytes = uint64_t{device.extendedSize & 0x7FFFFFFFu} << 20;
+    return true;
+  }
+  if (size == field::kNoModule || size == field::kSizeUnknown) return false;
+  *bytes = uint64_t{size & 0x7FFFu} << ((size & 0x8000) != 0 ? 10 : 20);
+  return true;
+}
+
+uint32_t deviceSpeedMTs(const MemoryDeviceFacts& device) {
+  if (!device.holds(memory_device_field::kSpeed, 2)) return 0;
+  return speedOf(device.speed, device.extendedSpeed);
+}
+
+uint32_t deviceConfiguredSpeedMTs(const MemoryDeviceFacts& device) {
+  if (!device.holds(memory_device_field::kConfiguredSpeed, 2)) return 0;
+  return speedOf(device.configuredSpeed, device.extendedConfiguredSpeed);
+}
+
+void readMemoryArrayFacts(const StructureHeader* header, MemoryArrayFacts* array) {
   namespace field = memory_array_field;
-  if (!holdsField(header, field::kNumberOfDevices, 2)) {
+  array->handle = header->handle;
+  array->length = header->length;
+  array->location = fieldAt<uint8_t>(header, field::kLocation);
+  array->use = fieldAt<uint8_t>(header, field::kUse);
+  array->numberOfDevices = fieldAt<uint16_t>(header, field::kNumberOfDevices);
+  array->maximumCapacity = fieldAt<uint32_t>(header, field::kMaximumCapacity);
+  array->extendedMaximumCapacity = fieldAt<uint64_t>(header, field::kExtendedMaximumCapacity);
+}
+
+void readMemoryDeviceFacts(const StructureHeader* header, MemoryDeviceFacts* device) {
+  namespace field = memory_device_field;
+  MemoryDeviceFacts& d = *device;
+  d.handle = header->handle;
+  d.length = header->length;
+  d.formFactor = fieldAt<uint8_t>(header, field::kFormFactor);
+  d.memoryType = fieldAt<uint8_t>(header, field::kMemoryType);
+  d.arrayHandle = fieldAt<uint16_t>(header, field::kArrayHandle);
+  d.size = fieldAt<uint16_t>(header, field::kSize);
+  d.speed = fieldAt<uint16_t>(header, field::kSpeed);
+  d.configuredSpeed = fieldAt<uint16_t>(header, field::kConfiguredSpeed);
+  d.configuredVoltage = fieldAt<uint16_t>(header, field::kConfiguredVoltage);
+  d.extendedSize = fieldAt<uint32_t>(header, field::kExtendedSize);
+  // The extended speeds count only where the structure holds both of them.
+  const bool extendedSpeeds = holdsBytes(header->length, field::kExtendedConfiguredSpeed, 4);
+  d.extendedSpeed = extendedSpeeds ? fieldAt<uint32_t>(header, field::kExtendedSpeed) : 0;
+  d.extendedConfiguredSpeed =
+      extendedSpeeds ? fieldAt<uint32_t>(header, field::kExtendedConfiguredSpeed) : 0;
+  const StringField strings[] = {
+      {field::kDeviceLocator, &d.locator},     {field::kBankLocator, &d.bankLocator},
+      {field::kManufacturer, &d.manufacturer}, {field::kSerialNumber, &d.serialNumber},
+      {field::kAssetTag, &d.assetTag},         {field::kPartNumber, &d.partNumber}};
+  d.stringsHeld = static_cast<uint8_t>(resolveStringsAt(header, strings));
+}
+
+void storeMemoryArrayRecord(const MemoryArrayFacts& array) {
+  if (!array.holds(memory_array_field::kNumberOfDevices, 2)) {
     memoryArrayRecord.deviceCount = 0;
     return;
   }
   char ramLingo[14];
   copyText(ramLingo, "System Memory");
-  if (strcmp(memoryUseText(readU8(header, field::kUse)), ramLingo) == 0) {
-    memoryArrayRecord.present = 1;
-  }
+  if (strcmp(memoryUseText(array.use).text, ramLingo) == 0) memoryArrayRecord.present = 1;
   // Once a system memory array has been seen, every later array is stored too.
   if (memoryArrayRecord.present == 1) {
-    setTextField(&memoryArrayRecord.location, memoryLocationText(readU8(header, field::kLocation)));
-  }
-  decodeMaximumCapacity(header);
-  if (memoryArrayRecord.present == 1) {
-    memoryArrayRecord.deviceCount = readU16Le(header, field::kNumberOfDevices);
+    setTextField(&memoryArrayRecord.location, memoryLocationText(array.location));
+    MemoryNumberPie sizeInformation;
+    setTextField(&memoryArrayRecord.maximumCapacity, maximumCapacityText(array, sizeInformation));
+    memoryArrayRecord.deviceCount = array.numberOfDevices;
   }
   allocateMemoryDevices();
 }
 
-void decodeMemoryDevice(const StructureHeader* header) {
+bool memoryDeviceRecordStored(const StructureHeader* header) {
+  return holdsField(header, memory_device_field::kTypeDetail, 2) && memoryDevices != nullptr &&
+         deviceFillIndex < memoryDeviceCapacity;
+}
+
+void storeMemoryDeviceRecord(const MemoryDeviceFacts& device) {
   namespace field = memory_device_field;
-  if (!holdsField(header, field::kTypeDetail, 2)) return;
+  if (!device.holds(field::kTypeDetail, 2)) return;
   // No list, or every entry taken: there is nothing to fill, so the structure is dropped.
   if (memoryDevices == nullptr || deviceFillIndex >= memoryDeviceCapacity) return;
-  MemoryDeviceRecord& device = memoryDevices[deviceFillIndex];
+  MemoryDeviceRecord& record = memoryDevices[deviceFillIndex];
   ++deviceFillIndex;  // every structure that gets this far takes exactly one entry
 
-  const uint16_t size = readU16Le(header, field::kSize);
-  const bool installed = size != field::kNoModule;
-  // Locator and bank locator always; manufacturer, serial number, asset tag and part number where
-  // the structure holds them and a module is installed.
-  const unsigned stringOffsets[] = {field::kDeviceLocator, field::kBankLocator,
-                                    field::kManufacturer,  field::kSerialNumber,
-                                    field::kAssetTag,      field::kPartNumber};
-  FoundString strings[6];
-  lookUpStringsAt(header, stringOffsets, strings,
-                  holdsField(header, field::kPartNumber, 1) && installed ? 6 : 2);
+  MemoryNumberPie pie;
+  setTextField(&record.size, deviceSizeText(device, pie));
+  setTextField(&record.formFactor, memoryFormFactorText(device.formFactor));
+  setTextField(&record.locator, device.locator.asText());
+  setTextField(&record.bankLocator, device.bankLocator.asText());
+  setTextField(&record.type, memoryTypeText(device.memoryType));
+  // Speed, strings, configured speed and voltage where the structure holds them and a module is
+  // installed.
+  if (!device.holds(field::kSpeed, 2)) return;
+  if (device.size == field::kNoModule) return;
+  setTextField(&record.speed, deviceSpeedText(device, pie));
+  if (!device.holds(field::kPartNumber, 1)) return;
 
-  if (holdsField(header, field::kExtendedSize, 4) && size == field::kSizeInExtendedField) {
-    memoryExtendedSizeText(readU32Le(header, field::kExtendedSize), &device.size);
-  } else {
-    memorySizeText(size, &device.size);
-  }
-  setTextField(&device.formFactor, memoryFormFactorText(readU8(header, field::kFormFactor)));
-  setTextField(&device.locator, strings[0]);
-  setTextField(&device.bankLocator, strings[1]);
-  setTextField(&device.type, memoryTypeText(readU8(header, field::kMemoryType)));
-  if (!holdsField(header, field::kSpeed, 2)) return;
-  if (!installed) return;
+  setTextField(&record.manufacturer, device.manufacturer.asText());
+  setTextField(&record.serialNumber, device.serialNumber.asText());
+  setTextField(&record.assetTag, device.assetTag.asText());
+  setTextField(&record.partNumber, device.partNumber.asText());
+  if (!device.holds(field::kConfiguredSpeed, 2)) return;
 
-  const bool hasExtendedSpeeds = holdsField(header, field::kExtendedConfiguredSpeed, 4);
-  memorySpeedText(readU16Le(header, field::kSpeed),
-                  hasExtendedSpeeds ? readU32Le(header, field::kExtendedSpeed) : 0, &device.speed);
-  if (!holdsField(header, field::kPartNumber, 1)) return;
+  setTextField(&record.configuredMemorySpeed, deviceConfiguredSpeedText(device, pie));
+  if (!device.holds(field::kConfiguredVoltage, 2)) return;
 
-  setTextField(&device.manufacturer, strings[2]);
-  setTextField(&device.serialNumber, strings[3]);
-  setTextField(&device.assetTag, strings[4]);
-  setTextField(&device.partNumber, strings[5]);
-  if (!holdsField(header, field::kConfiguredSpeed, 2)) return;
-
-  memorySpeedText(readU16Le(header, field::kConfiguredSpeed),
-                  hasExtendedSpeeds ? readU32Le(header, field::kExtendedConfiguredSpeed) : 0,
-                  &device.configuredMemorySpeed);
-  if (!holdsField(header, field::kConfiguredVoltage, 2)) return;
-
-  memoryVoltageText(readU16Le(header, field::kConfiguredVoltage), &device.configuredVoltage);
+  setTextField(&record.configuredVoltage, memoryVoltageText(device.configuredVoltage, pie));
 }

@@ -1,22 +1,15 @@
-// Physical Memory Array (type 16) and Memory Device (type 17) decoders.
+// Physical Memory Array (type 16) and Memory Device (type 17): their facts, and the package's
+// records of them.
 #pragma once
 
-#include <stdint.h>
-
+#include "decoders/memory_facts.h"
 #include "structures/structure.h"
 
-void decodeMemoryArray(const StructureHeader* header);
+void readMemoryArrayFacts(const StructureHeader* header, MemoryArrayFacts* array);
+void readMemoryDeviceFacts(const StructureHeader* header, MemoryDeviceFacts* device);
+
+void storeMemoryArrayRecord(const MemoryArrayFacts& array);
 // Fills the next entry of the memory device list; a structure with no entry left is dropped.
-void decodeMemoryDevice(const StructureHeader* header);
-
-// Enumeration values to their static texts; "<OUT OF SPEC>" for values outside the tables.
-const char* memoryLocationText(uint8_t location);
-const char* memoryUseText(uint8_t use);
-const char* memoryFormFactorText(uint8_t formFactor);
-const char* memoryTypeText(uint8_t type);
-
-// Each formats its value and stores the text in field.
-void memorySizeText(uint16_t size, char** field);
-void memoryExtendedSizeText(uint32_t extendedSize, char** field);
-void memorySpeedText(uint16_t speed, uint32_t extendedSpeed, char** field);
-void memoryVoltageText(uint16_t millivolts, char** field);
+void storeMemoryDeviceRecord(const MemoryDeviceFacts& device);
+// Whether it would fill one: long enough, and an entry left.
+bool memoryDeviceRecordStored(const StructureHeader* header);

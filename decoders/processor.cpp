@@ -275,97 +275,179 @@ static_assert(strictlyAscending(legacyVoltageNames) &&
 // 0xBE names two processors; the manufacturer tells them apart.
 constexpr unsigned kCore2OrK7 = 0xBE;
 
-// One of the three counts: the byte, or its 16-bit extension word when the byte says 0xFF and the
-// structure is long enough to hold the word. A byte of 0 leaves the field alone.
-void storeCount(char** field, const StructureHeader* header, unsigned byteOffset,
-                unsigned wordOffset) {
-  const uint8_t byte = readU8(header, byteOffset);
-  if (byte == 0) return;
-  unsigned n = byte;
-  if (byte == 0xFF && holdsField(header, wordOffset, 2)) n = readU16Le(header, wordOffset);
-  char countPie[10];
-  WorkText(countPie).decimal(n).store(field);
+constexpr FieldText constantText(const char* text) {
+  return {text, textLength(text)};
 }
+
+struct CountField {
+  unsigned byteOffset;
+  unsigned wordOffset;
+  uint8_t ProcessorFacts::*byte;
+  uint16_t ProcessorFacts::*word;
+};
+// By ProcessorCount.
+constexpr CountField kCounts[] = {
+    {processor_field::kCoreCount, processor_field::kCoreCount2, &ProcessorFacts::coreCount,
+     &ProcessorFacts::coreCount2},
+    {processor_field::kCoresEnabled, processor_field::kCoresEnabled2, &ProcessorFacts::coresEnabled,
+     &ProcessorFacts::coresEnabled2},
+    {processor_field::kThreadCount, processor_field::kThreadCount2, &ProcessorFacts::threadCount,
+     &ProcessorFacts::threadCount2},
+};
 
 }  // namespace
 
-const char* processorTypeText(uint8_t code) {
-  return lookupText(processorTypeNames, code);
+int socketPopulated(const ProcessorFacts& processor) {
+  if (!processor.holds(processor_field::kStatus, 1)) return -1;
+  return (processor.status & processor_field::kSocketPopulated) != 0 ? 1 : 0;
 }
 
-const char* processorFamilyText(const StructureHeader* header) {
-  const unsigned f = processorFamilyCode(header);
+FieldText processorTypeText(uint8_t code, bool* named) {
+  return lookupField(processorTypeNames, code, named);
+}
+
+FieldText processorFamilyText(const ProcessorFacts& processor, bool* named) {
+  const unsigned f = processorFamilyCode(processor);
   if (f == kCore2OrK7) {
-    const char* m = structureString(header, readU8(header, processor_field::kManufacturer));
-    if (strstr(m, "Intel") != nullptr || asciiEqualIgnoringCase(m, "Intel", 5)) return "Core 2";
-    if (strstr(m, "AMD") != nullptr || asciiEqualIgnoringCase(m, "AMD", 3)) return "K7";
-    return "Core 2 or K7";
+    if (named != nullptr) *named = true;
+    const char* m = processor.manufacturer.text;
+    if (strstr(m, "Intel") != nullptr || asciiEqualIgnoringCase(m, "Intel", 5)) {
+      return constantText("Core 2");
+    }
+    if (strstr(m, "AMD") != nullptr || asciiEqualIgnoringCase(m, "AMD", 3)) {
+      return constantText("K7");
+    }
+    return constantText("Core 2 or K7");
   }
-  return lookupText(processorFamilyNames, f);
+  return lookupField(processorFamilyNames, f, named);
 }
 
-void processorVoltageText(uint8_t voltage) {
-  char voltagePie[100];
+FieldText processorVoltageText(uint8_t voltage, VoltagePie& voltagePie) {
   WorkText text(voltagePie);
   if ((voltage & 0x80) != 0) {
     // Tenths of a volt, written as "%.1f" writes them.
     const unsigned tenths = voltage & 0x7Fu;
     text.decimal(tenths / 10).add('.').decimal(tenths % 10).add(" V");
   } else if ((voltage & 0x07) == 0) {
-    text.add(kUnknownText);
+    return constantText(kUnknownText);
   } else {
     text.addBitTexts(legacyVoltageNames, voltage, ' ');
   }
-  text.store(&processorRecord.voltage);
+  return text.result();
 }
 
-void processorFrequencyText(uint16_t value, char** field) {
-  char frequencyPie[14];
-  WorkText text(frequencyPie);
-  if (value != 0) {
-    text.decimal(value).add(" MHz");
-  } else {
-    text.add("Unknown");
+bool processorMillivolts(uint8_t voltage, unsigned* millivolts) {
+  if ((voltage & 0x80) != 0) {
+    *millivolts = (voltage & 0x7Fu) * 100u;
+    return true;
   }
-  text.store(field);
-}
-
-void processorCharacteristicsText(uint16_t bits) {
-  char processorCharactersticsPie[1000];
-  WorkText text(processorCharactersticsPie);
-  if ((bits & 0x03FC) == 0) {
-    text.add(kNoneText);
-  } else {
-    text.addBitTexts(processorCharacteristicNames, bits, '\n');
+  static constexpr uint16_t kLegacyMillivolts[] = {5000, 3300, 2900};
+  const unsigned bits = voltage & 0x07u;
+  for (unsigned bit = 0; bit < 3; ++bit) {
+    if (bits == 1u << bit) {
+      *millivolts = kLegacyMillivolts[bit];
+      return true;
+    }
   }
-  text.store(&processorRecord.characteristics);
+  return false;
 }
 
-void decodeProcessorInformation(const StructureHeader* header) {
+FieldText processorFrequencyText(uint16_t value, FrequencyPie& frequencyPie) {
+  if (value == 0) return constantText("Unknown");
+  return WorkText(frequencyPie).decimal(value).add(" MHz").result();
+}
+
+FieldText processorCharacteristicsWithoutItems(uint16_t bits) {
+  if ((bits & 0x03FC) == 0) return constantText(kNoneText);
+  return {nullptr, 0};
+}
+
+FieldText processorCharacteristicsText(uint16_t bits, ProcessorCharacteristicsPie& pie) {
+  const FieldText none = processorCharacteristicsWithoutItems(bits);
+  if (none.text != nullptr) return none;
+  return WorkText(pie).addBitTexts(processorCharacteristicNames, bits, '\n').result();
+}
+
+BitTexts processorCharacteristicBits(uint16_t bits) {
+  return bitTexts(processorCharacteristicNames, bits);
+}
+
+bool holdsCount(const ProcessorFacts& processor, ProcessorCount which) {
+  return processor.holds(kCounts[static_cast<int>(which)].byteOffset, 1);
+}
+
+unsigned processorCount(const ProcessorFacts& processor, ProcessorCount which) {
+  const CountField& count = kCounts[static_cast<int>(which)];
+  const uint8_t byte = processor.*count.byte;
+  if (byte == 0xFF && processor.holds(count.wordOffset, 2)) return processor.*count.word;
+  return byte;
+}
+
+FieldText processorCountText(const ProcessorFacts& processor, ProcessorCount which,
+                             CountPie& countPie) {
+  if (processor.*kCounts[static_cast<int>(which)].byte == 0) return {nullptr, 0};
+  return WorkText(countPie).decimal(processorCount(processor, which)).result();
+}
+
+void readProcessorFacts(const StructureHeader* header, ProcessorFacts* processor) {
   namespace field = processor_field;
-  if (header->length < field::kLength20) return;
-  ProcessorRecord& record = processorRecord;
-  // The serial number, asset tag and part number only where the structure holds them.
-  const unsigned stringOffsets[] = {field::kSocketDesignation, field::kManufacturer,
-                                    field::kVersion,           field::kSerialNumber,
-                                    field::kAssetTag,          field::kPartNumber};
-  FoundString strings[6];
-  lookUpStringsAt(header, stringOffsets, strings, header->length >= field::kLength23 ? 6 : 3);
+  ProcessorFacts& p = *processor;
+  p.handle = header->handle;
+  p.length = header->length;
+  p.type = fieldAt<uint8_t>(header, field::kType);
+  p.family = fieldAt<uint8_t>(header, field::kFamily);
+  p.voltage = fieldAt<uint8_t>(header, field::kVoltage);
+  p.status = fieldAt<uint8_t>(header, field::kStatus);
+  p.coreCount = fieldAt<uint8_t>(header, field::kCoreCount);
+  p.coresEnabled = fieldAt<uint8_t>(header, field::kCoresEnabled);
+  p.threadCount = fieldAt<uint8_t>(header, field::kThreadCount);
+  // Zeros where the structure is too short to hold the whole field.
+  if (holdsBytes(header->length, field::kId, sizeof p.id)) {
+    memcpy(p.id, header->data + field::kId, sizeof p.id);
+  } else {
+    memset(p.id, 0, sizeof p.id);
+  }
+  p.externalClock = fieldAt<uint16_t>(header, field::kExternalClock);
+  p.maxSpeed = fieldAt<uint16_t>(header, field::kMaxSpeed);
+  p.currentSpeed = fieldAt<uint16_t>(header, field::kCurrentSpeed);
+  p.characteristics = fieldAt<uint16_t>(header, field::kCharacteristics);
+  p.family2 = fieldAt<uint16_t>(header, field::kFamily2);
+  p.coreCount2 = fieldAt<uint16_t>(header, field::kCoreCount2);
+  p.coresEnabled2 = fieldAt<uint16_t>(header, field::kCoresEnabled2);
+  p.threadCount2 = fieldAt<uint16_t>(header, field::kThreadCount2);
+  const StringField strings[] = {{field::kSocketDesignation, &p.socketDesignation},
+                                 {field::kManufacturer, &p.manufacturer},
+                                 {field::kVersion, &p.version},
+                                 {field::kSerialNumber, &p.serialNumber},
+                                 {field::kAssetTag, &p.assetTag},
+                                 {field::kPartNumber, &p.partNumber}};
+  p.stringsHeld = static_cast<uint8_t>(resolveStringsAt(header, strings));
+}
 
-  setTextField(&record.socketDesignation, strings[0]);
-  setTextField(&record.type, processorTypeText(readU8(header, field::kType)));
-  setTextField(&record.family, processorFamilyText(header));
-  setTextField(&record.manufacturer, strings[1]);
-  decodeProcessorId(header);
-  setTextField(&record.version, strings[2]);
-  processorVoltageText(readU8(header, field::kVoltage));
-  processorFrequencyText(readU16Le(header, field::kExternalClock), &record.externalClock);
-  processorFrequencyText(readU16Le(header, field::kMaxSpeed), &record.maxSpeed);
-  processorFrequencyText(readU16Le(header, field::kCurrentSpeed), &record.currentSpeed);
+bool processorRecordStored(const StructureHeader* header) {
+  return header->length >= processor_field::kLength20;
+}
+
+void storeProcessorRecord(const ProcessorFacts& p) {
+  namespace field = processor_field;
+  if (p.length < field::kLength20) return;
+  ProcessorRecord& record = processorRecord;
+  setTextField(&record.socketDesignation, p.socketDesignation.asText());
+  setTextField(&record.type, processorTypeText(p.type));
+  setTextField(&record.family, processorFamilyText(p));
+  setTextField(&record.manufacturer, p.manufacturer.asText());
+  decodeProcessorId(p);
+  setTextField(&record.version, p.version.asText());
+  VoltagePie voltagePie;
+  setTextField(&record.voltage, processorVoltageText(p.voltage, voltagePie));
+  FrequencyPie frequencyPie;
+  setTextField(&record.externalClock, processorFrequencyText(p.externalClock, frequencyPie));
+  setTextField(&record.maxSpeed, processorFrequencyText(p.maxSpeed, frequencyPie));
+  setTextField(&record.currentSpeed, processorFrequencyText(p.currentSpeed, frequencyPie));
   record.present = 0;
 
   // Structures of the oldest layout end before these fields; say so rather than leave them empty.
-  if (header->length < field::kLength21) {
+  if (p.length < field::kLength21) {
     char** const unknowableFields[] = {
         &record.serialNumber, &record.assetTag,    &record.partNumber,     &record.coreCount,
         &record.coresEnabled, &record.threadCount, &record.characteristics};
@@ -374,15 +456,19 @@ void decodeProcessorInformation(const StructureHeader* header) {
     }
     return;
   }
-  if (header->length < field::kLength23) return;
+  if (p.length < field::kLength23) return;
 
-  setTextField(&record.serialNumber, strings[3]);
-  setTextField(&record.assetTag, strings[4]);
-  setTextField(&record.partNumber, strings[5]);
-  if (header->length < field::kLength25) return;
+  setTextField(&record.serialNumber, p.serialNumber.asText());
+  setTextField(&record.assetTag, p.assetTag.asText());
+  setTextField(&record.partNumber, p.partNumber.asText());
+  if (p.length < field::kLength25) return;
 
-  storeCount(&record.coreCount, header, field::kCoreCount, field::kCoreCount2);
-  storeCount(&record.coresEnabled, header, field::kCoresEnabled, field::kCoresEnabled2);
-  storeCount(&record.threadCount, header, field::kThreadCount, field::kThreadCount2);
-  processorCharacteristicsText(readU16Le(header, field::kCharacteristics));
+  CountPie countPie;
+  setTextField(&record.coreCount, processorCountText(p, ProcessorCount::kCores, countPie));
+  setTextField(&record.coresEnabled,
+               processorCountText(p, ProcessorCount::kCoresEnabled, countPie));
+  setTextField(&record.threadCount, processorCountText(p, ProcessorCount::kThreads, countPie));
+  ProcessorCharacteristicsPie characteristicsPie;
+  setTextField(&record.characteristics,
+               processorCharacteristicsText(p.characteristics, characteristicsPie));
 }

@@ -7,7 +7,6 @@
 
 #include "base/byte_reader.h"
 #include "decoders/decoder_text.h"
-#include "decoders/processor_layout.h"
 #include "records/record_store.h"
 
 constexpr const char* processorFeatureFlagNames[32] = {
@@ -47,19 +46,22 @@ constexpr const char* processorFeatureFlagNames[32] = {
 
 namespace {
 
-// The length of each flag name, so that the flags text is joined without strlen.
-struct FlagNameLengths {
-  size_t of[32];
+// The named flags as a table of bit numbers and names, for the joins of the flags text.
+constexpr size_t kNamedFlagCount = 29;
+struct FlagTable {
+  ValueText of[kNamedFlagCount];
 };
-constexpr FlagNameLengths flagNameLengths() {
-  FlagNameLengths lengths{};
+constexpr FlagTable flagTable() {
+  FlagTable table{};
+  size_t n = 0;
   for (unsigned bit = 0; bit < 32; ++bit) {
     const char* name = processorFeatureFlagNames[bit];
-    lengths.of[bit] = name != nullptr ? textLength(name) : 0;
+    if (name != nullptr && n < kNamedFlagCount) table.of[n++] = ValueText(bit, name);
   }
-  return lengths;
+  return table;
 }
-constexpr FlagNameLengths kFlagNameLengths = flagNameLengths();
+constexpr FlagTable kFlags = flagTable();
+static_assert(kFlags.of[kNamedFlagCount - 1].value == 31, "every named flag in the table");
 
 constexpr uint32_t kNamedFlagBits = 0xBFEFFBFF;  // every bit but 10, 20 and 30
 constexpr uint16_t kArm64SocIdBit = 0x0200;
@@ -121,8 +123,22 @@ bool beginsWith(const char* text, const char* prefix) {
   return strncmp(text, prefix, strlen(prefix)) == 0;
 }
 
-ProcessorIdKind kindOf80486(const StructureHeader* header) {
-  const uint16_t w = readU16Le(header, processor_field::kId);
+constexpr size_t kIdSize = 8;
+
+// The little-endian word at offset 0, or double word at offset 0 or 4, of the ID bytes.
+uint16_t idWord(const uint8_t* idBytes) {
+  uint16_t value = 0;
+  readLeAt(idBytes, kIdSize, 0, &value);
+  return value;
+}
+uint32_t idDoubleWord(const uint8_t* idBytes, unsigned offset) {
+  uint32_t value = 0;
+  readLeAt(idBytes, kIdSize, offset, &value);
+  return value;
+}
+
+ProcessorIdKind kindOf80486(const ProcessorFacts& processor) {
+  const uint16_t w = idWord(processor.id);
   const unsigned model = w & 0x00F0;
   if ((w & 0x0F00) == 0x0400 && (model == 0x0040 || model >= 0x0070) && (w & 0x000F) >= 3) {
     return ProcessorIdKind::X86Intel;
@@ -130,8 +146,8 @@ ProcessorIdKind kindOf80486(const StructureHeader* header) {
   return ProcessorIdKind::Cpu80486;
 }
 
-ProcessorIdKind kindOfVersion(const StructureHeader* header) {
-  const char* v = structureString(header, readU8(header, processor_field::kVersion));
+ProcessorIdKind kindOfVersion(const ProcessorFacts& processor) {
+  const char* v = processor.version.text;
   for (const char* prefix : kIntelVersionPrefixes) {
     if (beginsWith(v, prefix)) return ProcessorIdKind::X86Intel;
   }
@@ -142,106 +158,93 @@ ProcessorIdKind kindOfVersion(const StructureHeader* header) {
   return ProcessorIdKind::None;
 }
 
-constexpr size_t kIdSize = 8;
-
-// The little-endian double word at offset 0 or 4 of the ID bytes.
-uint32_t idDoubleWord(const uint8_t* idBytes, unsigned offset) {
-  uint32_t value = 0;
-  readLeAt(idBytes, kIdSize, offset, &value);
-  return value;
-}
-
-// The eight bytes as upper-case hexadecimal pairs separated by blanks, in structure order.
-void storeIdText(const uint8_t* idBytes) {
-  char processorIDPie[999];
-  char* end = processorIDPie;
-  for (unsigned i = 0; i < 8; ++i) {
-    if (i > 0) *end++ = ' ';
-    end = writeHexPair(end, idBytes[i]);
-  }
-  setTextField(&processorRecord.id, processorIDPie, static_cast<size_t>(end - processorIDPie));
-}
-
-// The names of the set feature flags in bit order, one per line; "None" when no named flag is
-// set.
-void storeFlagsText(uint32_t r) {
-  char flagsPie[9999];
-  WorkText text(flagsPie);
-  if ((r & kNamedFlagBits) == 0) {
-    text.add(kNoneText);
-  } else {
-    for (unsigned bit = 0; bit < 32; ++bit) {
-      const char* name = processorFeatureFlagNames[bit];
-      if (name == nullptr || (r & (1u << bit)) == 0) continue;
-      if (!text.empty()) text.add('\n');
-      text.add(name, kFlagNameLengths.of[bit]);
-    }
-  }
-  text.store(&processorRecord.flags);
+constexpr FieldText constantText(const char* text) {
+  return {text, textLength(text)};
 }
 
 }  // namespace
 
-ProcessorIdKind detectProcessorIdKind(const StructureHeader* header) {
-  const unsigned f = processorFamilyCode(header);
+ProcessorIdKind detectProcessorIdKind(const ProcessorFacts& processor) {
+  const unsigned f = processorFamilyCode(processor);
 
   if (f == 0x05) return ProcessorIdKind::Cpu80386;
-  if (f == 0x06) return kindOf80486(header);
+  if (f == 0x06) return kindOf80486(processor);
   for (uint16_t arm : kArmFamilies) {
     if (f != arm) continue;
-    const bool socId = holdsField(header, processor_field::kCharacteristics, 2) &&
-                       (readU16Le(header, processor_field::kCharacteristics) & kArm64SocIdBit) != 0;
+    // 0 where the structure ends before the characteristics.
+    const bool socId = (processor.characteristics & kArm64SocIdBit) != 0;
     return socId ? ProcessorIdKind::ArmSocId : ProcessorIdKind::ArmMidr;
   }
   for (const FamilyRange& range : kX86FamilyRanges) {
     if (f >= range.first && f <= range.last) return range.kind;
   }
-  if (f == 0x01 || f == 0x02) return kindOfVersion(header);
+  if (f == 0x01 || f == 0x02) return kindOfVersion(processor);
   return ProcessorIdKind::None;
 }
 
-void processorSignatureText(ProcessorIdKind kind, const uint8_t* idBytes) {
-  uint16_t word = 0;
-  readLeAt(idBytes, kIdSize, 0, &word);
-  const unsigned w = word;
+FieldText processorIdText(const uint8_t* idBytes, ProcessorIdPie& processorIdPie) {
+  char* end = processorIdPie;
+  for (unsigned i = 0; i < kIdSize; ++i) {
+    if (i > 0) *end++ = ' ';
+    end = writeHexPair(end, idBytes[i]);
+  }
+  return {processorIdPie, static_cast<size_t>(end - processorIdPie)};
+}
+
+BitTexts processorFlagBits(const uint8_t* idBytes) {
+  return bitTexts(kFlags.of, idDoubleWord(idBytes, 4));
+}
+
+FieldText processorFlagsWithoutItems(ProcessorIdKind kind, const uint8_t* idBytes) {
+  if (kind != ProcessorIdKind::X86Intel && kind != ProcessorIdKind::X86Amd) {
+    return constantText(kUnknownText);
+  }
+  if ((idDoubleWord(idBytes, 4) & kNamedFlagBits) == 0) return constantText(kNoneText);
+  return {nullptr, 0};
+}
+
+FieldText processorFlagsText(ProcessorIdKind kind, const uint8_t* idBytes, FlagsPie& flagsPie) {
+  const FieldText word = processorFlagsWithoutItems(kind, idBytes);
+  if (word.text != nullptr) return word;
+  return WorkText(flagsPie).addBitTexts(kFlags.of, idDoubleWord(idBytes, 4), '\n').result();
+}
+
+FieldText processorSignatureText(ProcessorIdKind kind, const uint8_t* idBytes,
+                                 SignaturePie& signaturePie) {
+  const unsigned w = idWord(idBytes);
   const uint32_t d = idDoubleWord(idBytes, 0);
   const uint32_t r = idDoubleWord(idBytes, 4);
-  char** const signature = &processorRecord.signature;
-  char signaturePie[120];
   const size_t capacity = sizeof signaturePie;
 
   switch (kind) {
     case ProcessorIdKind::None:
-      return;
+      break;
     case ProcessorIdKind::Cpu80386:
-      storeFormatted(signature, signaturePie, capacity,
-                     "Type %u, Family %u, Major Stepping %u, Minor Stepping %u", w >> 12,
-                     (w >> 8) & 0xF, (w >> 4) & 0xF, w & 0xF);
-      return;
+      return formatted(signaturePie, capacity,
+                       "Type %u, Family %u, Major Stepping %u, Minor Stepping %u", w >> 12,
+                       (w >> 8) & 0xF, (w >> 4) & 0xF, w & 0xF);
     case ProcessorIdKind::Cpu80486:
-      storeFormatted(signature, signaturePie, capacity, "Type %u, Family %u, Model %u, Stepping %u",
-                     (w >> 12) & 0x3, (w >> 8) & 0xF, (w >> 4) & 0xF, w & 0xF);
-      return;
+      return formatted(signaturePie, capacity, "Type %u, Family %u, Model %u, Stepping %u",
+                       (w >> 12) & 0x3, (w >> 8) & 0xF, (w >> 4) & 0xF, w & 0xF);
     case ProcessorIdKind::ArmMidr:
       // An empty main ID register means the firmware did not fill the field.
-      if (d == 0) return;
-      storeFormatted(signature, signaturePie, capacity,
-                     "Implementor 0x%02x, Variant 0x%x, Architecture %u, Part 0x%03x, Revision %u",
-                     static_cast<unsigned>(d >> 24), static_cast<unsigned>((d >> 20) & 0xF),
-                     static_cast<unsigned>((d >> 16) & 0xF),
-                     static_cast<unsigned>((d >> 4) & 0xFFF), static_cast<unsigned>(d & 0xF));
-      return;
+      if (d == 0) break;
+      return formatted(
+          signaturePie, capacity,
+          "Implementor 0x%02x, Variant 0x%x, Architecture %u, Part 0x%03x, Revision %u",
+          static_cast<unsigned>(d >> 24), static_cast<unsigned>((d >> 20) & 0xF),
+          static_cast<unsigned>((d >> 16) & 0xF), static_cast<unsigned>((d >> 4) & 0xFFF),
+          static_cast<unsigned>(d & 0xF));
     case ProcessorIdKind::ArmSocId:
-      storeFormatted(signature, signaturePie, capacity,
-                     "JEP-106 Bank 0x%02x Manufacturer 0x%02x, SoC ID 0x%04x, SoC Revision 0x%08x",
-                     static_cast<unsigned>((d >> 24) & 0x7F),
-                     static_cast<unsigned>((d >> 16) & 0x7F), static_cast<unsigned>(d & 0xFFFF),
-                     static_cast<unsigned>(r));
-      return;
+      return formatted(
+          signaturePie, capacity,
+          "JEP-106 Bank 0x%02x Manufacturer 0x%02x, SoC ID 0x%04x, SoC Revision 0x%08x",
+          static_cast<unsigned>((d >> 24) & 0x7F), static_cast<unsigned>((d >> 16) & 0x7F),
+          static_cast<unsigned>(d & 0xFFFF), static_cast<unsigned>(r));
     case ProcessorIdKind::X86Intel:
       // The x86 kinds are nearly every processor there is: their texts are put together
       // without printf, as "Type %u, Family %u, Model %u, Stepping %u" would write them.
-      WorkText(signaturePie)
+      return WorkText(signaturePie)
           .add("Type ")
           .decimal((d >> 12) & 0x3)
           .add(", Family ")
@@ -250,8 +253,7 @@ void processorSignatureText(ProcessorIdKind kind, const uint8_t* idBytes) {
           .decimal(((d >> 12) & 0xF0) + ((d >> 4) & 0xF))
           .add(", Stepping ")
           .decimal(d & 0xF)
-          .store(signature);
-      return;
+          .result();
     case ProcessorIdKind::X86Amd: {
       const uint32_t base = (d >> 8) & 0xF;
       uint32_t family = base;
@@ -261,36 +263,26 @@ void processorSignatureText(ProcessorIdKind kind, const uint8_t* idBytes) {
         model |= (d >> 12) & 0xF0;
       }
       // "Family %u, Model %u, Stepping %u"
-      WorkText(signaturePie)
+      return WorkText(signaturePie)
           .add("Family ")
           .decimal(family)
           .add(", Model ")
           .decimal(model)
           .add(", Stepping ")
           .decimal(d & 0xF)
-          .store(signature);
-      return;
+          .result();
     }
   }
+  return {nullptr, 0};
 }
 
-void decodeProcessorId(const StructureHeader* header) {
-  const ProcessorIdKind kind = detectProcessorIdKind(header);
-
-  // A private copy of the ID field, so that the signature reads nothing of the table itself;
-  // zeros where the structure is too short to hold it.
-  uint8_t idBytes[kIdSize] = {};
-  ByteReader field(header->data, header->length);
-  const uint8_t* id = nullptr;
-  if (field.seek(processor_field::kId) && field.readBytes(kIdSize, &id)) {
-    memcpy(idBytes, id, kIdSize);
-  }
-
-  storeIdText(idBytes);
-  processorSignatureText(kind, idBytes);
-  if (kind == ProcessorIdKind::X86Intel || kind == ProcessorIdKind::X86Amd) {
-    storeFlagsText(idDoubleWord(idBytes, 4));
-  } else {
-    setTextField(&processorRecord.flags, kUnknownText);
-  }
+void decodeProcessorId(const ProcessorFacts& processor) {
+  const ProcessorIdKind kind = detectProcessorIdKind(processor);
+  ProcessorIdPie processorIdPie;
+  setTextField(&processorRecord.id, processorIdText(processor.id, processorIdPie));
+  SignaturePie signaturePie;
+  setTextField(&processorRecord.signature,
+               processorSignatureText(kind, processor.id, signaturePie));
+  FlagsPie flagsPie;
+  setTextField(&processorRecord.flags, processorFlagsText(kind, processor.id, flagsPie));
 }

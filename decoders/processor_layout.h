@@ -1,11 +1,8 @@
-// The Processor Information structure (type 4) as both of its decoders and the inventory read it:
-// the offsets of its fields, counted from the structure's first byte, the lengths of its layouts,
-// and the one rule that picks the family code.
+// The Processor Information structure (type 4) as its facts read it: the offsets of its fields,
+// counted from the structure's first byte, and the lengths of its layouts.
 #pragma once
 
 #include <stdint.h>
-
-#include "structures/structure.h"
 
 namespace processor_field {
 
@@ -43,17 +40,3 @@ constexpr unsigned kLength25 = 0x28;
 constexpr uint8_t kSocketPopulated = 0x40;  // in the Status byte
 
 }  // namespace processor_field
-
-// The family byte 0xFE says "look at Processor Family 2"; a structure too short to hold that word
-// keeps 0xFE, which names no family.
-constexpr unsigned kFamilyInFamily2 = 0xFE;
-
-// The structure's family code: Processor Family 2 behind the family byte 0xFE, when the structure
-// is long enough to hold it, else the family byte.
-inline unsigned processorFamilyCode(const StructureHeader* header) {
-  const unsigned family = readU8(header, processor_field::kFamily);
-  if (family == kFamilyInFamily2 && holdsField(header, processor_field::kFamily2, 2)) {
-    return readU16Le(header, processor_field::kFamily2);
-  }
-  return family;
-}

@@ -60,18 +60,22 @@ const char* sizeUnit(uint32_t low, uint32_t high, unsigned shift) {
   return unitAt(scale(low, high).index + shift);
 }
 
-SizeText sizeText(uint64_t count, unsigned shift) {
+FieldText sizeText(uint64_t count, unsigned shift, SizeTextPie& pie) {
   const auto low = static_cast<uint32_t>(count);
   const auto high = static_cast<uint32_t>(count >> 32);
   const Scaled scaled = scale(low, high);
   const char* unit = unitAt(scaled.index + shift);
   // Written as "%lu %s" writes them: the number below 2^20 takes at most seven digits.
-  SizeText size;
-  char* end = writeDecimal(size.text, scaled.value);
+  char* end = writeDecimal(pie, scaled.value);
   *end++ = ' ';
   const size_t unitLength = strlen(unit);
-  static_assert(sizeof size.text >= 7 + 1 + sizeof "<OUT OF SPEC>", "room for every size text");
+  static_assert(sizeof pie >= 7 + 1 + sizeof "<OUT OF SPEC>", "room for every size text");
   memcpy(end, unit, unitLength + 1);
-  size.length = static_cast<size_t>(end - size.text) + unitLength;
+  return {pie, static_cast<size_t>(end - pie) + unitLength};
+}
+
+SizeText sizeText(uint64_t count, unsigned shift) {
+  SizeText size;
+  size.length = sizeText(count, shift, size.text).length;
   return size;
 }

@@ -127,6 +127,7 @@ void decodedTypesAndLengthGates() {
            tableOf({bios(0x1A).u8(0x09, 0xFF).u16(0x18, 0x4010), endOfTable()}));
   addTable("bios-rom-size-extended-unit-3",
            tableOf({bios(0x1A).u8(0x09, 0xFF).u16(0x18, 0xC001), endOfTable()}));
+  addTable("bios-virtual-machine", tableOf({bios(0x1A).u8(0x13, 0x10), endOfTable()}));
 
   for (uint8_t length : {0x15, 0x16}) {
     addTable("language-len-" + hex(length), tableOf({language(length, 3, 1), endOfTable()}));
@@ -367,7 +368,8 @@ void stringsAtTheEnd() {
 // structures the walk leaves as they are.
 void shortStructures() {
   addTable("inventoried-types-short",
-           tableOf({Structure(1, 5), Structure(16, 5), Structure(17, 5), endOfTable()}));
+           tableOf({Structure(0, 5), Structure(1, 5), Structure(4, 5), Structure(13, 4),
+                    Structure(16, 5), Structure(17, 5), endOfTable()}));
   addTable("type-34-other-length", tableOf({Structure(34, 11).str("s"), endOfTable()}));
   Bytes cut = tableOf({plain(1), Structure(34, 16)});
   cut.resize(plain(1).size() + 12);
@@ -380,7 +382,7 @@ void shortStructures() {
 void manyTexts() {
   addTable(
       "language-long-after-bios",
-      tableOf({bios(0x1A), Structure(13, 0x16).u8(0x04, 1).u8(0x15, 1).str(std::string(2000, 'l')),
+      tableOf({bios(0x1A), Structure(13, 0x16).u8(0x04, 1).u8(0x15, 1).str(std::string(3000, 'l')),
                endOfTable()}));
   Bytes table;
   const Bytes one = Structure(13, 0x16).u8(0x04, 85);

@@ -5,9 +5,10 @@
 #include <cstring>
 #include <iterator>
 
+#include "decoders/record_fields.h"
+#include "decoders/structure_facts.h"
 #include "platform/serving/served_firmware_table.h"
 #include "reader/reader.h"
-#include "reader/structure_inventory.h"
 #include "records/record_store.h"
 
 namespace {
@@ -37,70 +38,9 @@ void checkFlag(int32_t present, int32_t highest, const char* field) {
   if (present < 0 || present > highest) fail(field, "present flag out of range");
 }
 
-template <typename Record>
-struct TextField {
-  const char* name;
-  char* Record::*member;
-};
-
-constexpr TextField<BiosRecord> kBiosTexts[] = {
-    {"bios.vendor", &BiosRecord::vendor},
-    {"bios.version", &BiosRecord::version},
-    {"bios.releaseDate", &BiosRecord::releaseDate},
-    {"bios.romSize", &BiosRecord::romSize},
-};
-
-constexpr TextField<BiosLanguageRecord> kBiosLanguageTexts[] = {
-    {"biosLanguage.currentLanguage", &BiosLanguageRecord::currentLanguage},
-    {"biosLanguage.installableLanguages", &BiosLanguageRecord::installableLanguages},
-};
-
-constexpr TextField<ProcessorRecord> kProcessorTexts[] = {
-    {"processor.socketDesignation", &ProcessorRecord::socketDesignation},
-    {"processor.type", &ProcessorRecord::type},
-    {"processor.family", &ProcessorRecord::family},
-    {"processor.manufacturer", &ProcessorRecord::manufacturer},
-    {"processor.flags", &ProcessorRecord::flags},
-    {"processor.version", &ProcessorRecord::version},
-    {"processor.voltage", &ProcessorRecord::voltage},
-    {"processor.externalClock", &ProcessorRecord::externalClock},
-    {"processor.maxSpeed", &ProcessorRecord::maxSpeed},
-    {"processor.currentSpeed", &ProcessorRecord::currentSpeed},
-    {"processor.serialNumber", &ProcessorRecord::serialNumber},
-    {"processor.partNumber", &ProcessorRecord::partNumber},
-    {"processor.assetTag", &ProcessorRecord::assetTag},
-    {"processor.coreCount", &ProcessorRecord::coreCount},
-    {"processor.coresEnabled", &ProcessorRecord::coresEnabled},
-    {"processor.threadCount", &ProcessorRecord::threadCount},
-    {"processor.characteristics", &ProcessorRecord::characteristics},
-    {"processor.id", &ProcessorRecord::id},
-    {"processor.signature", &ProcessorRecord::signature},
-};
-
-constexpr TextField<MemoryArrayRecord> kMemoryArrayTexts[] = {
-    {"memoryArray.maximumCapacity", &MemoryArrayRecord::maximumCapacity},
-    {"memoryArray.location", &MemoryArrayRecord::location},
-};
-
-constexpr TextField<MemoryDeviceRecord> kMemoryDeviceTexts[] = {
-    {"memoryDevice.formFactor", &MemoryDeviceRecord::formFactor},
-    {"memoryDevice.size", &MemoryDeviceRecord::size},
-    {"memoryDevice.locator", &MemoryDeviceRecord::locator},
-    {"memoryDevice.type", &MemoryDeviceRecord::type},
-    {"memoryDevice.bankLocator", &MemoryDeviceRecord::bankLocator},
-    {"memoryDevice.manufacturer", &MemoryDeviceRecord::manufacturer},
-    {"memoryDevice.serialNumber", &MemoryDeviceRecord::serialNumber},
-    {"memoryDevice.partNumber", &MemoryDeviceRecord::partNumber},
-    {"memoryDevice.assetTag", &MemoryDeviceRecord::assetTag},
-    {"memoryDevice.speed", &MemoryDeviceRecord::speed},
-    {"memoryDevice.configuredMemorySpeed", &MemoryDeviceRecord::configuredMemorySpeed},
-    {"memoryDevice.configuredVoltage", &MemoryDeviceRecord::configuredVoltage},
-    {"memoryDevice.reserved", &MemoryDeviceRecord::reserved},
-};
-
-template <typename Record, size_t N>
-void checkTexts(const Record& record, const TextField<Record> (&fields)[N]) {
-  for (const TextField<Record>& field : fields) checkText(record.*field.member, field.name);
+template <typename Record, typename Facts, size_t N>
+void checkTexts(const Record& record, const RecordField<Record, Facts> (&fields)[N]) {
+  for (const auto& field : fields) checkText(recordText(record, field), field.key);
 }
 
 // Eight upper-case hexadecimal byte pairs separated by single blanks: what script receives.
@@ -131,24 +71,23 @@ void checkLoadedRecords(size_t rawBytes) {
 
   const auto& bios = recordOf<BiosRecord>(kBiosCategory);
   checkFlag(bios.present, 1, "bios.present");
-  checkTexts(bios, kBiosTexts);
   if (memchr(bios.characteristics, 0, sizeof bios.characteristics) == nullptr) {
     fail("bios.characteristics", "not terminated inside the record");
   }
-  checkText(bios.characteristics, "bios.characteristics");
+  checkTexts(bios, kBiosFields);
 
   const auto& language = recordOf<BiosLanguageRecord>(kBiosLanguageCategory);
   checkFlag(language.present, 0, "biosLanguage.present");
-  checkTexts(language, kBiosLanguageTexts);
+  checkTexts(language, kBiosLanguageFields);
 
   const auto& processor = recordOf<ProcessorRecord>(kProcessorCategory);
   checkFlag(processor.present, 0, "processor.present");
-  checkTexts(processor, kProcessorTexts);
+  checkTexts(processor, kProcessorFields);
   checkProcessorId(processor.id);
 
   const auto& array = recordOf<MemoryArrayRecord>(kMemoryArrayCategory);
   checkFlag(array.present, 1, "memoryArray.present");
-  checkTexts(array, kMemoryArrayTexts);
+  checkTexts(array, kMemoryArrayFields);
 
   // A caller reads deviceCount entries of the list: every one of them must exist.
   const MemoryDeviceRecord* list = recordOf<MemoryDeviceRecord*>(kMemoryDevicesCategory);
@@ -157,7 +96,7 @@ void checkLoadedRecords(size_t rawBytes) {
   if (deviceFillIndex > memoryDeviceCapacity) fail("deviceFillIndex", "beyond the list");
   for (uint32_t i = 0; i < array.deviceCount; ++i) {
     checkFlag(list[i].present, 0, "memoryDevice.present");
-    checkTexts(list[i], kMemoryDeviceTexts);
+    checkTexts(list[i], kMemoryDeviceFields);
   }
 
   const auto& reserved = recordOf<ReservedRecord>(kReservedCategory);
@@ -172,17 +111,64 @@ void checkLoadedRecords(size_t rawBytes) {
   if (platform::firmwareTableCallCount() != platformCalls) fail("getRecord", "loaded again");
 }
 
-void checkInventoryStructure(const InventoryStructure* s) {
-  if (s->bios != nullptr) {
-    checkTexts(*s->bios, kBiosTexts);
-    checkText(s->bios->characteristics, "bios.characteristics");
+namespace {
+
+// Every field of one structure's facts: a text that stays inside its buffer and the table, the
+// numbers beside it only where the structure gives them.
+template <const auto& kFields, typename Facts>
+void checkFactFields(const Facts& facts) {
+  FieldRoom room;
+  for (const auto& field : kFields) {
+    const FieldValue value = field.value(facts, room);
+    if (value.text.text == nullptr) {
+      if (value.known) fail(field.key, "a number without a text");
+      continue;
+    }
+    if (value.text.length >= longestText) fail(field.key, "text longer than the table could make");
+    for (size_t i = 0; i < value.text.length; ++i) {
+      const auto c = static_cast<unsigned char>(value.text.text[i]);
+      if (c != value.separator && c != '\n' && (c < 0x20 || c > 0x7E)) {
+        fail(field.key, "unprintable byte");
+      }
+    }
+    if (value.found > value.items) fail(field.key, "more strings found than named");
   }
-  if (s->biosLanguage != nullptr) checkTexts(*s->biosLanguage, kBiosLanguageTexts);
-  if (s->processor != nullptr) {
-    checkTexts(*s->processor, kProcessorTexts);
-    checkProcessorId(s->processor->id);
+}
+
+// What the tool reads of the facts beyond the records' fields: -1 (not said) exactly where the
+// structure ends before the field it is read from.
+void checkToolReadings(const StructureFacts& facts) {
+  if (facts.type == kBiosInformationType && biosSaysVirtualMachine(facts.bios) &&
+      !facts.bios.holds(bios_field::kExtensionByte2, 1)) {
+    fail("bios", "a virtual machine said by a byte it does not hold");
   }
-  if (s->memoryArray != nullptr) checkTexts(*s->memoryArray, kMemoryArrayTexts);
-  if (s->memoryDevice != nullptr) checkTexts(*s->memoryDevice, kMemoryDeviceTexts);
-  if (s->type == 4 && s->statusByte > 0xFF) fail("inventory.statusByte", "not a byte");
+  if (facts.type == kProcessorInformationType &&
+      (socketPopulated(facts.processor) == -1) !=
+          !facts.processor.holds(processor_field::kStatus, 1)) {
+    fail("processor", "populated said by a status it does not hold");
+  }
+  if (facts.type == kMemoryDeviceType &&
+      (deviceInstalled(facts.memoryDevice) == -1) !=
+          !facts.memoryDevice.holds(memory_device_field::kSize, 2)) {
+    fail("memory device", "installed said by a size it does not hold");
+  }
+}
+
+}  // namespace
+
+void checkStructureFacts(const StructureFacts* facts, size_t rawBytes) {
+  longestText = rawBytes + kLongestMadeText;
+  checkToolReadings(*facts);
+  switch (facts->type) {
+    case kBiosInformationType:
+      return checkFactFields<kBiosFields>(facts->bios);
+    case kBiosLanguageType:
+      return checkFactFields<kBiosLanguageFields>(facts->biosLanguage);
+    case kProcessorInformationType:
+      return checkFactFields<kProcessorFields>(facts->processor);
+    case kPhysicalMemoryArrayType:
+      return checkFactFields<kMemoryArrayFields>(facts->memoryArray);
+    case kMemoryDeviceType:
+      return checkFactFields<kMemoryDeviceFields>(facts->memoryDevice);
+  }
 }

@@ -10,6 +10,6 @@
 // invariant.
 void checkLoadedRecords(size_t rawBytes);
 
-struct InventoryStructure;
-// The same checks for the records of one structure decoded on its own.
-void checkInventoryStructure(const InventoryStructure* structure);
+struct StructureFacts;
+// The same checks for the texts the decoders make of one structure's facts.
+void checkStructureFacts(const StructureFacts* facts, size_t rawBytes);

@@ -1,85 +1,94 @@
 // Serves each input as the raw firmware table (8-byte rsmb header, then the structure table), runs
 // the whole one-time load with every decoder, then reads every record through getRecord and
-// checks what must hold whatever the table held. Then decodes the same table structure by
-// structure, as the inventory does, with and without the report of how its walk ended, and checks
-// that this leaves the loaded records as they were.
+// checks what must hold whatever the table held. Then loads it again observed, as the tool does:
+// the texts made of every structure's facts are checked as they come, the walk's report and the
+// messages too, and the records must be those of the package's own load.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "base/raw_header.h"
+#include "decoders/record_fields.h"
 #include "fuzz/fuzz_input.h"
 #include "fuzz/load_allocations.h"
 #include "fuzz/record_checks.h"
 #include "platform/serving/served_firmware_table.h"
+#include "reader/load_observer.h"
 #include "reader/reader.h"
-#include "reader/structure_inventory.h"
 #include "reader/testing.h"
 #include "records/record_store.h"
 
 namespace {
 
 [[noreturn]] void fail(const char* problem) {
-  fprintf(stderr, "inventory check failed: %s\n", problem);
+  fprintf(stderr, "observer check failed: %s\n", problem);
   abort();
 }
 
-// Every record's bytes (text pointers included) and the list's position, as a caller sees them.
-struct RecordBytes {
-  BiosRecord bios;
-  BiosLanguageRecord language;
-  ProcessorRecord processor;
-  MemoryArrayRecord array;
-  MemoryDeviceRecord* devices;
-  uint32_t fillIndex;
+// What the load's observer saw: each structure's facts checked as they come.
+struct Seen {
+  size_t rawBytes;
+  uint32_t structures = 0;
+  uint32_t lastPosition = 0;
+  bool walkEnded = false;
+  InventoryWalk walk = {};
 };
 
-RecordBytes recordBytes() {
-  RecordBytes out;
-  memset(&out, 0, sizeof out);
-  memcpy(&out.bios, getRecord(kBiosCategory), sizeof out.bios);
-  memcpy(&out.language, getRecord(kBiosLanguageCategory), sizeof out.language);
-  memcpy(&out.processor, getRecord(kProcessorCategory), sizeof out.processor);
-  memcpy(&out.array, getRecord(kMemoryArrayCategory), sizeof out.array);
-  out.devices = *static_cast<MemoryDeviceRecord**>(getRecord(kMemoryDevicesCategory));
-  out.fillIndex = deviceFillIndex;
-  return out;
+void observeStructure(uint32_t position, const StructureFacts* facts, void* context) {
+  auto& seen = *static_cast<Seen*>(context);
+  if (position <= seen.lastPosition) fail("structures out of table order");
+  seen.lastPosition = position;
+  ++seen.structures;
+  checkStructureFacts(facts, seen.rawBytes);
 }
 
-// The structures the inventory hands over, each checked, and how its walk ended when walk is
-// not null; -1 when memory ran out.
-int64_t inventory(const uint8_t* table, uint32_t length, InventoryWalk* walk) {
-  uint32_t visited = 0;
-  const bool walked = walkStructureInventory(
-      table, length,
-      [](const InventoryStructure* s, void* visits) {
-        checkInventoryStructure(s);
-        ++*static_cast<uint32_t*>(visits);
-      },
-      &visited, walk);
-  return walked ? int64_t{visited} : -1;
+void observeMessage(DiagnosticKind kind, DiagnosticNumbers numbers, void*) {
+  char text[kDiagnosticTextCapacity];
+  if (formatDiagnostic(kind, numbers, text) != strlen(text)) fail("a message of another length");
 }
 
-void checkInventory(const uint8_t* raw, size_t size) {
-  RawHeader header;
-  if (!readRawHeader(raw, size, &header)) return;
-  const uint32_t length = deliveredTableLength(header, size);
-  const RecordBytes before = recordBytes();
-  InventoryWalk walk;
-  const int64_t reported = inventory(raw + kRawHeaderSize, length, &walk);
-  const int64_t silent = inventory(raw + kRawHeaderSize, length, nullptr);
-  const RecordBytes after = recordBytes();
-  if (memcmp(&before, &after, sizeof before) != 0) fail("the loaded records changed");
-  if (reported >= 0 && silent >= 0 && reported != silent) fail("the walk's report changed it");
-  // It hands over at most the structures it walked and the one that ended the walk, and never
-  // walks more than the table holds.
-  if (reported >= 0 && (walk.counted < 0 || walk.structures > static_cast<uint32_t>(walk.counted) ||
-                        reported > int64_t{walk.structures} + 1)) {
+void observeWalk(const InventoryWalk* walk, void* context) {
+  auto& seen = *static_cast<Seen*>(context);
+  seen.walkEnded = true;
+  seen.walk = *walk;
+}
+
+// The walk hands over at most the structures it walked and the one that ended it, and never
+// walks more than the table holds.
+void checkWalk(const Seen& seen) {
+  if (!seen.walkEnded) return;
+  const InventoryWalk& walk = seen.walk;
+  if (walk.counted < 0 || walk.structures > static_cast<uint32_t>(walk.counted) ||
+      seen.structures > walk.structures + 1 || seen.lastPosition > walk.structures + 1) {
     fail("the walk disagrees with the structures it counted or handed over");
   }
+}
+
+// Every record's texts, to tell two loads of the same table apart.
+std::string everyRecordText() {
+  std::string texts;
+  const auto add = [&texts](const char* text) {
+    texts += text != nullptr ? text : "(null)";
+    texts += '\x1F';
+  };
+  const auto* bios = static_cast<const BiosRecord*>(getRecord(kBiosCategory));
+  for (const auto& field : kBiosFields) add(recordText(*bios, field));
+  const auto* language = static_cast<const BiosLanguageRecord*>(getRecord(kBiosLanguageCategory));
+  for (const auto& field : kBiosLanguageFields) add(recordText(*language, field));
+  const auto* processor = static_cast<const ProcessorRecord*>(getRecord(kProcessorCategory));
+  for (const auto& field : kProcessorFields) add(recordText(*processor, field));
+  const auto* array = static_cast<const MemoryArrayRecord*>(getRecord(kMemoryArrayCategory));
+  for (const auto& field : kMemoryArrayFields) add(recordText(*array, field));
+  const auto* devices = *static_cast<MemoryDeviceRecord* const*>(getRecord(kMemoryDevicesCategory));
+  for (uint32_t i = 0; devices != nullptr && i < array->deviceCount; ++i) {
+    for (const auto& field : kMemoryDeviceFields) add(recordText(devices[i], field));
+  }
+  return texts + std::to_string(bios->present) + std::to_string(array->present) + ' ' +
+         std::to_string(array->deviceCount);
 }
 
 }  // namespace
@@ -90,13 +99,34 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::unique_ptr<uint8_t[]> raw(new uint8_t[size]);
   if (size > 0) memcpy(raw.get(), data, size);
 
+  // The package's load, as the engine runs it: its messages to the streams, or for every other
+  // input observed alone (the walk then reads what the package reads), by the input's size, so
+  // that the corpus takes both ways.
   resetReaderForTesting();
   platform::resetFirmwareTableCallCount();
   platform::serveRawTable(raw.get(), size);
+  const LoadObserver messagesOnly = {nullptr, nullptr, observeMessage, nullptr};
+  if (size % 2 == 0) observeLoad(&messagesOnly);
   getRecord(kProcessorCategory);
+  observeLoad(nullptr);
   checkLoadedRecords(size);
-  checkInventory(raw.get(), size);
+  const std::string packages = loadAllocations.failed ? "" : everyRecordText();
+  releaseLoad();
+
+  // The tool's: every structure's facts as the records are stored from them, and every message,
+  // observed. It stores the same records.
+  Seen seen;
+  seen.rawBytes = size;
+  const LoadObserver observer = {observeStructure, observeWalk, observeMessage, &seen};
+  platform::resetFirmwareTableCallCount();
+  observeLoad(&observer);
+  getRecord(kProcessorCategory);
+  observeLoad(nullptr);
   checkLoadedRecords(size);
+  checkWalk(seen);
+  if (!loadAllocations.failed && !packages.empty() && everyRecordText() != packages) {
+    fail("the observed load stored other records");
+  }
   releaseLoad();
   return 0;
 }

@@ -1,6 +1,5 @@
 // The walk over the structure table: finds where each structure ends, hands the ones to be
-// decoded to their decoder, stops at a broken table, and reports what it found wrong. The load
-// and the inventory walk alike.
+// decoded to their decoder, stops at a broken table, and reports what it found wrong.
 #pragma once
 
 #include <stdint.h>
@@ -18,15 +17,14 @@ struct WalkStop {
 
 // Some firmware announces 16 bytes for a type 34 structure that has 11: the five bytes behind the
 // eleventh are then already its first string. Lowers the length in the header (never in the
-// table) and, when report is set, says so on standard error.
-void fixupEntryLength(StructureHeader* header, int report);
+// table) and says so through the diagnostics writer.
+void fixupEntryLength(StructureHeader* header);
 
 // The walk itself, in table order: at most limit structures (0: no limit), stopping at a length
 // below the header or at a string set that the table cuts off. Each structure whose formatted
 // area the table holds goes to visit(const StructureHeader*), type 34 fixed up first.
 template <typename Visit>
-WalkStop walkStructures(uint8_t* table, uint32_t length, uint32_t limit, bool reportFixUps,
-                        Visit visit) {
+WalkStop walkStructures(uint8_t* table, uint32_t length, uint32_t limit, Visit visit) {
   StructureIterator structures(table, length);
   WalkStop stop = {kWalkComplete, 0, 0, {}};
   StructureHeader header;
@@ -36,7 +34,7 @@ WalkStop walkStructures(uint8_t* table, uint32_t length, uint32_t limit, bool re
       stop.ended = header;
       break;
     }
-    if (header.type == kManagementDeviceThresholdType) fixupEntryLength(&header, reportFixUps);
+    if (header.type == kManagementDeviceThresholdType) fixupEntryLength(&header);
     // A formatted area that the table cuts off is never decoded: it would be read past the end.
     if (header.length <= header.available) visit(static_cast<const StructureHeader*>(&header));
     structures.next(header.length);
@@ -51,7 +49,8 @@ WalkStop walkStructures(uint8_t* table, uint32_t length, uint32_t limit, bool re
   return stop;
 }
 
-// The load's walk: every structure but the inactive and the end-of-table ones to its decoder,
-// then what was wrong with the table, on the standard streams. count is the structures counted
-// in it (0: as many as there are).
-void walkTable(uint8_t* table, uint32_t tableLength, uint16_t count);
+// The load's walk: every structure but the inactive and the end-of-table ones to its decoder (and
+// its facts to the load's observer), then what was wrong with the table, through the diagnostics
+// writer. count is the structures counted in it (0: as many as there are). Returns where it
+// stopped.
+WalkStop walkTable(uint8_t* table, uint32_t tableLength, uint16_t count);

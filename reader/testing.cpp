@@ -10,4 +10,5 @@ void resetReaderForTesting() {
   tableLoaded = 0;
   // No caller is inside getRecord while a test resets, so the flag may start over.
   loadOnce = platform::OnceFlag{};
+  observeLoad(nullptr);
 }

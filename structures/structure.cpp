@@ -2,55 +2,6 @@
 
 #include "base/byte_reader.h"
 
-namespace {
-
-// A value wholly inside the formatted area, or 0.
-template <typename T>
-T readOrZero(const StructureHeader* header, unsigned offset) {
-  T value = 0;
-  return readLeAt(header->data, header->length, offset, &value) ? value : 0;
-}
-
-}  // namespace
-
-uint8_t readU8(const StructureHeader* header, unsigned offset) {
-  return readOrZero<uint8_t>(header, offset);
-}
-uint16_t readU16Le(const StructureHeader* header, unsigned offset) {
-  return readOrZero<uint16_t>(header, offset);
-}
-uint32_t readU32Le(const StructureHeader* header, unsigned offset) {
-  return readOrZero<uint32_t>(header, offset);
-}
-uint64_t readU64Le(const StructureHeader* header, unsigned offset) {
-  return readOrZero<uint64_t>(header, offset);
-}
-
-char* findStructureString(const StructureHeader* header, uint8_t number) {
-  // The string set lies between the formatted area and the end of the delivered table; nothing
-  // beyond that is ever read.
-  if (header->length > header->available) return nullptr;
-  uint8_t* s = header->data + header->length;
-  const uint8_t* const end = header->data + header->available;
-  auto stringEnd = [end](uint8_t* from) {  // the string's NUL, or end when there is none
-    while (from < end && *from != 0) ++from;
-    return from;
-  };
-  while (number > 1 && s < end && *s != 0) {
-    uint8_t* nul = stringEnd(s);
-    if (nul == end) return nullptr;
-    s = nul + 1;
-    --number;
-  }
-  if (s >= end || *s == 0) return nullptr;
-  uint8_t* nul = stringEnd(s);
-  // A string that the table cuts off has no end to hand out: the structure does not hold it.
-  if (nul == end) return nullptr;
-  char* text = reinterpret_cast<char*>(s);
-  filterUnprintable(text, static_cast<size_t>(nul - s));
-  return text;
-}
-
 StructureStrings::StructureStrings(const StructureHeader* header)
     : next_(header->length <= header->available ? header->data + header->length : nullptr),
       end_(header->data + header->available) {}
@@ -83,12 +34,6 @@ StructureStrings::Run StructureStrings::take(unsigned count, unsigned wanted) {
     if (*p != 0 && !isPrintableAscii(*p)) *p = '.';
   }
   return run;
-}
-
-const char* structureString(const StructureHeader* header, uint8_t number) {
-  if (number == 0) return kNotSpecifiedText;
-  const char* s = findStructureString(header, number);
-  return s != nullptr ? s : kBadIndexText;
 }
 
 void filterUnprintable(char* text, size_t count) {

@@ -1,6 +1,5 @@
 // One SMBIOS structure as the walk hands it to the decoders, the stepping from one structure of a
-// table to the next, bounded reads of its formatted area, and the lookup of its strings.
-// Decoders never add offsets to pointers themselves.
+// table to the next, and its strings. Decoders never add offsets to pointers themselves.
 #pragma once
 
 #include <stddef.h>
@@ -11,6 +10,7 @@
 #include "base/byte_reader.h"
 #include "base/limits.h"
 #include "structures/string_texts.h"
+#include "structures/structure_types.h"
 
 struct StructureHeader {
   uint8_t type;
@@ -18,19 +18,6 @@ struct StructureHeader {
   uint16_t handle;
   uint8_t* data;       // byte 0 of the structure inside the raw table buffer
   uint32_t available;  // bytes delivered from data to the end of the table (at least length)
-};
-
-// The structure types the house reads by their number.
-enum StructureType : uint8_t {
-  kBiosInformationType = 0,
-  kSystemInformationType = 1,
-  kProcessorInformationType = 4,
-  kBiosLanguageType = 13,
-  kPhysicalMemoryArrayType = 16,
-  kMemoryDeviceType = 17,
-  kManagementDeviceThresholdType = 34,
-  kInactiveType = 126,
-  kEndOfTableType = 127,
 };
 
 // The structures of a table one after another: the header of each, its formatted area (data and
@@ -93,28 +80,17 @@ using ConstStructureIterator = BasicStructureIterator<const uint8_t>;
 
 // Whether the formatted area holds size bytes at offset: the length gate of a field.
 inline bool holdsField(const StructureHeader* header, unsigned offset, unsigned size) {
-  return header->length >= offset + size;
+  return offset <= header->length && size <= header->length - offset;
 }
-
-// Little-endian reads at an offset of the formatted area. A read that does not lie wholly inside
-// the formatted length gives 0; the decoders' length gates keep them inside.
-uint8_t readU8(const StructureHeader* header, unsigned offset);
-uint16_t readU16Le(const StructureHeader* header, unsigned offset);
-uint32_t readU32Le(const StructureHeader* header, unsigned offset);
-uint64_t readU64Le(const StructureHeader* header, unsigned offset);
-
-// String number of the structure to text, never null: "Not Specified" for 0, "<BAD INDEX>" when
-// the structure has no such string (also when the string runs past the end of the table),
-// otherwise the string inside the raw table, its unprintable bytes turned into '.' for good.
-const char* structureString(const StructureHeader* header, uint8_t number);
-char* findStructureString(const StructureHeader* header, uint8_t number);
 
 // Rewrites the count bytes of text that are not printable ASCII as '.', in place.
 void filterUnprintable(char* text, size_t count);
 
-// Strings 1, 2, 3, ... of one structure in turn, each exactly as structureString gives it, in one
-// pass over the string set: a decoder that wants every string of a long set does not start from
-// the first string for each of them.
+// Strings 1, 2, 3, ... of one structure in turn, in one pass over the string set: the string (its
+// unprintable bytes rewritten as '.' for good), or "<BAD INDEX>" once the set has ended (also
+// where a string runs past the end of the table: a string without its NUL is not handed out, nor
+// any behind it). A decoder that wants every string of a long set does not start from the first
+// string for each of them.
 class StructureStrings {
  public:
   explicit StructureStrings(const StructureHeader* header);

@@ -297,15 +297,7 @@ bool readTableFolder(const char* folder, TableFormat format, TextBuffer* raw, Te
 }  // namespace
 
 bool parseTableFormat(const char* name, TableFormat* format) {
-  static constexpr struct {
-    const char* name;
-    TableFormat format;
-  } kFormats[] = {{"auto", TableFormat::Auto},
-                  {"rsmb", TableFormat::Rsmb},
-                  {"dump", TableFormat::Dump},
-                  {"raw", TableFormat::Bare},
-                  {"bare", TableFormat::Bare}};
-  for (const auto& entry : kFormats) {
+  for (const TableLayoutName& entry : kTableLayouts) {
     if (strcmp(name, entry.name) == 0) {
       *format = entry.format;
       return true;

@@ -13,8 +13,30 @@
 // Bare: the structure table alone, which the command line also calls "raw".
 enum class TableFormat { Auto, Rsmb, Dump, Bare };
 
-// The format of its name on the command line (auto, rsmb, dump, raw or bare); false for any
-// other name.
+// The layouts by the names the command line knows them by, in the order its help lists them: the
+// one table that the parser, the usage lines, the help and the errors read.
+struct TableLayoutName {
+  const char* name;
+  TableFormat format;
+  // The help's words for it, lines separated by line feeds; null for a second name of the layout
+  // of the entry before it.
+  const char* description;
+};
+inline constexpr TableLayoutName kTableLayouts[] = {
+    {"auto", TableFormat::Auto,
+     "recognise one of the three below, and refuse a file that is\nnone of them (the default)"},
+    {"rsmb", TableFormat::Rsmb,
+     "an 8-byte header (calling-method flag, SMBIOS major and minor\nversion, DMI revision, "
+     "table length), then the table: what\nthe platform serves and 'zentrik capture' writes"},
+    {"dump", TableFormat::Dump,
+     "an SMBIOS entry point (\"_SM_\" or \"_SM3_\") at offset 0, the\ntable at the address "
+     "it gives"},
+    {"raw", TableFormat::Bare, "the bare structure table, as in /sys/firmware/dmi/tables/DMI;"},
+    {"bare", TableFormat::Bare, nullptr},
+};
+
+// The format of its name on the command line (a name of kTableLayouts); false for any other
+// name.
 bool parseTableFormat(const char* name, TableFormat* format);
 
 // Turns the bytes of a table file into the rsmb layout (8-byte header, table) in *raw. Auto

@@ -146,9 +146,8 @@ TEST_F(BiosTest, TextHelpersWriteTheirDestination) {
   EXPECT_STREQ(characteristics,
                "PC Card (PCMCIA) is supported\n\nBIOS boot specification is supported\n"
                "System is a virtual machine");
-  char* romSize = nullptr;
-  romSizeText(0xFF, 0x0010, &romSize);
-  EXPECT_STREQ(romSize, "16 MB");
+  RomSizePie romSize;
+  EXPECT_EQ(made(romSizeText(0xFF, 0x0010, romSize)), "16 MB");
 }
 
 TEST_F(BiosTest, Languages) {
@@ -222,9 +221,9 @@ TEST_F(BiosTest, LanguagesAreWhatEachLookupGives) {
     const StructureHeader header = held.header();
     std::string installable;
     for (unsigned k = 1; k <= c.installable; ++k) {
-      installable += (k > 1 ? "\n" : "") + std::string(structureString(&header, k));
+      installable += (k > 1 ? "\n" : "") + modelString(&header, static_cast<uint8_t>(k));
     }
-    const std::string current = structureString(&header, c.current);
+    const std::string current = modelString(&header, c.current);
     freshReader();
     loadTable(structure);  // the table is the structure alone: it ends where the set does
     EXPECT_EQ(text(biosLanguage().installableLanguages), installable) << c.name;

@@ -16,6 +16,7 @@
 #include "decoders/processor_id.h"
 #include "decoders/size_text.h"
 #include "records/record_store.h"
+#include "tests/support/held_structure.h"
 
 namespace {
 
@@ -50,19 +51,13 @@ std::vector<uint64_t> edges(uint64_t largest) {
   return kept;
 }
 
-// Runs a text builder into a fresh field and returns what it stored.
-std::string stored(const std::function<void(char**)>& build) {
-  char* field = nullptr;
-  build(&field);
-  return field != nullptr ? field : "(null)";
-}
+MemoryNumberPie memoryPie;
 
 std::string signature(ProcessorIdKind kind, uint32_t d) {
   uint8_t id[8] = {};
   ByteWriter(id, sizeof id).writeU32Le(d);
-  processorRecord.signature = nullptr;
-  processorSignatureText(kind, id);
-  return processorRecord.signature;
+  SignaturePie pie;
+  return made(processorSignatureText(kind, id, pie));
 }
 
 TEST(DecoderTextTest, WritesWhatPrintfWrites) {
@@ -87,36 +82,33 @@ TEST(DecoderTextTest, WritesWhatPrintfWrites) {
        [](uint64_t v) { return printed("%02X", static_cast<unsigned>(v)); }},
       {"processor voltage", range(0x80, 0xFF),
        [](uint64_t v) {
-         processorVoltageText(static_cast<uint8_t>(v));
-         return std::string(processorRecord.voltage);
+         VoltagePie pie;
+         return made(processorVoltageText(static_cast<uint8_t>(v), pie));
        },
        [](uint64_t v) {
          return printed("%.1f V", static_cast<double>(static_cast<float>(v & 0x7F) / 10.0f));
        }},
       {"memory voltage", range(1, 0xFFFF),
-       [](uint64_t v) {
-         return stored([v](char** f) { memoryVoltageText(static_cast<uint16_t>(v), f); });
-       },
+       [](uint64_t v) { return made(memoryVoltageText(static_cast<uint16_t>(v), memoryPie)); },
        [](uint64_t v) {
          const double volts = static_cast<float>(v) / 1000.0f;
          return printed(v % 100 != 0 ? "%g V" : "%.1f V", volts);
        }},
       {"frequency", range(1, 0xFFFF),
        [](uint64_t v) {
-         return stored([v](char** f) { processorFrequencyText(static_cast<uint16_t>(v), f); });
+         FrequencyPie pie;
+         return made(processorFrequencyText(static_cast<uint16_t>(v), pie));
        },
        [](uint64_t v) { return printed("%u MHz", static_cast<unsigned>(v)); }},
       {"extended speed", edges(UINT32_MAX),
        [](uint64_t v) {
-         return stored([v](char** f) { memorySpeedText(0xFFFF, static_cast<uint32_t>(v), f); });
+         return made(memorySpeedText(0xFFFF, static_cast<uint32_t>(v), memoryPie));
        },
        [](uint64_t v) {
          return v != 0 ? printed("%u MT/s", static_cast<unsigned>(v)) : "Speed Unknown";
        }},
       {"extended size", edges(0x7FFFFFFF),
-       [](uint64_t v) {
-         return stored([v](char** f) { memoryExtendedSizeText(static_cast<uint32_t>(v), f); });
-       },
+       [](uint64_t v) { return made(memoryExtendedSizeText(static_cast<uint32_t>(v), memoryPie)); },
        [](uint64_t v) {
          const unsigned long n = static_cast<unsigned long>(v);
          if ((n & 0x3FF) != 0) return printed("%lu MB", n);
@@ -164,18 +156,14 @@ TEST(DecoderTextTest, WritesWhatPrintfWrites) {
   }
 }
 
-// A piece that does not fit cuts the text for good, and a cut text is never stored.
-TEST(DecoderTextTest, WorkTextStoresOnlyWholeTexts) {
+// A piece that does not fit cuts the text for good, and a cut text is no text to store.
+TEST(DecoderTextTest, WorkTextGivesOnlyWholeTexts) {
   char buffer[6];
-  char* field = nullptr;
-  EXPECT_TRUE(WorkText(buffer).add("ab").decimal(123).store(&field));
-  EXPECT_STREQ(field, "ab123");
-  EXPECT_FALSE(WorkText(buffer).add("ab").decimal(1234).add('c').store(&field));
-  EXPECT_FALSE(WorkText(buffer).add("abcdef").add("").store(&field));
-  EXPECT_FALSE(storeFormatted(&field, buffer, sizeof buffer, "%s", "abcdef"));
-  EXPECT_STREQ(field, "ab123");
-  EXPECT_TRUE(storeFormatted(&field, buffer, sizeof buffer, "%u", 42u));
-  EXPECT_STREQ(field, "42");
+  EXPECT_EQ(made(WorkText(buffer).add("ab").decimal(123).result()), "ab123");
+  EXPECT_EQ(WorkText(buffer).add("ab").decimal(1234).add('c').result().text, nullptr);
+  EXPECT_EQ(WorkText(buffer).add("abcdef").add("").result().text, nullptr);
+  EXPECT_EQ(formatted(buffer, sizeof buffer, "%s", "abcdef").text, nullptr);
+  EXPECT_EQ(made(formatted(buffer, sizeof buffer, "%u", 42u)), "42");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/held_structure.h"
 #include "tests/support/reader_fixture.h"
 #include "tests/support/structures.h"
 
@@ -28,7 +29,7 @@ const std::string kCleared =
 TEST(MemoryTablesTest, EnumerationTexts) {
   const char* const kOut = "<OUT OF SPEC>";
   const struct {
-    const char* (*lookup)(uint8_t);
+    FieldText (*lookup)(uint8_t, bool*);
     std::vector<std::pair<uint8_t, const char*>> texts;
     unsigned dense;  // every value from 1 to this one has a text
   } tables[] = {
@@ -62,21 +63,17 @@ TEST(MemoryTablesTest, EnumerationTexts) {
   };
   for (const auto& table : tables) {
     for (const auto& [value, expected] : table.texts) {
-      EXPECT_STREQ(table.lookup(value), expected) << int{value};
+      bool named = false;
+      EXPECT_EQ(made(table.lookup(value, &named)), expected) << int{value};
+      EXPECT_EQ(named, expected != kOut) << int{value};
     }
     for (unsigned v = 1; v <= table.dense; ++v) {
-      EXPECT_STRNE(table.lookup(static_cast<uint8_t>(v)), kOut) << v;
+      EXPECT_NE(made(table.lookup(static_cast<uint8_t>(v), nullptr)), kOut) << v;
     }
   }
 }
 
-// Runs a text builder into a fresh field and returns what it stored.
-template <typename Build>
-std::string built(Build build) {
-  char* field = nullptr;
-  build(&field);
-  return text(field);
-}
+MemoryNumberPie pie;
 
 TEST(MemoryTextsTest, Sizes) {
   struct Case {
@@ -89,7 +86,7 @@ TEST(MemoryTextsTest, Sizes) {
       {0x7FFF, "32767 MB"},   {0x0001, "1 MB"},         {0x0600, "1536 MB"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(built([&](char** f) { memorySizeText(c.size, f); }), c.expected) << c.size;
+    EXPECT_EQ(made(memorySizeText(c.size, pie)), c.expected) << c.size;
   }
 }
 
@@ -109,8 +106,7 @@ TEST(MemoryTextsTest, ExtendedSizes) {
       {0, "0 TB"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(built([&](char** f) { memoryExtendedSizeText(c.extendedSize, f); }), c.expected)
-        << c.extendedSize;
+    EXPECT_EQ(made(memoryExtendedSizeText(c.extendedSize, pie)), c.expected) << c.extendedSize;
   }
 }
 
@@ -132,7 +128,7 @@ TEST(MemoryTextsTest, Speeds) {
       {0xFFFF, 0xFFFFFFFF, "4294967295 MT/s"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(built([&](char** f) { memorySpeedText(c.speed, c.extended, f); }), c.expected)
+    EXPECT_EQ(made(memorySpeedText(c.speed, c.extended, pie)), c.expected)
         << c.speed << " " << c.extended;
   }
 }
@@ -149,8 +145,7 @@ TEST(MemoryTextsTest, Voltages) {
       {60000, "60.0 V"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(built([&](char** f) { memoryVoltageText(c.millivolts, f); }), c.expected)
-        << c.millivolts;
+    EXPECT_EQ(made(memoryVoltageText(c.millivolts, pie)), c.expected) << c.millivolts;
   }
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/byte_reader.h"
+#include "decoders/processor.h"
 #include "tests/support/held_structure.h"
 #include "tests/support/processor_texts.h"
 #include "tests/support/reader_fixture.h"
@@ -34,9 +35,8 @@ const char* kindName(Kind kind) {
 }
 
 const char* kindOf(const Bytes& structure) {
-  HeldStructure held(structure);
-  const StructureHeader header = held.header();
-  return kindName(detectProcessorIdKind(&header));
+  const HeldFacts<ProcessorFacts> facts(structure, readProcessorFacts);
+  return kindName(detectProcessorIdKind(*facts));
 }
 
 // A processor structure with a family byte and the first ID bytes; the rest is zero.

@@ -134,8 +134,8 @@ TEST(ProcessorTextTest, Types) {
   const char* const expected[] = {"<OUT OF SPEC>",     "Other",          "Unknown",
                                   "Central Processor", "Math Processor", "DSP Processor",
                                   "Video Processor",   "<OUT OF SPEC>"};
-  for (uint8_t type = 0; type < 8; ++type) EXPECT_STREQ(processorTypeText(type), expected[type]);
-  EXPECT_STREQ(processorTypeText(255), "<OUT OF SPEC>");
+  for (uint8_t type = 0; type < 8; ++type) EXPECT_EQ(made(processorTypeText(type)), expected[type]);
+  EXPECT_EQ(made(processorTypeText(255)), "<OUT OF SPEC>");
 }
 
 TEST(ProcessorFamilyTest, TableIsStrictlyIncreasing) {
@@ -173,13 +173,14 @@ TEST(ProcessorFamilyTest, SearchFindsExactlyTheCodesOfTheTable) {
   int entry = 0;
   for (unsigned code = 0; code <= 0x2FF; ++code) {
     if (code == 0xBE) continue;
-    HeldStructure held(familyStructure(code));
-    const StructureHeader header = held.header();
+    const HeldFacts<ProcessorFacts> facts(familyStructure(code), readProcessorFacts);
     const bool listed =
         entry < kProcessorFamilyNameCount && processorFamilyNames[entry].value == code;
-    EXPECT_STREQ(processorFamilyText(&header),
-                 listed ? processorFamilyNames[entry].text : "<OUT OF SPEC>")
+    bool named = false;
+    EXPECT_EQ(made(processorFamilyText(*facts, &named)),
+              listed ? processorFamilyNames[entry].text : "<OUT OF SPEC>")
         << "code 0x" << std::hex << code;
+    EXPECT_EQ(named, listed);
     if (listed) ++entry;
   }
   EXPECT_EQ(entry, kProcessorFamilyNameCount);
@@ -208,9 +209,8 @@ TEST(ProcessorFamilyTest, Names) {
       {"family 2 behind 0xC6", Structure(4, 0x2A).u8(0x06, 0xC6).u16(0x28, 0x101), "Core i7"},
   };
   for (const Case& c : cases) {
-    HeldStructure held(c.structure);
-    const StructureHeader header = held.header();
-    EXPECT_STREQ(processorFamilyText(&header), c.expected) << c.name;
+    const HeldFacts<ProcessorFacts> facts(c.structure, readProcessorFacts);
+    EXPECT_EQ(made(processorFamilyText(*facts)), c.expected) << c.name;
   }
 }
 
@@ -236,15 +236,15 @@ TEST(ProcessorFamilyTest, CodeBEDependsOnTheManufacturer) {
       {nullptr, "Core 2 or K7"},
   };
   for (const Case& c : cases) {
-    HeldStructure held(familyStructure(0xBE, 0x1A, c.manufacturer));
-    const StructureHeader header = held.header();
-    EXPECT_STREQ(processorFamilyText(&header), c.expected)
+    const HeldFacts<ProcessorFacts> facts(familyStructure(0xBE, 0x1A, c.manufacturer),
+                                          readProcessorFacts);
+    EXPECT_EQ(made(processorFamilyText(*facts)), c.expected)
         << (c.manufacturer ? c.manufacturer : "(none)");
   }
   // Reached through Processor Family 2 as well.
-  HeldStructure held(Structure(4, 0x2A).u8(0x06, 0xFE).u16(0x28, 0xBE).u8(0x07, 1).str("AMD"));
-  const StructureHeader header = held.header();
-  EXPECT_STREQ(processorFamilyText(&header), "K7");
+  const HeldFacts<ProcessorFacts> facts(
+      Structure(4, 0x2A).u8(0x06, 0xFE).u16(0x28, 0xBE).u8(0x07, 1).str("AMD"), readProcessorFacts);
+  EXPECT_EQ(made(processorFamilyText(*facts)), "K7");
 }
 
 TEST_F(ProcessorTest, Voltages) {
@@ -269,15 +269,14 @@ TEST_F(ProcessorTest, Voltages) {
       {0x08, "UNKNOWN"},
       {0x78, "UNKNOWN"},
   };
+  VoltagePie pie;
   for (const Case& c : cases) {
-    processorVoltageText(c.voltage);
-    EXPECT_EQ(text(processorRecord.voltage), c.expected)
+    EXPECT_EQ(made(processorVoltageText(c.voltage, pie)), c.expected)
         << "voltage 0x" << std::hex << unsigned(c.voltage);
   }
   // Every tenth of a volt comes out as the decimal it stands for.
   for (unsigned v = 0; v < 128; ++v) {
-    processorVoltageText(static_cast<uint8_t>(0x80 | v));
-    EXPECT_EQ(text(processorRecord.voltage),
+    EXPECT_EQ(made(processorVoltageText(static_cast<uint8_t>(0x80 | v), pie)),
               std::to_string(v / 10) + "." + std::to_string(v % 10) + " V");
   }
 }
@@ -288,11 +287,8 @@ TEST_F(ProcessorTest, Speeds) {
     const char* expected;
   };
   const Case cases[] = {{0, "Unknown"}, {1, "1 MHz"}, {3600, "3600 MHz"}, {65535, "65535 MHz"}};
-  for (const Case& c : cases) {
-    char* field = nullptr;
-    processorFrequencyText(c.value, &field);
-    EXPECT_EQ(text(field), c.expected);
-  }
+  FrequencyPie pie;
+  for (const Case& c : cases) EXPECT_EQ(made(processorFrequencyText(c.value, pie)), c.expected);
   freshReader();
   loadProcessors({Structure(4, 0x1A).u16(0x12, 0).u16(0x14, 65535).u16(0x16, 2400)});
   EXPECT_EQ(text(processor().externalClock), "Unknown");
@@ -318,9 +314,10 @@ TEST_F(ProcessorTest, Characteristics) {
        "Virtualization\nPower/Performance Control\n128-bit Capable\nArm64 SoC ID"},
       {0x0028, "Multi-Core\nExecute Protection"},
   };
+  ProcessorCharacteristicsPie pie;
   for (const Case& c : cases) {
-    processorCharacteristicsText(c.bits);
-    EXPECT_EQ(text(processorRecord.characteristics), c.expected) << "bits 0x" << std::hex << c.bits;
+    EXPECT_EQ(made(processorCharacteristicsText(c.bits, pie)), c.expected)
+        << "bits 0x" << std::hex << c.bits;
   }
 }
 

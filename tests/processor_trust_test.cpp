@@ -7,8 +7,10 @@
 #include <memory>
 #include <string>
 
+#include "platform/serving/served_firmware_table.h"
 #include "tests/support/reader_fixture.h"
 #include "tests/support/table_builder.h"
+#include "tools/observed_load.h"
 
 namespace {
 
@@ -29,10 +31,12 @@ class ProcessorTrust : public ReaderTest {
                           const char* tableError = nullptr) {
     freshReader();
     const Bytes raw = rawBuffer(table);
-    loadTable(table);
+    platform::serveRawTable(raw.data(), raw.size());
     assessment_ = std::make_unique<ProcessorIdAssessment>();
-    inventory_ = std::make_unique<Inventory>();
-    EXPECT_TRUE(inventory_->collect(raw.data(), raw.size()));
+    inventory_ = std::make_unique<Inventory>(Inventory::Keep::kAllButMemory);
+    LoadMessages messages;
+    runObservedLoad(&messages, inventory_.get());
+    EXPECT_TRUE(inventory_->finish(raw.data(), raw.size()));
     assessProcessorId(processor().id, *inventory_, tableError, cpuid, assessment_.get());
     std::string lines;
     for (int i = 0; i < assessment_->warningCount; ++i) {
@@ -62,6 +66,24 @@ TEST_F(ProcessorTrust, WarningsOfEachKind) {
        "EB BF) is populated\n"},
       {"an empty socket alone", tableOf({bios, processorIn("CPU1", kIvyBridge, kEmpty)}),
        "emptySocket: the ID comes from CPU1, an empty socket\n"},
+      // Names that repeat in the table are told apart by handle; a unique one stays bare.
+      {"two sockets of one name",
+       tableOf({bios, processorIn("Microprocessor", kIvyBridge, kPopulated),
+                Structure(4, 0x30, 0x0401).u8(0x04, 1).u8(0x06, 0xC6).str("Microprocessor"),
+                processorIn("CPU9", kIvyBridge, kPopulated),
+                Structure(4, 0x30, 0x0403).u8(0x04, 1).u8(0x06, 0xC6).str("Microprocessor ")}),
+       "allZero: the ID is all zero: the firmware names no processor model here\n"
+       "emptySocket: the ID comes from Microprocessor (handle 0x0403), an empty socket, while "
+       "Microprocessor (handle 0x0000) (ID A9 06 03 00 FF FB EB BF), CPU9 (ID A9 06 03 00 FF FB "
+       "EB BF) are populated\n"},
+      // Populated sockets of two processor models; empty ones and zero IDs say nothing of it.
+      {"mixed IDs",
+       tableOf({bios, processorIn("CPU0", kIvyBridge, kPopulated),
+                processorIn("CPU1", 0x0F8BFBFF000B06A2ull, kPopulated),
+                processorIn("CPU2", 0x0F8BFBFF000B06A3ull, kEmpty),
+                processorIn("CPU3", 0, kPopulated), processorIn("CPU4", kIvyBridge, kPopulated)}),
+       "mixedIds: populated sockets report 2 different IDs: A9 06 03 00 FF FB EB BF (2 sockets), "
+       "A2 06 0B 00 FF FB 8B 0F (1 socket)\n"},
       // Too short for a Status byte: nothing is said about the socket.
       {"no Status byte", tableOf({bios, Structure(4, 0x18).u8(0x06, 0xC6).u64(0x08, kIvyBridge)}),
        "noProcessor: the table has no usable processor structure: GetCPUSerialNumber returns an "
@@ -136,6 +158,13 @@ TEST_F(ProcessorTrust, SourceSocketAndWindowsForm) {
                        processorIn("CPU2", kIvyBridge, kPopulated)}));
   EXPECT_STREQ(assessment_->id, "A9 06 03 00 FF FB EB BF");
   EXPECT_STREQ(assessment_->socket, "CPU2");
+  EXPECT_STREQ(assessment_->socketName.text(), "CPU2");
+  // A repeated name gets its handle; a socket without a string is no string in JSON.
+  warningsFor(tableOf({processorIn("CPU", kIvyBridge, kPopulated),
+                       Structure(4, 0x30, 0x0401).u8(0x06, 0xC6).u64(0x08, kIvyBridge),
+                       Structure(4, 0x30, 0x0402).u8(0x06, 0xC6).u64(0x08, kIvyBridge)}));
+  EXPECT_EQ(assessment_->socket, nullptr);
+  EXPECT_STREQ(assessment_->socketName.text(), "Not Specified (handle 0x0402)");
   EXPECT_STREQ(assessment_->signature, "Type 0, Family 6, Model 58, Stepping 9");
   EXPECT_STREQ(assessment_->processorId, "BFEBFBFF000306A9");
 }

@@ -1,5 +1,6 @@
-// Structure access: string lookup (numbering, missing strings, the in-place filter and the end
-// of the table), the strings in one pass, the printable-byte test and bounded reads.
+// Structure access and the decoders' string lookup: numbering, missing strings, the in-place
+// filter and the end of the table; the strings in one pass; the printable-byte test and bounded
+// reads of the formatted area.
 #include "structures/structure.h"
 
 #include <gtest/gtest.h>
@@ -7,9 +8,19 @@
 #include <cstring>
 #include <string>
 
+#include "decoders/decoder_text.h"
 #include "tests/support/held_structure.h"
 
 namespace {
+
+// What the decoders' lookup gives for one string number of a structure.
+std::string resolved(const StructureHeader& header, uint8_t number) {
+  StringFact fact = {nullptr, 0, number};
+  StringFact* const facts[] = {&fact};
+  resolveStrings(&header, facts, 1);
+  EXPECT_EQ(fact.length, std::strlen(fact.text));
+  return fact.text;
+}
 
 TEST(StructureStringTest, Numbering) {
   struct Case {
@@ -34,20 +45,23 @@ TEST(StructureStringTest, Numbering) {
   for (const Case& c : cases) {
     HeldStructure held(c.structure);
     const StructureHeader header = held.header();
-    EXPECT_STREQ(structureString(&header, c.number), c.expected) << c.name;
+    EXPECT_EQ(resolved(header, c.number), c.expected) << c.name;
+    HeldStructure model(c.structure);
+    const StructureHeader modelHeader = model.header();
+    EXPECT_EQ(modelString(&modelHeader, c.number), c.expected) << c.name;
   }
 }
 
 TEST(StructureStringTest, FormattedLengthBeyondTheTableHasNoStrings) {
   HeldStructure held({0x01, 0x40, 0x00, 0x00, 'a', 0, 0});
   const StructureHeader header = held.header();
-  EXPECT_STREQ(structureString(&header, 1), "<BAD INDEX>");
+  EXPECT_EQ(resolved(header, 1), "<BAD INDEX>");
 }
 
 TEST(StructureStringTest, FiltersUnprintableBytesInPlace) {
   HeldStructure held(Structure(1, 4).rawStrings({0x41, 0x09, 0xE9, 0x7F, 0x42, 0, 0}));
   const StructureHeader header = held.header();
-  EXPECT_STREQ(structureString(&header, 1), "A...B");
+  EXPECT_EQ(resolved(header, 1), "A...B");
   const uint8_t filtered[] = {0x41, 0x2E, 0x2E, 0x2E, 0x42};
   EXPECT_EQ(std::memcmp(held.bytes() + 4, filtered, sizeof filtered), 0);
 }
@@ -75,7 +89,7 @@ TEST(StructureStringsTest, GivesInTurnWhatTheLookupGivesForEachNumber) {
     const StructureHeader walkedHeader = walked.header();
     StructureStrings strings(&walkedHeader);
     for (int number = 1; number <= 255; ++number) {
-      const std::string expected = structureString(&lookedHeader, static_cast<uint8_t>(number));
+      const std::string expected = modelString(&lookedHeader, static_cast<uint8_t>(number));
       ASSERT_EQ(strings.next(), expected) << c.name << ", string " << number;
     }
     // The filter has rewritten the same bytes in place.
@@ -148,13 +162,14 @@ TEST(StructureStringTest, PrintableRun) {
 TEST(StructureReadTest, ReadsStayInsideTheFormattedArea) {
   HeldStructure held(Structure(1, 8).bytes(4, {0x11, 0x22, 0x33, 0x44}).str("zz"));
   const StructureHeader header = held.header();
-  EXPECT_EQ(readU8(&header, 4), 0x11);
-  EXPECT_EQ(readU16Le(&header, 4), 0x2211);
-  EXPECT_EQ(readU32Le(&header, 4), 0x44332211u);
-  EXPECT_EQ(readU32Le(&header, 5), 0u) << "would read the string set";
-  EXPECT_EQ(readU64Le(&header, 0), 0x4433221100000801ull);
-  EXPECT_EQ(readU8(&header, 8), 0);
-  EXPECT_EQ(readU16Le(&header, 0xFFFFFFFFu), 0);
+  EXPECT_EQ(fieldAt<uint8_t>(&header, 4), 0x11);
+  EXPECT_EQ(fieldAt<uint16_t>(&header, 4), 0x2211);
+  EXPECT_EQ(fieldAt<uint32_t>(&header, 4), 0x44332211u);
+  EXPECT_EQ(fieldAt<uint32_t>(&header, 5), 0u) << "would read the string set";
+  EXPECT_EQ(fieldAt<uint64_t>(&header, 0), 0x4433221100000801ull);
+  EXPECT_EQ(fieldAt<uint8_t>(&header, 8), 0);
+  EXPECT_EQ(fieldAt<uint16_t>(&header, 0xFFFFFFFFu), 0) << "no sum wraps";
+  EXPECT_FALSE(holdsField(&header, 0xFFFFFFFFu, 2));
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 namespace {
 
 constexpr char kCaptureHelp[] =
-    "Usage: zentrik capture [--table IN] [--format auto|rsmb|dump|raw|bare] OUT\n"
     "\n"
     "Writes this machine's firmware table, or the table input IN in any layout, to the file OUT\n"
     "('-' for standard output) in the rsmb layout (8-byte header: calling-method flag, SMBIOS\n"
@@ -28,7 +27,7 @@ int runCapture(int argc, char** argv) {
   int exitCode = kExitUsage;
   if (!parseOptions("capture", argc, argv, {true, false}, &options, &exitCode)) return exitCode;
   if (options.help) {
-    writeHelp(kCaptureHelp, "");
+    writeHelp("capture", " OUT", kCaptureHelp, "");
     return kExitOk;
   }
   if (options.operandCount != 1) {

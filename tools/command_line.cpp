@@ -33,22 +33,42 @@ const char kMainHelp[] =
 
 namespace {
 
-constexpr char kTableOptionsHelp[] =
+constexpr char kTableOptionHelp[] =
     "  --table IN     read a captured table instead of this machine's firmware: a file, '-'\n"
     "                 for standard input, or a folder holding smbios_entry_point and DMI (a\n"
     "                 copy of /sys/firmware/dmi/tables)\n"
-    "  --format FMT   the layout of the file:\n"
-    "                   auto  recognise one of the three below, and refuse a file that is\n"
-    "                         none of them (the default)\n"
-    "                   rsmb  an 8-byte header (calling-method flag, SMBIOS major and minor\n"
-    "                         version, DMI revision, table length), then the table: what\n"
-    "                         the platform serves and 'zentrik capture' writes\n"
-    "                   dump  an SMBIOS entry point (\"_SM_\" or \"_SM3_\") at offset 0, the\n"
-    "                         table at the address it gives\n"
-    "                   raw   the bare structure table, as in /sys/firmware/dmi/tables/DMI;\n"
-    "                         also called bare\n"
+    "  --format FMT   the layout of the file:\n";
+
+constexpr char kFormatOptionTail[] =
     "                 A named layout that the file contradicts is followed, with a line on\n"
     "                 standard error.\n";
+
+// Every layout with its description, a second name of it after it ("also called bare").
+void writeLayouts(FILE* out) {
+  constexpr char kDescriptionIndent[] = "                         ";
+  for (size_t i = 0; i < sizeof kTableLayouts / sizeof kTableLayouts[0]; ++i) {
+    const TableLayoutName& layout = kTableLayouts[i];
+    if (layout.description == nullptr) {
+      fprintf(out, "%salso called %s\n", kDescriptionIndent, layout.name);
+      continue;
+    }
+    fprintf(out, "                   %-5s ", layout.name);
+    for (const char* c = layout.description; *c != '\0'; ++c) {
+      fputc(*c, out);
+      if (*c == '\n') fputs(kDescriptionIndent, out);
+    }
+    fputc('\n', out);
+  }
+}
+
+// The layout names joined: "auto|rsmb|dump|raw|bare", or "auto, rsmb, dump, raw or bare".
+void layoutNames(TextBuffer* names, const char* separator, const char* last) {
+  const size_t count = sizeof kTableLayouts / sizeof kTableLayouts[0];
+  for (size_t i = 0; i < count; ++i) {
+    if (i > 0) names->append(i + 1 == count ? last : separator);
+    names->append(kTableLayouts[i].name);
+  }
+}
 
 constexpr char kHelpOption[] = "  --help, -h     show this help\n";
 
@@ -101,8 +121,11 @@ bool parseOptions(const char* command, int argc, char** argv, Accepts accepts, O
       options->table = value;
     } else if (takesValue && strcmp(name, "--format") == 0) {
       if (!parseTableFormat(value, &options->format)) {
-        *exitCode = usageError(command, "unknown table format '", value,
-                               "' (auto, rsmb, dump, raw or bare)");
+        TextBuffer tail;
+        tail.append("' (");
+        layoutNames(&tail, ", ", " or ");
+        tail.append(")");
+        *exitCode = usageError(command, "unknown table format '", value, tail.text());
         return false;
       }
       options->hasFormat = true;
@@ -124,20 +147,26 @@ bool parseOptions(const char* command, int argc, char** argv, Accepts accepts, O
   return true;
 }
 
-void writeHelp(const char* help, const char* helpTail) {
+void writeHelp(const char* command, const char* usageTail, const char* help, const char* helpTail) {
+  TextBuffer names;
+  layoutNames(&names, "|", "|");
+  printf("Usage: zentrik %s [--table IN] [--format %s]%s\n", command, names.text(), usageTail);
   fputs(help, stdout);
-  fputs(kTableOptionsHelp, stdout);
+  fputs(kTableOptionHelp, stdout);
+  writeLayouts(stdout);
+  fputs(kFormatOptionTail, stdout);
   fputs(helpTail, stdout);
   fputs(kHelpOption, stdout);
   fputs(kExitStatusHelp, stdout);
 }
 
-int commandOptions(const char* command, int argc, char** argv, Accepts accepts, const char* help,
-                   const char* helpTail, Options* options) {
+int commandOptions(const char* command, int argc, char** argv, Accepts accepts,
+                   const char* usageTail, const char* help, const char* helpTail,
+                   Options* options) {
   int exitCode = kExitUsage;
   if (!parseOptions(command, argc, argv, accepts, options, &exitCode)) return exitCode;
   if (options->help) {
-    writeHelp(help, helpTail);
+    writeHelp(command, usageTail, help, helpTail);
     return kExitOk;
   }
   if (options->operandCount > 0) {

@@ -50,11 +50,11 @@ struct Accepts {
 bool parseOptions(const char* command, int argc, char** argv, Accepts accepts, Options* options,
                   int* exitCode);
 
-// A command's help: its own text, the table options, its own options (helpTail), --help and the
-// exit statuses.
-void writeHelp(const char* help, const char* helpTail);
+// A command's help: its usage line (the table options, then usageTail), its own text, the table
+// options, its own options (helpTail), --help and the exit statuses.
+void writeHelp(const char* command, const char* usageTail, const char* help, const char* helpTail);
 
 // Parses the options of a command that takes no operands and prints its help when asked.
 // Returns -1 to go on, or the exit code.
-int commandOptions(const char* command, int argc, char** argv, Accepts accepts, const char* help,
-                   const char* helpTail, Options* options);
+int commandOptions(const char* command, int argc, char** argv, Accepts accepts,
+                   const char* usageTail, const char* help, const char* helpTail, Options* options);

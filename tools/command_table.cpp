@@ -6,7 +6,7 @@
 #include "platform/fetch_firmware_table.h"
 #include "platform/firmware_table.h"
 #include "platform/serving/served_firmware_table.h"
-#include "tools/load_output.h"
+#include "tools/observed_load.h"
 
 bool obtainTable(const Options& options, TextBuffer* raw) {
   if (options.table != nullptr) {
@@ -42,8 +42,8 @@ bool reportLiveFailure() {
 
 int examine(const Options& options, Examined* e) {
   if (!obtainTable(options, &e->raw)) return kExitUsage;
-  e->captured = loadCapturing(&e->loadStdout, &e->loadStderr);
-  if (!e->inventory.collect(e->raw.bytes(), e->raw.size())) {
+  runObservedLoad(&e->load, &e->inventory);
+  if (!e->inventory.finish(e->raw.bytes(), e->raw.size())) {
     fputs("zentrik: not enough memory for the inventory\n", stderr);
     return kExitNoTable;
   }

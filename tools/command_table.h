@@ -22,19 +22,15 @@ const char* liveTableError();
 bool reportLiveFailure();
 
 // What the inventory and id commands share: the table, the load with its messages, every
-// structure.
+// structure's facts.
 struct Examined {
-  TextBuffer raw;
-  TextBuffer loadStdout;
-  TextBuffer loadStderr;
-  bool captured = false;
-  Inventory inventory;
+  explicit Examined(Inventory::Keep keep) : inventory(keep) {}
 
-  DiagnosticList diagnostics() const {
-    return DiagnosticList(captured ? loadStdout.text() : nullptr,
-                          captured ? loadStderr.text() : nullptr);
-  }
+  TextBuffer raw;
+  LoadMessages load;
+  Inventory inventory;
 };
 
-// Reads the table, loads it and collects its structures. Returns -1 to go on, or the exit code.
+// Reads the table, loads it with its messages and its structures' facts observed. Returns -1 to
+// go on, or the exit code.
 int examine(const Options& options, Examined* e);

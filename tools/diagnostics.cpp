@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "tablefile/text_format.h"
+
 namespace {
 
 struct Meaning {
@@ -41,30 +43,13 @@ constexpr bool oneMeaningPerMessage() {
 }
 static_assert(oneMeaningPerMessage(), "a meaning for every message of the reader, by kind");
 
-constexpr char kOtherKind[] = "other";
-constexpr char kOtherMeaning[] = "A message of the reader about this table.";
+constexpr char kBadStringNumber[] = "badStringNumber";
+constexpr char kBadStringNumberMeaning[] =
+    "A field names a string that its structure does not have: the package stores \"<BAD "
+    "INDEX>\" for it, the JSON null.";
 
+// By DiagnosticStream.
 constexpr const char* kStreamNames[] = {"stdout", "stderr"};
-
-// The length of text that format matches from its start, 0 when it does not: every byte as it
-// stands, each %u, %lu or %d one or more digits (a minus sign before them for %d).
-size_t matchFormat(const char* format, const char* text) {
-  const char* t = text;
-  for (const char* f = format; *f != '\0'; ++f) {
-    if (*f != '%') {
-      if (*t != *f) return 0;
-      ++t;
-      continue;
-    }
-    ++f;
-    if (*f == 'l') ++f;
-    if (*f == 'd' && *t == '-') ++t;
-    const char* digits = t;
-    while (*t >= '0' && *t <= '9') ++t;
-    if (t == digits) return 0;
-  }
-  return static_cast<size_t>(t - text);
-}
 
 // The message without the tab in front and the line feeds behind it.
 void shownPart(const char* message, size_t length, const char** text, size_t* shown) {
@@ -76,93 +61,99 @@ void shownPart(const char* message, size_t length, const char** text, size_t* sh
 
 }  // namespace
 
+void writeOntoStderr(DiagnosticKind kind, DiagnosticNumbers numbers, void*) {
+  char text[kDiagnosticTextCapacity];
+  const size_t length = formatDiagnostic(kind, numbers, text);
+  fwrite(text, 1, length, stderr);
+  if (length == 0 || text[length - 1] != '\n') fputc('\n', stderr);
+}
+
 const char* diagnosticMeaning(DiagnosticKind kind) {
   return kMeanings[static_cast<size_t>(kind)].text;
 }
 
-size_t nextDiagnostic(const char* text, const DiagnosticStream* stream,
-                      const DiagnosticText** entry) {
-  *entry = nullptr;
-  if (*text == '\0') return 0;
-  for (const DiagnosticText& candidate : kReaderDiagnostics) {
-    if (stream != nullptr && candidate.stream != *stream) continue;
-    const size_t length = matchFormat(candidate.format, text);
-    if (length > 0) {
-      *entry = &candidate;
-      return length;
-    }
-  }
-  const char* end = strchr(text, '\n');
-  return end != nullptr ? static_cast<size_t>(end + 1 - text) : strlen(text);
+void LoadMessages::observe(DiagnosticKind kind, DiagnosticNumbers numbers, void* context) {
+  auto& self = *static_cast<LoadMessages*>(context);
+  char text[kDiagnosticTextCapacity];
+  const size_t length = formatDiagnostic(kind, numbers, text);
+  const DiagnosticStream stream = kReaderDiagnostics[static_cast<size_t>(kind)].stream;
+  TextBuffer& written = stream == DiagnosticStream::Stdout ? self.out_ : self.err_;
+  const Message message = {kind, stream, written.size(), length};
+  if (!written.append(text, length) || !self.messages_.push(message)) self.failed_ = true;
 }
 
-DiagnosticList::DiagnosticList(const char* loadStdout, const char* loadStderr)
-    : captured_(loadStdout != nullptr && loadStderr != nullptr) {
-  if (!captured_) return;
-  add(loadStdout, DiagnosticStream::Stdout);
-  add(loadStderr, DiagnosticStream::Stderr);
+const char* LoadMessages::written(DiagnosticStream stream) const {
+  return (stream == DiagnosticStream::Stdout ? out_ : err_).text();
 }
 
-void DiagnosticList::add(const char* written, DiagnosticStream stream) {
-  const DiagnosticText* entry = nullptr;
-  for (size_t length; (length = nextDiagnostic(written, &stream, &entry)) > 0; written += length) {
-    if (entry != nullptr && diagnosticMeaning(entry->kind) == nullptr) continue;
-    Diagnostic message = {entry, stream, nullptr, 0, 1};
-    shownPart(written, length, &message.text, &message.length);
-    if (message.length == 0) continue;
-    if (!messages_.empty()) {
-      Diagnostic& last = messages_[messages_.size() - 1];
-      if (last.length == message.length && memcmp(last.text, message.text, last.length) == 0) {
-        ++last.times;
-        continue;
-      }
+DiagnosticList::DiagnosticList(const LoadMessages& load) {
+  static constexpr DiagnosticStream kStreams[] = {DiagnosticStream::Stdout,
+                                                  DiagnosticStream::Stderr};
+  for (const DiagnosticStream stream : kStreams) {
+    const char* const written = load.written(stream);
+    for (const LoadMessages::Message& m : load.messages()) {
+      const char* meaning = diagnosticMeaning(m.kind);
+      if (m.stream != stream || meaning == nullptr) continue;
+      const char* text = nullptr;
+      size_t length = 0;
+      shownPart(written + m.offset, m.length, &text, &length);
+      if (length == 0) continue;
+      add(kReaderDiagnostics[static_cast<size_t>(m.kind)].name,
+          kStreamNames[static_cast<int>(stream)], meaning, text, length);
     }
-    messages_.push(message);
   }
+}
+
+void DiagnosticList::add(const char* kind, const char* stream, const char* meaning,
+                         const char* text, size_t length) {
+  if (!messages_.empty()) {
+    Diagnostic& last = messages_[messages_.size() - 1];
+    if (last.kind == kind && last.length == length && memcmp(this->text(last), text, length) == 0) {
+      ++last.times;
+      return;
+    }
+  }
+  const Diagnostic message = {kind, stream, meaning, texts_.size(), length, 1};
+  // Each text with a NUL of its own behind it.
+  if (texts_.append(text, length) && texts_.append('\0')) messages_.push(message);
+}
+
+void DiagnosticList::addBadStringNumber(uint32_t position, uint8_t type, uint16_t handle,
+                                        const char* field, unsigned number, unsigned strings) {
+  TextBuffer text;
+  appendFormat(&text,
+               "structure %lu (type %u, handle 0x%04X): ", static_cast<unsigned long>(position),
+               static_cast<unsigned>(type), static_cast<unsigned>(handle));
+  text.append(field);
+  appendFormat(&text, " names string %u of %u", number, strings);
+  add(kBadStringNumber, nullptr, kBadStringNumberMeaning, text.text(), text.size());
 }
 
 void DiagnosticList::writeText(FILE* out) const {
-  if (!captured_) {
-    fputs("\nDiagnostics: not captured (see standard error)\n", out);
-    return;
-  }
-  if (messages_.empty()) return;
-  fputs("\nDiagnostics: what the reader reported about this table\n", out);
+  bool any = false;
   for (const Diagnostic& m : messages_) {
+    if (m.stream == nullptr) continue;
+    if (!any) fputs("\nDiagnostics: what the reader reported about this table\n", out);
+    any = true;
     fputs("  ", out);
-    fwrite(m.text, 1, m.length, out);
+    fwrite(text(m), 1, m.length, out);
     if (m.times > 1) fprintf(out, " (%u times)", m.times);
     fputs("\n    ", out);
-    fputs(m.entry != nullptr ? diagnosticMeaning(m.entry->kind) : kOtherMeaning, out);
+    fputs(m.meaning, out);
     fputc('\n', out);
   }
 }
 
 void DiagnosticList::writeJson(JsonWriter& json) const {
-  if (!captured_) {
-    json.null("diagnostics");
-    return;
-  }
   json.open("diagnostics", '[');
-  TextBuffer text;
   for (const Diagnostic& m : messages_) {
     json.open(nullptr, '{');
-    json.text("kind", m.entry != nullptr ? m.entry->name : kOtherKind);
-    json.text("stream", kStreamNames[static_cast<int>(m.stream)]);
-    text.clear();
-    text.append(m.text, m.length);
-    json.text("text", text.text());
+    json.text("kind", m.kind);
+    json.text("stream", m.stream);
+    json.text("text", text(m), m.length);
     json.unsignedNumber("times", m.times);
-    json.text("meaning", m.entry != nullptr ? diagnosticMeaning(m.entry->kind) : kOtherMeaning);
+    json.text("meaning", m.meaning);
     json.close('}');
   }
   json.close(']');
-}
-
-void writeMessagesOnTheirOwnLines(FILE* out, const char* written) {
-  const DiagnosticText* entry = nullptr;
-  for (size_t length; (length = nextDiagnostic(written, nullptr, &entry)) > 0; written += length) {
-    fwrite(written, 1, length, out);
-    if (written[length - 1] != '\n') fputc('\n', out);
-  }
 }

@@ -1,11 +1,13 @@
-// The reader's diagnostics as the tool shows them: each message the one-time load wrote about a
-// broken table, found in the reader's table of them (records/diagnostics.h), with what it means.
-// The reports for people and the JSON both explain each message from here.
+// The load's diagnostics as the tool shows them: each message the one-time load writes about a
+// broken table, observed as it is written (records/diagnostics.h), with what it means; and what
+// the tool itself finds wrong in the table's structures. The reports for people and the JSON both
+// explain each message from here.
 #pragma once
 
 #include <stddef.h>
 #include <stdio.h>
 
+#include "base/text_buffer.h"
 #include "records/diagnostics.h"
 #include "tools/growable_array.h"
 #include "tools/json_writer.h"
@@ -14,49 +16,74 @@
 // after a cut structure).
 const char* diagnosticMeaning(DiagnosticKind kind);
 
-// The length of the message at the start of text: that of the first entry whose format matches
-// it (its stream matching where stream is not null), with *entry set to that entry; otherwise
-// the text up to and including its next line feed (or its end), with *entry null. 0 at the end.
-size_t nextDiagnostic(const char* text, const DiagnosticStream* stream,
-                      const DiagnosticText** entry);
+// The load's messages observed rather than written (tools/observed_load.h): each message with
+// its kind, and exactly what the load would have written to each stream.
+class LoadMessages {
+ public:
+  struct Message {
+    DiagnosticKind kind;
+    DiagnosticStream stream;
+    size_t offset;  // of its text in written(stream)
+    size_t length;
+  };
+
+  // The load's diagnostic observer, with these messages as context.
+  static void observe(DiagnosticKind kind, DiagnosticNumbers numbers, void* messages);
+
+  const char* written(DiagnosticStream stream) const;
+  const GrowableArray<Message>& messages() const { return messages_; }
+  // Memory ran out: some message may be missing or cut short.
+  bool failed() const { return failed_; }
+
+ private:
+  TextBuffer out_;
+  TextBuffer err_;
+  GrowableArray<Message> messages_;
+  bool failed_ = false;
+};
+
+// A diagnostic observer that writes each message to standard error as it comes, whatever its
+// stream, on a line of its own (a line feed after each that ends without one).
+void writeOntoStderr(DiagnosticKind kind, DiagnosticNumbers numbers, void* context);
 
 // One message as the reports show it: without the tab in front and the line feeds behind it,
 // with the number of times it came in a row.
 struct Diagnostic {
-  const DiagnosticText* entry;  // null: a text the table does not hold
-  DiagnosticStream stream;
-  const char* text;  // points into what the load wrote
+  const char* kind;     // what programs test: "lengthBelowHeader", ..., "badStringNumber"
+  const char* stream;   // "stdout" or "stderr"; null for what the tool found itself
+  const char* meaning;  // what it means, in a sentence
+  size_t offset;        // of its text in the list's texts
   size_t length;
   unsigned times;
 };
 
-// Every message the load wrote, those on standard output first, runs of one message as one.
-// The texts handed in must outlive the list; null texts say that the load's output could not be
-// captured (it went to standard error as written).
+// Every message the load wrote, those on standard output first, runs of one message as one;
+// then what the tool found itself, in the order found.
 class DiagnosticList {
  public:
-  DiagnosticList(const char* loadStdout, const char* loadStderr);
+  explicit DiagnosticList(const LoadMessages& load);
   DiagnosticList(const DiagnosticList&) = delete;
   DiagnosticList& operator=(const DiagnosticList&) = delete;
 
+  // A string number of a structure that names a string the structure does not have: "structure
+  // 7 (type 17, handle 0x0011): Locator names string 5 of 3". position counts from 1.
+  void addBadStringNumber(uint32_t position, uint8_t type, uint16_t handle, const char* field,
+                          unsigned number, unsigned strings);
+
   const GrowableArray<Diagnostic>& messages() const { return messages_; }
+  const char* text(const Diagnostic& d) const { return texts_.text() + d.offset; }
 
-  bool captured() const { return captured_; }
-
-  // After a blank line, the heading "Diagnostics" and each message with a line on what it means;
-  // nothing when there is none.
+  // After a blank line, the heading "Diagnostics" and each message of the load with a line on
+  // what it means; nothing when there is none. The tool's own findings are shown where the
+  // reports show the field.
   void writeText(FILE* out) const;
-  // "diagnostics": an array of objects: kind, stream, text, times, meaning; null when the
-  // output was not captured.
+  // "diagnostics": an array of objects: kind, stream, text, times, meaning.
   void writeJson(JsonWriter& json) const;
 
  private:
-  void add(const char* written, DiagnosticStream stream);
+  void add(const char* kind, const char* stream, const char* meaning, const char* text,
+           size_t length);
 
+  TextBuffer texts_;
   GrowableArray<Diagnostic> messages_;
-  bool captured_;
 };
-
-// Copies what the load wrote to both streams, in the order written, to out, with a line feed
-// after each message of the reader that ends without one, so that no two share a line.
-void writeMessagesOnTheirOwnLines(FILE* out, const char* written);

@@ -1,6 +1,7 @@
 // zentrik id: the processor ID script gets, and how far to trust it, for people or as JSON.
 #include <stdio.h>
 
+#include "decoders/record_fields.h"
 #include "reader/reader.h"
 #include "tools/command_table.h"
 #include "tools/commands.h"
@@ -12,8 +13,10 @@
 
 namespace {
 
+static_assert(kProcessorFields[0].member == &ProcessorRecord::socketDesignation,
+              "the socket is the processor's first field");
+
 constexpr char kIdHelp[] =
-    "Usage: zentrik id [--table IN] [--format auto|rsmb|dump|raw|bare] [--json]\n"
     "\n"
     "Prints the processor ID that GetCPUSerialNumber returns to script, the socket it comes\n"
     "from, the same ID as Windows management tools show it (ProcessorId), and one warning line\n"
@@ -34,7 +37,7 @@ void writeIdText(const ProcessorIdAssessment& a, const Inventory& inventory,
     fputs("ID: none (script gets an empty string)\n", stdout);
   } else {
     printf("ID: %s\n", a.id);
-    writeValue(stdout, 0, "Socket", a.socket, false);
+    writeValue(stdout, 0, "Socket", a.source != nullptr ? a.socketName.text() : nullptr, false);
     writeValue(stdout, 0, "Signature", a.signature, false);
     if (a.processorId[0] != '\0') printf("ProcessorId, as Windows shows it: %s\n", a.processorId);
   }
@@ -45,7 +48,7 @@ void writeIdText(const ProcessorIdAssessment& a, const Inventory& inventory,
 }
 
 void writeIdJson(const ProcessorIdAssessment& a, const Inventory& inventory, const char* tableError,
-                 const DiagnosticList& diagnostics) {
+                 DiagnosticList& diagnostics) {
   JsonWriter json(stdout);
   json.open(nullptr, '{');
   json.boolean("tableRead", tableError == nullptr);
@@ -54,6 +57,12 @@ void writeIdJson(const ProcessorIdAssessment& a, const Inventory& inventory, con
   writeWalkJson(json, inventory);
   json.text("id", a.id);
   json.text("socket", a.socket);
+  if (a.source != nullptr && a.source->facts.socketDesignation.missing()) {
+    const ProcessorFacts& p = a.source->facts;
+    diagnostics.addBadStringNumber(a.source->position, kProcessorInformationType, p.handle,
+                                   kProcessorFields[0].label, p.socketDesignation.number,
+                                   p.stringsHeld);
+  }
   if (a.socketHandle < 0) {
     json.null("socketHandle");
   } else {
@@ -78,9 +87,10 @@ void writeIdJson(const ProcessorIdAssessment& a, const Inventory& inventory, con
 
 int runId(int argc, char** argv) {
   Options options;
-  int status = commandOptions("id", argc, argv, {true, true}, kIdHelp, kIdHelpTail, &options);
+  int status =
+      commandOptions("id", argc, argv, {true, true}, " [--json]", kIdHelp, kIdHelpTail, &options);
   if (status >= 0) return status;
-  Examined examined;
+  Examined examined(Inventory::Keep::kAllButMemory);
   if ((status = examine(options, &examined)) >= 0) return status;
   const char* tableError = liveTableError();
   const auto* processor = static_cast<const ProcessorRecord*>(getRecord(kProcessorCategory));
@@ -93,7 +103,7 @@ int runId(int argc, char** argv) {
     fputs("zentrik: not enough memory for the assessment\n", stderr);
     return kExitNoTable;
   }
-  const DiagnosticList diagnostics = examined.diagnostics();
+  DiagnosticList diagnostics(examined.load);
   if (options.json) {
     writeIdJson(assessment, examined.inventory, tableError, diagnostics);
   } else {

@@ -1,4 +1,4 @@
-// zentrik inventory: every structure of the table the package decodes, each decoded on its own.
+// zentrik inventory: every structure of the table the package decodes, each read into its facts.
 #include <stdio.h>
 
 #include "tools/command_table.h"
@@ -9,13 +9,12 @@
 namespace {
 
 constexpr char kInventoryHelp[] =
-    "Usage: zentrik inventory [--table IN] [--format auto|rsmb|dump|raw|bare] [--json]\n"
     "\n"
     "Prints every BIOS, BIOS language, processor, memory array and memory device structure of\n"
-    "the table, each decoded on its own by the package's decoders: every processor with its\n"
-    "socket and whether it is populated, every memory array with the devices that name it.\n"
-    "Where the table is damaged and only its first structures could be read, the first line\n"
-    "says so (\"Table: read only in part: ...\"), and the totals count only those.\n"
+    "the table with every field it holds, as the package's load reads it: every processor\n"
+    "with its socket and whether it is populated, every memory array with the devices that\n"
+    "name it. Where the table is damaged and only its first structures could be read, the\n"
+    "first line says so (\"Table: read only in part: ...\"), and the totals count only those.\n"
     "\n";
 
 constexpr char kInventoryHelpTail[] =
@@ -27,12 +26,12 @@ constexpr char kInventoryHelpTail[] =
 
 int runInventory(int argc, char** argv) {
   Options options;
-  int status = commandOptions("inventory", argc, argv, {true, true}, kInventoryHelp,
+  int status = commandOptions("inventory", argc, argv, {true, true}, " [--json]", kInventoryHelp,
                               kInventoryHelpTail, &options);
   if (status >= 0) return status;
-  Examined examined;
+  Examined examined(Inventory::Keep::kEverything);
   if ((status = examine(options, &examined)) >= 0) return status;
-  const DiagnosticList diagnostics = examined.diagnostics();
+  DiagnosticList diagnostics(examined.load);
   if (options.json) {
     writeInventoryJson(stdout, examined.inventory, liveTableError(), diagnostics);
   } else {

@@ -17,6 +17,7 @@ void writeVersionJson(JsonWriter& json, const SmbiosVersion& version);
 // table was read.
 void writeWalkJson(JsonWriter& json, const Inventory& inventory);
 
-// tableError: why this machine's table could not be read, or null.
+// tableError: why this machine's table could not be read, or null. A string number that names a
+// string its structure does not have is shown as null and added to diagnostics.
 void writeInventoryJson(FILE* out, const Inventory& inventory, const char* tableError,
-                        const DiagnosticList& diagnostics);
+                        DiagnosticList& diagnostics);

@@ -2,7 +2,6 @@
 
 #include <string.h>
 
-#include "tools/record_fields.h"
 #include "tools/text_report.h"
 
 namespace {
@@ -58,30 +57,31 @@ void writeEach(FILE* out, const GrowableArray<Entry>& list, const char* name, co
   if (list.empty()) fputs(noneLine, out);
   for (size_t i = 0; i < list.size(); ++i) {
     fputc('\n', out);
-    writeHeading(out, 0, name, i, list.size(), list[i].handle, numberedAlone);
+    writeHeading(out, 0, name, i, list.size(), list[i].facts.handle, numberedAlone);
     write(list[i]);
   }
 }
 
-void writeTrimmed(FILE* out, const char* text) {
-  fwrite(text, 1, trimmedLength(text, strlen(text)), out);
+void writeTrimmed(FILE* out, const FieldText& text) {
+  fwrite(text.text, 1, trimmedLength(text.text, text.length), out);
+}
+
+// A string of the structure as the package stores it; fallback where the structure is too short
+// to name one.
+void writeString(FILE* out, const FieldValue& value, const char* fallback) {
+  writeTrimmed(out,
+               value.text.text != nullptr ? value.text : FieldText{fallback, strlen(fallback)});
 }
 
 void writeBiosText(FILE* out, const Inventory& inventory) {
   writeEach(out, inventory.bios, "BIOS", "\nBIOS: none\n", false, [out](const InventoryBios& b) {
     fputc('\n', out);
-    if (b.record.present == 0) {
-      fputs("  (too short for the package to read)\n", out);
-      return;
-    }
-    writeFields(out, 2, b.record, kBiosFields);
-    writeValue(out, 2, "Characteristics", b.record.characteristics, true);
-    writeValue(out, 2, kBiosRomSize.label, b.record.*kBiosRomSize.member, false);
+    writeFactFields(out, 2, b.facts, kBiosFields);
   });
   writeEach(out, inventory.languages, "BIOS Language", "\nBIOS Language: none\n", false,
             [out](const InventoryLanguage& l) {
               fputc('\n', out);
-              writeFields(out, 2, l.record, kBiosLanguageFields);
+              writeFactFields(out, 2, l.facts, kBiosLanguageFields);
             });
 }
 
@@ -89,47 +89,42 @@ void writeProcessorsText(FILE* out, const Inventory& inventory) {
   writeEach(out, inventory.processors, "Processor", "\nProcessors: none\n", true,
             [out](const InventoryProcessor& p) {
               fputs(": ", out);
-              writeTrimmed(out, p.record.socketDesignation != nullptr ? p.record.socketDesignation
-                                                                      : "(no socket designation)");
-              const int populated = socketPopulated(p);
+              FieldRoom room;
+              writeString(out, processorSocket(p.facts, room), "(no socket designation)");
+              const int populated = socketPopulated(p.facts);
               if (populated == 0) {
                 fputs(", empty socket\n", out);
                 return;
               }
               fputs(populated == 1 ? ", populated\n" : ", socket status unknown\n", out);
-              if (allUnset(p.record, kProcessorFields)) {
-                fputs("  (too short for the package to read)\n", out);
-              } else {
-                writeFields(out, 2, p.record, kProcessorFields);
-              }
+              writeFactFields(out, 2, p.facts, kProcessorFields);
             });
 }
 
 // The devices that belong to array (null: those that belong to none), indented under it.
 void writeDevicesText(FILE* out, const Inventory& inventory, const InventoryArray* array,
                       int indent) {
-  size_t count = 0;
-  for (const InventoryDevice& d : inventory.devices) count += inventory.arrayOf(d) == array;
-  if (count == 0) {
+  const Inventory::Devices devices = inventory.devicesOf(array);
+  if (devices.count == 0) {
     fprintf(out, "%*sMemory Devices: none\n", indent, "");
     return;
   }
   size_t number = 0;
   bool afterEmptySlot = false;
-  for (const InventoryDevice& d : inventory.devices) {
-    if (inventory.arrayOf(d) != array) continue;
-    const bool empty = d.numbers.installed == 0;
+  for (const InventoryDevice* d : devices) {
+    const bool empty = deviceInstalled(d->facts) == 0;
     if (!empty || !afterEmptySlot) fputc('\n', out);
     afterEmptySlot = empty;
-    writeHeading(out, indent, "Memory Device", number++, count, d.handle);
+    writeHeading(out, indent, "Memory Device", number++, devices.count, d->facts.handle);
     if (empty) {
       fputs(": ", out);
-      writeTrimmed(out, d.record.locator != nullptr ? d.record.locator : "(no locator)");
+      FieldRoom room;
+      writeString(out, deviceLocator(d->facts, room), "(no locator)");
       fputs(", empty\n", out);
       continue;
     }
     fputc('\n', out);
-    writeFields(out, indent + 2, d.record, kMemoryDeviceFields);
+    writeFactFields(out, indent + 2, d->facts, kMemoryDeviceFields);
   }
 }
 
@@ -137,23 +132,40 @@ void writeMemoryText(FILE* out, const Inventory& inventory) {
   writeEach(out, inventory.arrays, "Physical Memory Array", "\nPhysical Memory Arrays: none\n",
             true, [out, &inventory](const InventoryArray& a) {
               fputc('\n', out);
-              fprintf(out, "  Use: %s\n", a.use != nullptr ? a.use : "(not set)");
-              if (a.numbers.deviceSlots.known) {
+              FieldRoom room;
+              writeFieldValue(out, 2, "Use", arrayUse(a.facts, room), false);
+              if (a.facts.holds(memory_array_field::kNumberOfDevices, 2)) {
                 fprintf(out, "  Number Of Devices: %lu\n",
-                        static_cast<unsigned long>(a.numbers.deviceSlots.value));
+                        static_cast<unsigned long>(a.facts.numberOfDevices));
               } else {
                 fputs("  Number Of Devices: (not set)\n", out);
               }
-              writeFields(out, 2, a.record, kMemoryArrayFields);
+              writeFactFields(out, 2, a.facts, kMemoryArrayFields);
               writeDevicesText(out, inventory, &a, 2);
               fputs("\n  Installed: ", out);
               writeSizeTotal(out, installedIn(inventory, &a));
             });
-  bool unattached = false;
-  for (const InventoryDevice& d : inventory.devices) unattached |= inventory.arrayOf(d) == nullptr;
-  if (unattached) {
+  if (inventory.devicesOf(nullptr).count > 0) {
     fputs("\nMemory Devices naming no array of this table\n", out);
     writeDevicesText(out, inventory, nullptr, 2);
+  }
+}
+
+// One line for the modules of each use of arrays other than System Memory.
+void writeOtherArraysText(FILE* out, const Inventory& inventory) {
+  GrowableArray<UseTotal> others;
+  otherArrays(inventory, &others);
+  for (const UseTotal& other : others) {
+    bool named = false;
+    const FieldText use = memoryUseText(other.use, &named);
+    if (!other.useKnown) {
+      fputs("In arrays that give no use: ", out);
+    } else if (named) {
+      fprintf(out, "In %s arrays: ", use.text);
+    } else {
+      fprintf(out, "In arrays of use %u: ", static_cast<unsigned>(other.use));
+    }
+    writeSizeTotal(out, other.total);
   }
 }
 
@@ -195,6 +207,7 @@ void writeInventoryText(FILE* out, const Inventory& inventory, const DiagnosticL
           inventory.arrays.size() == 1 ? "" : "s",
           static_cast<unsigned long>(inventory.devices.size()),
           inventory.devices.size() == 1 ? "" : "s");
-  writeSizeTotal(out, installedInAll(inventory));
+  writeSizeTotal(out, systemMemory(inventory));
+  writeOtherArraysText(out, inventory);
   diagnostics.writeText(out);
 }

@@ -10,8 +10,10 @@
 #endif
 
 #include "base/byte_reader.h"
+#include "decoders/record_fields.h"
 #include "structures/string_texts.h"
 #include "tablefile/text_format.h"
+#include "tools/sort_keys.h"
 #include "tools/text_report.h"
 
 const char kProcessorIdNote[] =
@@ -38,40 +40,85 @@ constexpr char kMicrosoftVirtualMachine[] = "Virtual Machine";
 // Family names under which the ID's layout is left to the processor's version string.
 constexpr const char* kFamiliesDecidedByVersion[] = {"Other", "Unknown"};
 
+// The IDs a mixedIds warning names; it counts the others.
+constexpr size_t kMixedIdsShown = 8;
+
+void appendTrimmed(TextBuffer* out, const char* text, size_t length) {
+  out->append(text, trimmedLength(text, length));
+}
 void appendTrimmed(TextBuffer* out, const char* text) {
-  out->append(text, trimmedLength(text, strlen(text)));
+  appendTrimmed(out, text, strlen(text));
 }
 
-const char* socketName(const InventoryProcessor& p) {
-  return p.record.socketDesignation != nullptr ? p.record.socketDesignation : "a socket";
+// A string the structure holds, as the package stores it; null where it is too short to hold it.
+const char* heldString(bool held, const StringFact& string) {
+  return held ? string.text : nullptr;
 }
 
-// The structure the ID comes from: the last one that stored this ID, as the load's last store
-// wins.
+FieldText socketText(const ProcessorFacts& p) {
+  FieldRoom room;
+  const FieldValue value = processorSocket(p, room);
+  return value.text.text != nullptr ? value.text : FieldText{"a socket", 8};
+}
+
+bool sameName(const FieldText& a, const FieldText& b) {
+  const size_t length = trimmedLength(a.text, a.length);
+  return length == trimmedLength(b.text, b.length) && memcmp(a.text, b.text, length) == 0;
+}
+
+// The socket's name as people read it: its designation, with the structure's handle where
+// another processor structure of the table has the same designation.
+void appendSocketName(TextBuffer* out, const InventoryProcessor& p, const Inventory& inventory) {
+  const FieldText name = socketText(p.facts);
+  appendTrimmed(out, name.text, name.length);
+  for (const InventoryProcessor& other : inventory.processors) {
+    if (&other != &p && sameName(socketText(other.facts), name)) {
+      appendFormat(out, " (handle 0x%04X)", static_cast<unsigned>(p.facts.handle));
+      return;
+    }
+  }
+}
+
+// The ID text of a structure that holds the ID.
+void idText(const ProcessorFacts& p, ProcessorIdPie& pie, const char** text) {
+  const FieldText id = processorIdText(p.id, pie);
+  pie[id.length] = '\0';
+  *text = pie;
+}
+
+// The structure the ID comes from: the last one the package decodes that gives this ID, as the
+// load's last store wins.
 const InventoryProcessor* sourceOf(const char* id, const Inventory& inventory) {
   const InventoryProcessor* source = nullptr;
   for (const InventoryProcessor& p : inventory.processors) {
-    if (p.record.id != nullptr && strcmp(p.record.id, id) == 0) source = &p;
+    if (p.facts.length < processor_field::kLength20) continue;
+    ProcessorIdPie pie;
+    const char* text = nullptr;
+    idText(p.facts, pie, &text);
+    if (strcmp(text, id) == 0) source = &p;
   }
   return source;
 }
 
 void warnEmptySocket(const InventoryProcessor& source, const Inventory& inventory,
                      ProcessorIdAssessment* out) {
-  if (socketPopulated(source) != 0) return;
+  if (socketPopulated(source.facts) != 0) return;
   TextBuffer* warning = out->warn("emptySocket");
   if (warning == nullptr) return;
   warning->append("the ID comes from ");
-  appendTrimmed(warning, socketName(source));
+  appendSocketName(warning, source, inventory);
   warning->append(", an empty socket");
   unsigned populated = 0;
   for (const InventoryProcessor& p : inventory.processors) {
-    if (&p == &source || socketPopulated(p) != 1) continue;
+    if (&p == &source || socketPopulated(p.facts) != 1) continue;
     warning->append(populated == 0 ? ", while " : ", ");
-    appendTrimmed(warning, socketName(p));
-    if (p.record.id != nullptr) {
+    appendSocketName(warning, p, inventory);
+    if (p.facts.holdsId()) {
+      ProcessorIdPie pie;
+      const char* id = nullptr;
+      idText(p.facts, pie, &id);
       warning->append(" (ID ");
-      warning->append(p.record.id);
+      warning->append(id);
       warning->append(")");
     }
     ++populated;
@@ -82,22 +129,68 @@ void warnEmptySocket(const InventoryProcessor& source, const Inventory& inventor
 // Why the structure the ID comes from has no signature: the family it names has no ID layout
 // the package decodes, or leaves it to a version string the package does not recognise.
 void warnNoSignature(const InventoryProcessor& source, ProcessorIdAssessment* out) {
-  const ProcessorRecord& r = source.record;
-  if (r.signature != nullptr || r.family == nullptr) return;
+  const ProcessorFacts& p = source.facts;
+  if (out->signature != nullptr) return;
   TextBuffer* warning = out->warn("noSignature");
   if (warning == nullptr) return;
+  const FieldText family = processorFamilyText(p);
   warning->append("no signature can be decoded from the ID: the firmware gives the family \"");
-  appendTrimmed(warning, r.family);
+  appendTrimmed(warning, family.text, family.length);
   bool byVersion = false;
-  for (const char* family : kFamiliesDecidedByVersion) byVersion |= strcmp(r.family, family) == 0;
+  for (const char* name : kFamiliesDecidedByVersion) {
+    byVersion |= family.length == strlen(name) && memcmp(family.text, name, family.length) == 0;
+  }
   if (byVersion) {
     warning->append("\", which leaves the ID's layout to the version, and the version \"");
-    appendTrimmed(warning, r.version != nullptr ? r.version : kNotSpecifiedText);
+    appendTrimmed(warning, p.version.text, p.version.length);
     warning->append("\" names no processor the package knows");
   } else {
     warning->append("\", whose ID layout the package does not decode");
   }
   warning->append("; the ID is still what script gets");
+}
+
+// Populated sockets that report different IDs are no one processor model: which one does script
+// get?
+void warnMixedIds(const Inventory& inventory, ProcessorIdAssessment* out) {
+  // Each populated socket's non-zero ID, in table order.
+  GrowableArray<uint64_t> ids;
+  GrowableArray<uint64_t> sorted;
+  for (const InventoryProcessor& p : inventory.processors) {
+    if (socketPopulated(p.facts) != 1 || !p.facts.holdsId()) continue;
+    uint64_t id = 0;
+    readLeAt(p.facts.id, sizeof p.facts.id, 0, &id);
+    if (id != 0 && !(ids.push(id) && sorted.push(id))) out->outOfMemory = true;
+  }
+  sortKeys(sorted.begin(), sorted.size());
+  size_t distinct = 0;
+  for (size_t i = 0; i < sorted.size(); ++i) distinct += i == 0 || sorted[i] != sorted[i - 1];
+  if (distinct < 2) return;
+  TextBuffer* warning = out->warn("mixedIds");
+  if (warning == nullptr) return;
+  appendFormat(warning, "populated sockets report %lu different IDs: ",
+               static_cast<unsigned long>(distinct));
+  // The first of them in the order each first stands, each with its count.
+  uint64_t shown[kMixedIdsShown];
+  size_t shownCount = 0;
+  for (size_t i = 0; i < ids.size() && shownCount < kMixedIdsShown; ++i) {
+    bool seen = false;
+    for (size_t j = 0; j < shownCount; ++j) seen = seen || shown[j] == ids[i];
+    if (seen) continue;
+    shown[shownCount++] = ids[i];
+    unsigned long sockets = 0;
+    for (uint64_t other : ids) sockets += other == ids[i];
+    uint8_t bytes[8];
+    ByteWriter(bytes, sizeof bytes).writeU64Le(ids[i]);
+    ProcessorIdPie pie;
+    const FieldText text = processorIdText(bytes, pie);
+    if (shownCount > 1) warning->append(", ");
+    warning->append(text.text, text.length);
+    appendFormat(warning, " (%lu socket%s)", sockets, sockets == 1 ? "" : "s");
+  }
+  if (distinct > shownCount) {
+    appendFormat(warning, ", and %lu more", static_cast<unsigned long>(distinct - shownCount));
+  }
 }
 
 // A walk that stopped early may have lost the processor structure the ID should come from.
@@ -124,8 +217,11 @@ void warnDamagedTable(const Inventory& inventory, ProcessorIdAssessment* out) {
 // System Information names the machine: a virtual machine's names its hypervisor.
 void warnVirtualMachine(const Inventory& inventory, ProcessorIdAssessment* out) {
   for (const InventorySystem& system : inventory.systems) {
-    const char* maker = system.manufacturer != nullptr ? system.manufacturer : "";
-    const char* product = system.product != nullptr ? system.product : "";
+    const SystemFacts& s = system.facts;
+    const char* maker = heldString(s.length > system_field::kManufacturer, s.manufacturer);
+    const char* product = heldString(s.length > system_field::kProductName, s.productName);
+    if (maker == nullptr) maker = "";
+    if (product == nullptr) product = "";
     bool named = strstr(maker, kMicrosoft) != nullptr &&
                  strstr(product, kMicrosoftVirtualMachine) != nullptr;
     for (const char* name : kVirtualMachineMakers) {
@@ -167,30 +263,32 @@ void addNamedSigns(TextBuffer* signs, const char* what, const char* text) {
 void warnSynthesised(const Inventory& inventory, ProcessorIdAssessment* out) {
   TextBuffer signs;
   for (const InventoryBios& b : inventory.bios) {
-    if (strstr(b.record.characteristics, kVirtualMachineText) != nullptr) {
+    const BiosFacts& bios = b.facts;
+    // What the package reads of a BIOS structure: from the characteristics on.
+    if (!bios.holdsCharacteristics()) continue;
+    if (biosSaysVirtualMachine(bios)) {
       signs.append(signs.empty() ? "" : "; ");
       signs.append("the BIOS characteristics say \"");
       signs.append(kVirtualMachineText);
       signs.append("\"");
     }
-    addNamedSigns(&signs, "the BIOS vendor is", b.record.vendor);
-    addNamedSigns(&signs, "the BIOS version is", b.record.version);
+    addNamedSigns(&signs, "the BIOS vendor is", bios.vendor.text);
+    addNamedSigns(&signs, "the BIOS version is", bios.version.text);
     // Firmware always names itself; a table made up by a compatibility layer may not.
-    const char* const names[] = {b.record.vendor, b.record.version, b.record.releaseDate};
-    bool named = false;
-    for (const char* name : names) named |= name != nullptr && strcmp(name, kNotSpecifiedText) != 0;
-    if (b.record.present != 0 && !named) {
+    if (bios.vendor.none() && bios.version.none() && bios.releaseDate.none()) {
       signs.append(signs.empty() ? "" : "; ");
       signs.append("the BIOS names no vendor, version or release date");
     }
   }
   for (const InventoryProcessor& p : inventory.processors) {
-    addNamedSigns(&signs, "the processor manufacturer is", p.record.manufacturer);
-    addNamedSigns(&signs, "the processor version is", p.record.version);
+    // What the package reads of a processor structure.
+    if (p.facts.length < processor_field::kLength20) continue;
+    addNamedSigns(&signs, "the processor manufacturer is", p.facts.manufacturer.text);
+    addNamedSigns(&signs, "the processor version is", p.facts.version.text);
   }
   // A table with a BIOS but without these is not a whole machine's, unless the walk lost them.
-  if (!inventory.bios.empty() && inventory.processors.empty() && inventory.arrays.empty() &&
-      inventory.devices.empty() && inventory.walk.end == kWalkComplete) {
+  if (!inventory.bios.empty() && inventory.processors.empty() && inventory.memoryStructures == 0 &&
+      inventory.walk.end == kWalkComplete) {
     signs.append(signs.empty() ? "" : "; ");
     signs.append("the table has no processor and no memory structure");
   }
@@ -259,17 +357,29 @@ void assessProcessorId(const char* id, const Inventory& inventory, const char* t
     return;
   }
   const InventoryProcessor* source = sourceOf(id, inventory);
+  out->source = source;
   if (source != nullptr) {
-    out->socket = source->record.socketDesignation;
-    out->socketHandle = source->handle;
-    out->signature = source->record.signature;
+    const ProcessorFacts& p = source->facts;
+    FieldRoom room;
+    const FieldValue socket = processorSocket(p, room);
+    if (socket.string != nullptr && !socket.string->none() && !socket.string->missing()) {
+      out->socket = socket.string->text;
+    }
+    if (socket.text.text != nullptr) appendSocketName(&out->socketName, *source, inventory);
+    out->socketHandle = p.handle;
+    const FieldText signature =
+        processorSignatureText(detectProcessorIdKind(p), p.id, out->signaturePie);
+    if (signature.text != nullptr) {
+      out->signaturePie[signature.length] = '\0';
+      out->signature = out->signaturePie;
+    }
   }
   // The ID's registers from the structure itself: EAX, the signature, then EDX, the flags.
-  const bool read = source != nullptr && source->numbers.idRead;
+  const bool read = source != nullptr;
   uint32_t eax = 0;
   uint32_t edx = 0;
   if (read) {
-    ByteReader idReader(source->numbers.id, sizeof source->numbers.id);
+    ByteReader idReader(source->facts.id, sizeof source->facts.id);
     idReader.readU32Le(&eax);
     idReader.readU32Le(&edx);
     // EDX, then EAX, each as eight upper-case hexadecimal digits.
@@ -290,8 +400,9 @@ void assessProcessorId(const char* id, const Inventory& inventory, const char* t
   if (source != nullptr) {
     warnEmptySocket(*source, inventory, out);
     // An empty socket or a zero ID says already why there is no signature.
-    if (!allZero && socketPopulated(*source) != 0) warnNoSignature(*source, out);
+    if (!allZero && socketPopulated(source->facts) != 0) warnNoSignature(*source, out);
   }
+  warnMixedIds(inventory, out);
   warnDamagedTable(inventory, out);
   warnVirtualMachine(inventory, out);
   warnSynthesised(inventory, out);

@@ -27,11 +27,17 @@ struct ProcessorIdAssessment {
   // A table that could not be read, a table without an ID, and at most one of every other kind.
   static constexpr int kMaxWarnings = 8;
 
-  const char* id = nullptr;         // the text script gets; null when there is none
-  const char* socket = nullptr;     // socket designation of the structure the ID comes from
+  const char* id = nullptr;  // the text script gets; null when there is none
+  // The structure the ID comes from; null when it is not known.
+  const InventoryProcessor* source = nullptr;
+  // Its socket designation: the string (null where it names none, or one it does not have), and
+  // the name people read, with the structure's handle where another socket has the same name.
+  const char* socket = nullptr;
+  TextBuffer socketName;
   int32_t socketHandle = -1;        // that structure's handle; -1 when it is not known
   const char* signature = nullptr;  // that structure's decoded signature
-  char processorId[17] = {};        // EDX then EAX as 16 hex digits; empty without an ID
+  SignaturePie signaturePie;
+  char processorId[17] = {};  // EDX then EAX as 16 hex digits; empty without an ID
   ProcessorIdWarning warnings[kMaxWarnings];
   int warningCount = 0;
 
@@ -47,8 +53,8 @@ struct ProcessorIdAssessment {
 extern const char kProcessorIdNote[];
 
 // id: the record's ID text (null when the table gave none). inventory: every structure of the
-// same table. tableError: why this machine's table could not be read, or null when it was read.
-// cpuid: this machine's CPUID leaf 1 when the table is this machine's own, else null. The texts
-// of the result point into id and inventory.
+// same table (its memory need not be kept). tableError: why this machine's table could not be
+// read, or null when it was read. cpuid: this machine's CPUID leaf 1 when the table is this
+// machine's own, else null. The texts of the result point into id and inventory.
 void assessProcessorId(const char* id, const Inventory& inventory, const char* tableError,
                        const CpuidLeaf1* cpuid, ProcessorIdAssessment* out);

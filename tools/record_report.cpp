@@ -5,7 +5,6 @@
 
 #include "reader/reader.h"
 #include "tools/json_writer.h"
-#include "tools/record_fields.h"
 #include "tools/text_report.h"
 
 namespace {
@@ -36,9 +35,10 @@ const MemoryDeviceRecord& memoryDevice(uint32_t index) {
   return (*static_cast<MemoryDeviceRecord* const*>(getRecord(kMemoryDevicesCategory)))[index];
 }
 
-template <typename Record, size_t N>
-void jsonFields(JsonWriter& json, const Record& record, const Field<Record> (&fields)[N]) {
-  for (const Field<Record>& field : fields) json.text(field.key, record.*field.member);
+template <typename Record, typename Facts, size_t N>
+void jsonFields(JsonWriter& json, const Record& record,
+                const RecordField<Record, Facts> (&fields)[N]) {
+  for (const auto& field : fields) json.text(field.key, recordText(record, field));
 }
 
 void writeDevices(FILE* out) {
@@ -73,8 +73,6 @@ void writeTextReport(FILE* out, const DiagnosticList& diagnostics) {
   } else {
     fputs("\nBIOS\n", out);
     writeFields(out, 2, bios(), kBiosFields);
-    writeValue(out, 2, "Characteristics", bios().characteristics, true);
-    writeValue(out, 2, kBiosRomSize.label, bios().*kBiosRomSize.member, false);
   }
 
   if (allUnset(biosLanguage(), kBiosLanguageFields)) {
@@ -117,8 +115,6 @@ void writeJsonReport(FILE* out, const char* loadStdout, const char* loadStderr) 
   json.open("bios", '{');
   json.number("present", bios().present);
   jsonFields(json, bios(), kBiosFields);
-  json.text("characteristics", bios().characteristics);
-  json.text(kBiosRomSize.key, bios().*kBiosRomSize.member);
   json.close('}');
 
   json.open("biosLanguage", '{');

@@ -11,6 +11,6 @@
 // load's diagnostics, if it wrote any, with what each means.
 void writeTextReport(FILE* out, const DiagnosticList& diagnostics);
 
-// One JSON object: the load's own output (null where it was not captured), then every record
+// One JSON object: the load's own output, exactly as it would have written it, then every record
 // with its field names as keys.
 void writeJsonReport(FILE* out, const char* loadStdout, const char* loadStderr);

@@ -3,13 +3,12 @@
 
 #include "tools/command_table.h"
 #include "tools/commands.h"
-#include "tools/load_output.h"
+#include "tools/observed_load.h"
 #include "tools/record_report.h"
 
 namespace {
 
 constexpr char kRecordsHelp[] =
-    "Usage: zentrik records [--table IN] [--format auto|rsmb|dump|raw|bare] [--json]\n"
     "\n"
     "Loads the firmware table and prints every record the package holds: BIOS, BIOS Language,\n"
     "Processor, Physical Memory Array and each Memory Device. The package keeps one record per\n"
@@ -25,21 +24,19 @@ constexpr char kRecordsHelpTail[] =
 
 int runRecords(int argc, char** argv) {
   Options options;
-  const int parsed =
-      commandOptions("records", argc, argv, {true, true}, kRecordsHelp, kRecordsHelpTail, &options);
+  const int parsed = commandOptions("records", argc, argv, {true, true}, " [--json]", kRecordsHelp,
+                                    kRecordsHelpTail, &options);
   if (parsed >= 0) return parsed;
   TextBuffer raw;
   if (options.table != nullptr && !obtainTable(options, &raw)) return kExitUsage;
 
-  TextBuffer loadStdout;
-  TextBuffer loadStderr;
-  const bool captured = loadCapturing(&loadStdout, &loadStderr);
-  const char* out = captured ? loadStdout.text() : nullptr;
-  const char* err = captured ? loadStderr.text() : nullptr;
+  LoadMessages load;
+  runObservedLoad(&load, nullptr);
   if (options.json) {
-    writeJsonReport(stdout, out, err);
+    writeJsonReport(stdout, load.written(DiagnosticStream::Stdout),
+                    load.written(DiagnosticStream::Stderr));
   } else {
-    writeTextReport(stdout, DiagnosticList(out, err));
+    writeTextReport(stdout, DiagnosticList(load));
   }
   return reportLiveFailure() ? kExitOk : kExitNoTable;
 }

@@ -2,16 +2,14 @@
 // output.
 #include <stdio.h>
 
-#include "platform/serving/stdout_redirect.h"
 #include "reader/reader.h"
 #include "tools/command_table.h"
 #include "tools/commands.h"
-#include "tools/load_output.h"
+#include "tools/observed_load.h"
 
 namespace {
 
 constexpr char kSerialHelp[] =
-    "Usage: zentrik serial [--table IN] [--format auto|rsmb|dump|raw|bare]\n"
     "\n"
     "Prints the processor ID text exactly as GetCPUSerialNumber returns it to script, alone on\n"
     "standard output; the load's diagnostics go to standard error, each on a line of its own.\n"
@@ -22,16 +20,15 @@ constexpr char kNoProcessorId[] = ZENTRIK_NO_PROCESSOR_ID_LINE;
 }  // namespace
 
 int runSerial(int argc, char** argv) {
-  // Before anything is written: the load's messages then reach standard error in their order.
-  unbufferStandardStreams();
   Options options;
-  const int parsed = commandOptions("serial", argc, argv, {true, false}, kSerialHelp, "", &options);
+  const int parsed =
+      commandOptions("serial", argc, argv, {true, false}, "", kSerialHelp, "", &options);
   if (parsed >= 0) return parsed;
   TextBuffer raw;
   if (options.table != nullptr && !obtainTable(options, &raw)) return kExitUsage;
 
   // Standard output carries the ID alone, so that id=$(zentrik serial) gets just that.
-  loadOntoStderr();
+  runLoadOntoStderr();
   const auto* processor = static_cast<const ProcessorRecord*>(getRecord(kProcessorCategory));
   const bool readable = reportLiveFailure();
   if (processor->id == nullptr) {

@@ -176,6 +176,13 @@ const Json& Json::operator[](const std::string& key) const {
   return kNull;
 }
 
+bool Json::has(const std::string& key) const {
+  for (const auto& member : members) {
+    if (member.first == key) return true;
+  }
+  return false;
+}
+
 std::vector<std::string> Json::keys() const {
   std::vector<std::string> out;
   for (const auto& member : members) out.push_back(member.first);

@@ -19,6 +19,7 @@ struct Json {
   // The member of that key; a Null value when there is none.
   const Json& operator[](const std::string& key) const;
   std::vector<std::string> keys() const;
+  bool has(const std::string& key) const;
 };
 
 // Parses the whole text (surrounding white space allowed). False with a reason on bad JSON.

@@ -8,6 +8,7 @@
 
 #include "platform/serving/served_firmware_table.h"
 #include "reader/testing.h"
+#include "tablefile/table_file.h"
 
 void ReaderTest::SetUp() {
   resetReaderForTesting();
@@ -71,4 +72,31 @@ Bytes sharedTableRaw(const std::string& file) {
     return rawBuffer(Bytes(bytes.begin() + 0x20, bytes.end()), bytes[7], bytes[8]);
   }
   return rawBuffer(bytes, 0, 0);
+}
+
+std::vector<std::string> everyTableInput() {
+  std::vector<std::string> inputs;
+  const std::string fuzzSeeds = std::string(ZENTRIK_SAMPLES) + "/../fuzz/corpus/load";
+  for (const std::string& dir :
+       {std::string(ZENTRIK_SAMPLES), fuzzSeeds, std::string(ZENTRIK_SHARED_TABLES)}) {
+    if (!std::filesystem::is_directory(dir)) continue;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+      const std::string ext = entry.path().extension().string();
+      if (entry.is_regular_file() && ext != ".md" && ext != ".smbios_entry_point" &&
+          ext != ".txt" && ext != ".json" && ext != ".cpp" && ext != ".cmake" && ext != ".sh") {
+        inputs.push_back(entry.path().string());
+      }
+    }
+  }
+  return inputs;
+}
+
+bool readTableAsRaw(const std::string& path, Bytes* raw) {
+  TextBuffer bytes;
+  TextBuffer error;
+  const TableFormat format =
+      path.find("/fuzz/") != std::string::npos ? TableFormat::Rsmb : TableFormat::Auto;
+  if (!readTableInput(path.c_str(), format, &bytes, &error)) return false;
+  raw->assign(bytes.bytes(), bytes.bytes() + bytes.size());
+  return true;
 }

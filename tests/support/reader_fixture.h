@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "reader/reader.h"
 #include "records/record_store.h"
@@ -63,6 +64,12 @@ bool haveSharedTables();
 // it stands; a dump's table (behind its "_SM3_" entry point, at 0x20) or a bare table behind a
 // header.
 Bytes sharedTableRaw(const std::string& file);
+// Every sample, fuzz seed of the load and real machine's table (those where ../shared is there).
+std::vector<std::string> everyTableInput();
+// One of them in the rsmb layout the platform delivers: a seed as it stands, whatever it holds, a
+// table as the tool reads it; false where the tool would refuse it.
+bool readTableAsRaw(const std::string& path, Bytes* raw);
+
 // Tests that read the real machines' tables skip with one line where ../shared is missing.
 #define SKIP_WITHOUT_SHARED_TABLES() \
   if (!haveSharedTables()) GTEST_SKIP() << "no shared tables at " << sharedTable("")
