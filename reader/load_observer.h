@@ -18,6 +18,23 @@ struct InventoryWalk {
   WalkEnd end;
 };
 
+// The load's walk is given only these bits of what it counted (0: walk to the end), as the
+// table's own 16-bit count would hold them.
+inline constexpr uint32_t kWalkCountBits = 0xFFFF;
+
+// Whether the walk ended at the count it was given with structures of the table left unread:
+// only a table of more structures than 16 bits count.
+inline bool walkStoppedAtCount(const InventoryWalk& walk) {
+  const uint32_t given = static_cast<uint32_t>(walk.counted) & kWalkCountBits;
+  return walk.end == kWalkComplete && walk.counted > static_cast<int32_t>(kWalkCountBits) &&
+         given != 0 && walk.structures == given;
+}
+
+// Whether every structure the table holds was read.
+inline bool walkReadWhole(const InventoryWalk& walk) {
+  return walk.end == kWalkComplete && !walkStoppedAtCount(walk);
+}
+
 // Each member may be null: nothing of that kind is observed.
 struct LoadObserver {
   // Each structure of the decoders' types (the package's five and System Information), in table

@@ -75,7 +75,7 @@ void loadRecords() {
   const uint32_t tableLength = deliveredTableLength(header, raw.size);
 
   const int32_t count = countStructures(table, tableLength);
-  const WalkStop stop = walkTable(table, tableLength, static_cast<uint16_t>(count & 0xFFFF));
+  const WalkStop stop = walkTable(table, tableLength, static_cast<uint16_t>(count & kWalkCountBits));
   if (loadObserver != nullptr && loadObserver->walkEnded != nullptr) {
     const InventoryWalk walk = {stop.structures, count, stop.end};
     loadObserver->walkEnded(&walk, loadObserver->context);

@@ -258,9 +258,9 @@ void writeWalkJson(JsonWriter& json, const Inventory& inventory) {
   static constexpr const char* kEnds[] = {"complete", "brokenLength", "truncated"};
   const InventoryWalk& walk = inventory.walk;
   json.open("walk", '{');
-  json.boolean("complete", walk.end == kWalkComplete);
-  json.text("end", kEnds[walk.end]);
-  if (walk.end == kWalkComplete) {
+  json.boolean("complete", walkReadWhole(walk));
+  json.text("end", walkStoppedAtCount(walk) ? "countLimit" : kEnds[walk.end]);
+  if (walkReadWhole(walk)) {
     json.null("stoppedAt");
   } else {
     json.unsignedNumber("stoppedAt", static_cast<unsigned long>(walk.structures) + 1);

@@ -12,7 +12,7 @@
 void writeVersionJson(JsonWriter& json, const SmbiosVersion& version);
 
 // "walk": whether the whole table was read: {"complete", "end" (how the walk ended: "complete",
-// "brokenLength" or "truncated"), "stoppedAt" (the structure it stopped at, counted from 1, or
+// "brokenLength", "truncated" or "countLimit"), "stoppedAt" (the structure it stopped at, counted from 1, or
 // null), "announced" (the structures the table appears to hold, or null), "read"}. Null where no
 // table was read.
 void writeWalkJson(JsonWriter& json, const Inventory& inventory);

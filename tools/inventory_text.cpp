@@ -183,7 +183,7 @@ void writeVersionText(FILE* out, const SmbiosVersion& version) {
 
 void writeWalkText(FILE* out, const Inventory& inventory) {
   const InventoryWalk& walk = inventory.walk;
-  if (walk.end == kWalkComplete) return;
+  if (walkReadWhole(walk)) return;
   fprintf(out, "Table: read only in part: the walk stopped at structure %lu",
           static_cast<unsigned long>(walk.structures) + 1);
   if (walk.counted > 0) fprintf(out, " of %ld announced", static_cast<long>(walk.counted));

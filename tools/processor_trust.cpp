@@ -196,7 +196,7 @@ void warnMixedIds(const Inventory& inventory, ProcessorIdAssessment* out) {
 // A walk that stopped early may have lost the processor structure the ID should come from.
 void warnDamagedTable(const Inventory& inventory, ProcessorIdAssessment* out) {
   const InventoryWalk& walk = inventory.walk;
-  if (walk.end == kWalkComplete) return;
+  if (walkReadWhole(walk)) return;
   TextBuffer* warning = out->warn("damagedTable");
   if (warning == nullptr) return;
   const unsigned long at = static_cast<unsigned long>(walk.structures) + 1;
@@ -206,6 +206,11 @@ void warnDamagedTable(const Inventory& inventory, ProcessorIdAssessment* out) {
                  "the table is damaged: the walk stopped at structure %lu of %ld, whose length is "
                  "below its 4-byte header, so only the %lu structures before it were read",
                  at, counted, at - 1);
+  } else if (walkStoppedAtCount(walk)) {
+    appendFormat(warning,
+                 "the table holds more structures than a 16-bit count: the walk stopped after "
+                 "structure %lu of %ld, so anything behind it is missing",
+                 at - 1, counted);
   } else {
     appendFormat(warning,
                  "the table is cut short: structure %lu of %ld runs past its end, so anything "
@@ -288,7 +293,7 @@ void warnSynthesised(const Inventory& inventory, ProcessorIdAssessment* out) {
   }
   // A table with a BIOS but without these is not a whole machine's, unless the walk lost them.
   if (!inventory.bios.empty() && inventory.processors.empty() && inventory.memoryStructures == 0 &&
-      inventory.walk.end == kWalkComplete) {
+      walkReadWhole(inventory.walk)) {
     signs.append(signs.empty() ? "" : "; ");
     signs.append("the table has no processor and no memory structure");
   }

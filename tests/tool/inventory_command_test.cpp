@@ -242,6 +242,12 @@ TEST_F(InventoryCommand, FlashArrayAndNoPlaceholders) {
 // the first line of both reports; the exit status stays what it was.
 TEST_F(InventoryCommand, SaysWhetherTheWholeTableWasRead) {
   TempDir dir;
+  // Inactive structures alone: more than a 16-bit count holds, and exactly 65,536 (count 0).
+  const auto inactive = [](size_t n) {
+    Bytes table;
+    for (size_t i = 0; i < n; ++i) table.insert(table.end(), {126, 4, 0, 0, 0, 0});
+    return rawBuffer(table);
+  };
   const struct {
     std::string path;
     const char* end;
@@ -254,6 +260,8 @@ TEST_F(InventoryCommand, SaysWhetherTheWholeTableWasRead) {
       {samplePath("broken"), "brokenLength", 13, 14, 12},
       {dir.write("empty.rsmb", rawBuffer({})), "complete", 0, 0, 0},
       {haveSharedTables() ? sharedTable("gosmbios-HyperV.dmi") : "", "brokenLength", 6, 373, 5},
+      {dir.write("wide.rsmb", inactive(65541)), "countLimit", 6, 65541, 5},
+      {dir.write("full.rsmb", inactive(65536)), "complete", 0, 65536, 65536},
   };
   for (const auto& c : cases) {
     if (c.path.empty()) continue;  // no shared tables here
