@@ -12,9 +12,9 @@
 void writeVersionJson(JsonWriter& json, const SmbiosVersion& version);
 
 // "walk": whether the whole table was read: {"complete", "end" (how the walk ended: "complete",
-// "brokenLength", "truncated" or "countLimit"), "stoppedAt" (the structure it stopped at, counted from 1, or
-// null), "announced" (the structures the table appears to hold, or null), "read"}. Null where no
-// table was read.
+// "brokenLength", "truncated" or "countLimit"), "stoppedAt" (the structure it stopped at, counted
+// from 1, or null), "announced" (the structures the table appears to hold, or null), "read"}. Null
+// where no table was read.
 void writeWalkJson(JsonWriter& json, const Inventory& inventory);
 
 // tableError: why this machine's table could not be read, or null. A string number that names a
